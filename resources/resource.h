@@ -1,0 +1,57 @@
+// Every numeric id of tarvina: resources, menu commands and controls.
+// Shared by tarvina.rc and the C++ code, so keep it to plain #defines.
+#pragma once
+
+// Icon pictures of the label markup: bitmap resources 1..99 (id = icon number).
+#define IDB_ICON_FIRST 1
+#define IDB_ICON_LAST 99
+
+// Reference charts shown in the label entry dialog.
+#define IDB_LEGEND_FACES_1 300
+#define IDB_LEGEND_FACES_2 301
+#define IDB_LEGEND_OBJECTS_1 302
+#define IDB_LEGEND_OBJECTS_2 303
+
+// Icon groups: the program (index 0) and a .zanual document (index 1).
+#define IDI_PROGRAM 200
+#define IDI_DOCUMENT 201
+
+// Main window.
+#define IDC_ALMANAC 1001
+#define IDM_NEW 1051
+#define IDM_OPEN 1052
+#define IDM_ABOUT 1055
+#define IDM_EXIT 1056
+#define IDM_LABEL_NEW 1063
+
+// Label entry dialog.
+#define IDC_LABEL_TEXT 1002
+#define IDC_LEGEND_1 1005
+#define IDC_LEGEND_2 1006
+#define IDC_LEGEND_3 1008
+#define IDC_LEGEND_4 1009
+#define IDC_SWATCH_FIRST 1010
+#define IDC_SWATCH_LAST 1049
+#define IDC_COLOR_PREVIEW 1050
+#define IDC_LABEL_OK 1057
+#define IDC_LABEL_CANCEL 1058
+#define IDC_DAY_COMBO 1059
+#define IDC_MONTH_COMBO 1060
+#define IDC_DAY_CAPTION 1061
+#define IDC_MONTH_CAPTION 1062
+#define IDC_YEAR_CAPTION 1064
+#define IDC_YEAR_COMBO 1065
+
+// New almanac dialog.
+#define IDC_START_DATE 2001
+#define IDC_DAY_COUNT 2002
+#define IDC_START_CAPTION 2003
+#define IDC_COUNT_CAPTION 2004
+#define IDC_END_PREVIEW 2005
+#define IDC_NEW_OK 2006
+#define IDC_NEW_CANCEL 2007
+#define IDC_NAME_CAPTION 2008
+#define IDC_NAME 2009
+
+// About dialog.
+#define IDC_ABOUT_PICTURE 4001
