@@ -1,0 +1,25 @@
+# Thin layer over CMake presets; the logic lives in CMakeLists.txt and scripts/.
+.PHONY: all run test build deps icons clean
+
+all: build
+
+deps:
+	@scripts/deps.sh
+
+build: deps
+	@cmake --preset win >/dev/null
+	@cmake --build --preset win -j$$(nproc) --target tarvina
+
+run: build
+	@scripts/run.sh
+
+test:
+	@scripts/test.sh
+
+# Regenerates the committed pictures under resources/ (needs Python PIL and the emoji font).
+icons:
+	@TARVINA_ASSETS=1 scripts/deps.sh
+	@/usr/bin/python3 tools/assets/make_assets.py
+
+clean:
+	rm -rf build

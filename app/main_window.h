@@ -1,0 +1,31 @@
+// The main window: menu, almanac control, the strip and view surfaces, scrolling.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "../render/surface.h"
+
+extern HWND MainWindow;
+extern HMENU MainMenu;
+extern HWND AlmanacControl;
+extern Surface AlmanacStrip;
+extern Surface AlmanacView;
+extern int32_t ViewOffset;
+extern int32_t dialogOpen;
+extern std::string currentFile;
+
+// Builds the window, shows it and runs its loop; returns 0 when it has been
+// destroyed. `commandLine` is the text after the program name.
+int RunMainWindow(const char* commandLine);
+
+// Shows AlmanacStrip at ViewOffset in AlmanacControl.
+void RefreshView();
+// "Nuevo": the new almanac dialog, then the day boxes.
+void NewAlmanacCommand();
+// Reads gAlmanac.filePath and draws the almanac with its labels; a file that
+// cannot be read or is damaged is reported and nothing is drawn.
+void OpenAlmanacCommand();
+// Sets the title "Almanaque - <name>.zanual".
+void SetAlmanacTitle(const std::string& name);

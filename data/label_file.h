@@ -1,0 +1,72 @@
+// The label record and the .zanual label file: a headerless run of 142-byte
+// records, one per text line of a label, only ever appended.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "file_io.h"
+
+constexpr size_t kRecordSize = 142;
+constexpr size_t kTextBytes = 120;
+constexpr size_t kMaxLineBytes = 119;  // the text always keeps room for its NUL
+constexpr const char* kLabelFileExtension = ".zanual";
+
+// In memory the fields are plain members; EncodeLabelRecord and
+// DecodeLabelRecord fix the on-disk layout (packed, little-endian).
+struct LabelRecord {
+  int16_t day = 0;
+  int16_t month = 0;
+  int16_t year = 0;
+  char text[kTextBytes] = {};  // NUL-terminated, zeros after the NUL
+  int32_t color = 0;           // COLORREF 0x00BBGGRR
+  int32_t isLastLine = 0;
+  int16_t almanacStartDay = 0;
+  int16_t almanacStartMonth = 0;
+  int16_t almanacStartYear = 0;
+  int16_t almanacDayCount = 0;
+};
+
+void EncodeLabelRecord(const LabelRecord& record, uint8_t out[kRecordSize]);
+// Text is taken up to its first NUL, at most 119 bytes; the rest is zero.
+void DecodeLabelRecord(const uint8_t in[kRecordSize], LabelRecord& record);
+
+// Copies `text` up to its first NUL, cut to 119 bytes, and clears the rest.
+void SetRecordText(LabelRecord& record, const char* text);
+
+// The records of the last file read, in file order.
+struct LabelTable {
+  std::vector<LabelRecord> records;
+};
+extern LabelTable gLabelTable;
+
+// The last record written or read.
+extern LabelRecord recordBuffer;
+
+// Program folder + name + ".zanual".
+std::string LabelFilePath(const std::string& name);
+
+enum class NameCheck { Ok, Empty, BadCharacter, DeviceName, TooLong };
+// Whether `name` can become a label file in `folder`: no characters a
+// Windows file name cannot hold, no device name (CON, NUL, COM1, ...), and a
+// whole path that fits in MAX_PATH.
+NameCheck CheckAlmanacName(const std::string& name, const std::string& folder);
+
+bool LabelFileExists(const std::string& path);
+
+// Appends one record to the label file of `name` in the program folder.
+FileError AppendLabelRecord(const char* text, int32_t color, int16_t day, int16_t month,
+                            int16_t year, int32_t isLastLine, const std::string& name,
+                            int16_t startDay, int16_t startMonth, int16_t startYear,
+                            int16_t dayCount);
+
+// Appends all lines of one label with one open and one write. On any failure
+// the file is left as it was, so no half label remains.
+FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& lines);
+
+// Reads the whole file into gLabelTable. When its first record describes a
+// valid almanac, the four settings go into gAlmanac; when it does not, the
+// table is emptied, gAlmanac is left alone and Damaged is returned. An empty
+// file yields no records and leaves gAlmanac alone. Never creates the file.
+FileError ReadLabelRecords(const std::string& path);

@@ -1,0 +1,49 @@
+// The small kit every window of tarvina is built with: a hidden dialog
+// window from an in-memory template (so the dialog manager gives tab order,
+// the default font and Enter/Escape routing), controls added in pixels,
+// WM_INITDIALOG delivered after the controls exist and before the window is
+// shown, then a modal loop until the handler ends it.
+#pragma once
+#include <windows.h>
+
+struct DialogSpec {
+  const char* title = "";
+  DWORD style = 0;    // window styles (WS_POPUP, WS_CAPTION, DS_MODALFRAME, ...)
+  DWORD exStyle = 0;
+  POINT position = {0, 0};  // top-left corner on the screen
+  SIZE client = {0, 0};     // client area size in pixels (before any menu bar)
+};
+
+struct ControlSpec {
+  int id = 0;
+  const char* className = "STATIC";
+  const char* text = "";
+  int x = 0, y = 0, width = 0, height = 0;
+  DWORD style = 0;  // WS_CHILD | WS_VISIBLE are always added
+  DWORD exStyle = 0;
+};
+
+// Creates the dialog window, hidden and without controls, owned by nobody.
+// `handler` receives every message except the WM_INITDIALOG of creation;
+// RunDialog delivers WM_INITDIALOG later. Returns nullptr on failure.
+HWND CreateDialogWindow(const DialogSpec& spec, DLGPROC handler);
+
+// Adds a control at pixel position (x, y) of the client area, in tab order.
+HWND AddControl(HWND dialog, const ControlSpec& control);
+
+// Sends WM_INITDIALOG (lParam = initParam) to the handler, brings the dialog
+// to the foreground, shows it and runs its modal loop until EndDialogWindow.
+// The window is destroyed on return. When the application is quitting
+// (WM_QUIT arrives) the dialog is destroyed and the quit passed on.
+INT_PTR RunDialog(HWND dialog, LPARAM initParam);
+
+// Ends the dialog's loop with `value`; safe to call from the handler.
+void EndDialogWindow(HWND dialog, INT_PTR value);
+
+// Whether `dialog` is still running its loop.
+bool IsDialogRunning(HWND dialog);
+
+// The focus rule of every tarvina window: on deactivation (WM_NCACTIVATE,
+// wParam 0) remember the focused control in `savedFocus`; on activation give
+// it back and clear `savedFocus`.
+void KeepFocusAcrossActivation(WPARAM ncActivateWParam, HWND& savedFocus);

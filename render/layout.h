@@ -1,0 +1,49 @@
+// Where every day box and label block of an almanac goes on the strip:
+// portable arithmetic, drawn by almanac_page.cpp.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "../data/almanac_state.h"
+#include "../data/label_file.h"
+
+constexpr int kDayBoxLeft = 1;
+constexpr int kDayPitch = 95;        // height of a day band without labels
+constexpr int kBlockLeft = 127;
+constexpr int kBlockRight = 1116;    // exclusive
+constexpr int kLineHeight = 18;      // per label line in a block
+constexpr int kGridColumnWidth = 8;  // LabelGrid
+constexpr int kGridRowHeight = 16;
+constexpr int kStripWidth = 1134;
+
+// One label: `lineCount` consecutive records from `firstRecord`, drawn as a
+// block whose top is `top`.
+struct LabelBlock {
+  size_t firstRecord = 0;
+  size_t lineCount = 0;
+  int32_t top = 0;
+  int32_t height() const { return int32_t(kLineHeight * (lineCount + 1)); }
+};
+
+struct DayBand {
+  int16_t day = 0, month = 0, year = 0;
+  int weekday = 0;  // 1 = Monday .. 7 = Sunday
+  int32_t top = 0;
+  int32_t advance = kDayPitch;  // max(95, height of its blocks)
+  std::vector<LabelBlock> blocks;
+};
+
+struct AlmanacLayout {
+  std::vector<DayBand> days;  // N + 1 days
+  int32_t endScrollTop = 0;   // top of the last day's band
+  bool spansNextYear = false;
+  int32_t height = 0;         // rows the strip needs to hold all of it
+};
+
+// Lays out `state`'s N + 1 days with the labels of `records` (file order).
+// Cost grows with days + records. A last label without its last-line mark
+// ends at the last record. `state` must pass IsValidAlmanacSettings.
+AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRecord>& records);
+
+// Smallest grid row whose top 16 x (r - 1) is at or below y; 1 for y <= 0.
+int RowAtOrBelow(int32_t y);

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Builds and runs every test level; ends with "N passed, N failed".
+set -uo pipefail
+cd "$(dirname "$0")/.."
+scripts/deps.sh || exit 1
+. scripts/wine-env.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+build() {
+  cmake --preset "$1" >/dev/null || return 1
+  cmake --build --preset "$1" -j"$jobs" --target "${@:2}" 2>&1 | grep -E 'error|warning|Error' || true
+  return "${PIPESTATUS[0]}"
+}
+
+passed=0
+failed=0
+# ctest closes with "x% tests passed, F tests failed out of T".
+count() {
+  local log=$1 line total fails
+  line=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$line" ]; then
+    echo "  (no test summary: counting this level as one failure)"
+    failed=$((failed + 1))
+    return
+  fi
+  fails=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+  total=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$line")
+  passed=$((passed + total - fails))
+  failed=$((failed + fails))
+}
+
+mkdir -p build
+echo "== native tests (ASan, UBSan)"
+if build native all; then
+  ctest --test-dir build/native -j"$jobs" --output-on-failure >build/native-ctest.log 2>&1
+  tail -n 3 build/native-ctest.log
+  grep -E '\*\*\*Failed|Timeout' build/native-ctest.log || true
+  count build/native-ctest.log
+else
+  echo "  native build failed"
+  failed=$((failed + 1))
+fi
+
+echo "== Windows tests and end-to-end tests (Wine, Xvfb)"
+if build win all; then
+  TARVINA_OWN_DISPLAY=1 start_display
+  wine_boot
+  ctest --test-dir build/win --output-on-failure >build/win-ctest.log 2>&1 </dev/null
+  tail -n 3 build/win-ctest.log
+  grep -E '\*\*\*Failed|Timeout|Not Run' build/win-ctest.log || true
+  count build/win-ctest.log
+  stop_all
+else
+  echo "  Windows build failed"
+  failed=$((failed + 1))
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
