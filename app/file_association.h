@@ -14,3 +14,7 @@ bool RegisterFileType(const char* word, int iconIndex);
 int WriteRegistryText(HKEY root, const char* keyPath, const char* valueName, const char* data);
 // Every "\" doubled.
 std::string DoubleBackslashes(const std::string& path);
+// The start-up check: when ".zanual" has no usable open command, registers
+// it and tells the user whether that worked. Another program's association
+// is left alone.
+void EnsureFileAssociation();

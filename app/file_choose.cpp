@@ -1,7 +1,107 @@
-// PLACEHOLDER: replaced by the shell work.
+// "Leer": the system's open-file dialog, remembering the folder of the last choice.
 #include "file_choose.h"
 
-int ChooseAlmanacFile(HWND, std::string& file) {
-  file.clear();
+#include <commdlg.h>
+
+#include <cstring>
+#include <vector>
+
+#include "path_util.h"
+
+namespace {
+
+constexpr size_t kFolderBytes = 255;  // at most 254 characters and the zero
+constexpr size_t kNameChars = 260;    // what is placed in the name field, with its zero
+constexpr size_t kPathChars = 32768;  // room for whatever the dialog returns
+constexpr int kOffsetFromOwner = 30;
+
+char lastFolder[kFolderBytes] = {};
+
+void SetLastFolder(const std::string& folder) {
+  std::memset(lastFolder, 0, sizeof lastFolder);
+  std::strncpy(lastFolder, folder.c_str(), kFolderBytes - 1);
+}
+
+std::wstring Wide(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), nullptr, 0);
+  std::wstring wide(n > 0 ? n : 0, L'\0');
+  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), &wide[0], n);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text) {
+  int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (n <= 1) return std::string();
+  std::string narrow(n, '\0');
+  WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], n, nullptr, nullptr);
+  narrow.resize(n - 1);
+  return narrow;
+}
+
+// Places the dialog 30 pixels right of and below its owner's top-left
+// corner, or in the middle of the work area when it has none. Done when
+// the dialog has finished laying itself out.
+void PlaceDialog(HWND dialog) {
+  RECT own;
+  GetWindowRect(dialog, &own);
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  int x, y;
+  if (owner) {
+    RECT ownerRect;
+    GetWindowRect(owner, &ownerRect);
+    x = ownerRect.left + kOffsetFromOwner;
+    y = ownerRect.top + kOffsetFromOwner;
+  } else {
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    x = work.left + (work.right - work.left - (own.right - own.left)) / 2;
+    y = work.top + (work.bottom - work.top - (own.bottom - own.top)) / 2;
+  }
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+UINT_PTR CALLBACK PlacementHook(HWND hook, UINT msg, WPARAM, LPARAM lParam) {
+  // With the Explorer style the hook is a child of the real dialog.
+  if (msg == WM_NOTIFY && reinterpret_cast<const NMHDR*>(lParam)->code == CDN_INITDONE)
+    PlaceDialog(GetParent(hook));
   return 0;
 }
+
+}  // namespace
+
+int ChooseAlmanacFile(HWND owner, std::string& file) {
+  std::string folder = TrimBlanks(FolderPart(file));
+  SetLastFolder(folder);
+
+  std::wstring initialFolder = Wide(lastFolder);
+  if (initialFolder.empty()) {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::vector<wchar_t> current(n + 1, L'\0');
+    if (n && GetCurrentDirectoryW(n + 1, current.data())) initialFolder = current.data();
+  }
+  std::vector<wchar_t> path(kPathChars, L'\0');
+  std::wstring name = Wide(FilePart(file));
+  if (name.size() > kNameChars - 1) name.resize(kNameChars - 1);
+  std::copy(name.begin(), name.end(), path.begin());
+
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = L"Almanaque\0*.zanual\0\0";
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = path.data();
+  ofn.nMaxFile = DWORD(path.size());
+  ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+  ofn.lpstrDefExt = L"zanual";
+  ofn.Flags = OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+              OFN_EXPLORER | OFN_ENABLEHOOK;
+  ofn.lpfnHook = PlacementHook;
+
+  file.clear();
+  if (GetOpenFileNameW(&ofn)) file = TrimBlanks(Narrow(path.data()));
+  SetLastFolder(FolderPart(file));
+  return file.empty() ? 0 : 1;
+}
+
+std::string LastChosenFolder() { return lastFolder; }

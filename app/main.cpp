@@ -1,45 +1,47 @@
-// Process entry: until the main window arrives, an empty window titled "tarvina".
+// Process entry: common controls, the .zanual association, then the main window.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
 #include "../data/program_folder.h"
+#include "command_line.h"
+#include "file_association.h"
+#include "main_window.h"
 
 namespace {
-
-LRESULT CALLBACK PlaceholderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_DESTROY) {
-    PostQuitMessage(0);
-    return 0;
-  }
-  return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
 
 std::string FolderOfModule() {
   char path[MAX_PATH] = {};
   DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length);
+  std::string folder(path, length < MAX_PATH ? length : 0);
   return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+// Through the library by name, so a system without the newer entry point
+// still starts (the date picker of the new almanac dialog needs the classes).
+void InitCommonControlsByName() {
+  HMODULE library = LoadLibraryA("COMCTL32.DLL");
+  if (!library) return;
+  using InitEx = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+  auto initEx = reinterpret_cast<InitEx>(
+      reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+  if (initEx) {
+    INITCOMMONCONTROLSEX icc = {8, 0x9FF};  // Win95 classes, date picker, internet classes
+    initEx(&icc);
+  } else {
+    InitCommonControls();
+  }
+  // The program imports the library too, so this never unloads the classes.
+  FreeLibrary(library);
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetProgramFolder(FolderOfModule());
-  WNDCLASSA wc = {};
-  wc.lpfnWndProc = PlaceholderProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-  wc.lpszClassName = "tarvinaPlaceholder";
-  RegisterClassA(&wc);
-  HWND hwnd = CreateWindowA(wc.lpszClassName, "tarvina", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 105, 54,
-                            1150, 830, nullptr, nullptr, instance, nullptr);
-  if (!hwnd) return 0;
-  MSG msg;
-  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
+  InitCommonControlsByName();
+  EnsureFileAssociation();
+  RunMainWindow(ArgumentText(GetCommandLineA()).c_str());
   return 0;
 }

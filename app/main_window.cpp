@@ -1,17 +1,397 @@
-// PLACEHOLDER: replaced by the shell work.
+// The main window: menu, the almanac control, the strip and view surfaces,
+// scrolling, and the dispatch of the menu commands.
 #include "main_window.h"
+
+#include <algorithm>
+
+#include "../data/almanac_state.h"
+#include "../data/label_file.h"
+#include "../dialogs/about_dialog.h"
+#include "../dialogs/dialog_kit.h"
+#include "../dialogs/label_entry_dialog.h"
+#include "../dialogs/new_almanac_dialog.h"
+#include "../render/almanac_page.h"
+#include "command_line.h"
+#include "file_choose.h"
+#include "message_box.h"
+#include "path_util.h"
+#include "resource.h"
 
 HWND MainWindow = nullptr;
 HMENU MainMenu = nullptr;
 HWND AlmanacControl = nullptr;
 Surface AlmanacStrip;
 Surface AlmanacView;
+Surface AlmanacImage;
 int32_t ViewOffset = 0;
 int32_t dialogOpen = 0;
 std::string currentFile;
 
-int RunMainWindow(const char*) { return 0; }
-void RefreshView() {}
-void NewAlmanacCommand() {}
-void OpenAlmanacCommand() {}
-void SetAlmanacTitle(const std::string&) {}
+namespace {
+
+constexpr POINT kWindowPosition = {105, 54};
+constexpr SIZE kClientSize = {1134, 771};
+constexpr RECT kControlRect = {8, 8, 8 + 1120, 8 + 736};
+constexpr int kKeyStep = 95;    // one day band
+constexpr int kWheelStep = 25;
+constexpr int32_t kWheelLimit = -84000;
+
+WNDPROC gPreviousControlProc = nullptr;
+HWND gSavedFocus = nullptr;
+bool gNewDialogOpen = false;  // "Nuevo" and "Leer" wait until it has closed
+std::string gCommandLine;
+HICON gBigIcon = nullptr;
+HICON gSmallIcon = nullptr;
+
+void SetMenuItemGrey(UINT id, bool grey) {
+  if (!MainMenu) return;
+  EnableMenuItem(MainMenu, id, MF_BYCOMMAND | (grey ? MF_GRAYED : MF_ENABLED));
+  if (MainWindow) DrawMenuBar(MainWindow);
+}
+
+bool IsMenuItemGrey(UINT id) {
+  if (!MainMenu) return false;
+  UINT state = GetMenuState(MainMenu, id, MF_BYCOMMAND);
+  return state != UINT(-1) && (state & (MF_GRAYED | MF_DISABLED));
+}
+
+// A run shows one almanac: once it is shown, labels can be added and no
+// other almanac can be created or opened.
+void SetAlmanacShownMenus() {
+  SetMenuItemGrey(IDM_LABEL_NEW, false);
+  SetMenuItemGrey(IDM_OPEN, true);
+  SetMenuItemGrey(IDM_NEW, true);
+}
+
+HMENU BuildMainMenu() {
+  HMENU bar = CreateMenu();
+  HMENU files = CreatePopupMenu();
+  AppendMenuA(files, MF_STRING, IDM_NEW, "Nuevo");
+  AppendMenuA(files, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(files, MF_STRING, IDM_OPEN, "Leer");
+  AppendMenuA(files, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(files, MF_STRING, IDM_ABOUT, "Autor");
+  AppendMenuA(files, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(files, MF_STRING, IDM_EXIT, "Salir");
+  HMENU labels = CreatePopupMenu();
+  AppendMenuA(labels, MF_STRING, IDM_LABEL_NEW, "Nueva");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(files), "Archivos");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(labels), "Etiquetas");
+  return bar;
+}
+
+// The almanac in gAlmanac from its label file (or, while it has none, with
+// no labels). Returns false, having said why, when nothing could be drawn.
+bool DrawAlmanacFromFile() {
+  const std::string& path = gAlmanac.filePath;
+  if (!path.empty() && LabelFileExists(path)) {
+    FileError error = ReadLabelRecords(path);
+    if (error != FileError::None) {
+      ShowMessage("No se puede leer el almanaque \"" + path + "\".\r\n" + FileErrorText(error));
+      return false;
+    }
+  } else {
+    gLabelTable.records.clear();
+  }
+  if (!IsValidAlmanacSettings(gAlmanac.startDay, gAlmanac.startMonth, gAlmanac.startYear,
+                              gAlmanac.dayCount)) {
+    ShowMessage("No se puede mostrar el almanaque \"" + path +
+                "\".\r\nEl archivo no tiene ninguna etiqueta que diga qué días abarca.");
+    return false;
+  }
+  DrawAlmanacWithLabels(AlmanacStrip);
+  RefreshView();
+  return true;
+}
+
+void OpenFileAlmanac(const std::string& path) {
+  if (!IsWindow(MainWindow)) return;
+  const AlmanacState before = gAlmanac;
+  gAlmanac.name = StripExtension(FileNameOfPath(path));
+  // The file is the almanac: read it, and append later labels to it, where it is.
+  gAlmanac.filePath = path;
+  gAlmanac.isReady = 1;
+  SetForegroundWindow(MainWindow);
+  SetFocus(AlmanacControl);
+  if (!DrawAlmanacFromFile()) {
+    // Nothing is shown: stay as before, so another file can be chosen.
+    gAlmanac = before;
+    return;
+  }
+  SetAlmanacTitle(gAlmanac.name);
+  SetAlmanacShownMenus();
+}
+
+// ---- the almanac control ----
+
+void OnScrollKey(WPARAM key) {
+  switch (LOWORD(key)) {
+    case VK_DOWN:
+      // Not past the End position: the last day's band at the top.
+      ViewOffset = std::min(ViewOffset, std::max(ViewOffset - kKeyStep, -EndScrollTop));
+      RefreshView();
+      break;
+    case VK_UP:
+      if (ViewOffset < 0) {
+        ViewOffset += kKeyStep;
+        RefreshView();
+      }
+      break;
+    case VK_END:
+      ViewOffset = -EndScrollTop;
+      RefreshView();
+      break;
+    case VK_HOME:
+      ViewOffset = 0;
+      RefreshView();
+      break;
+    default:
+      break;
+  }
+}
+
+void OnWheel(WPARAM wParam) {
+  unsigned d = HIWORD(wParam);
+  if (d > 0x8000) {  // turned towards the user
+    if (ViewOffset > kWheelLimit)
+      ViewOffset = std::min(ViewOffset, std::max(ViewOffset - kWheelStep, -EndScrollTop));
+  } else if (ViewOffset < 0) {
+    ViewOffset += kWheelStep;
+  }
+  RefreshView();
+}
+
+LRESULT CALLBACK AlmanacControlProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_KEYDOWN:
+      if (gAlmanac.isReady == 1) OnScrollKey(wParam);
+      break;
+    case WM_MOUSEWHEEL:
+      if (gAlmanac.isReady == 1) OnWheel(wParam);
+      break;
+    case WM_LBUTTONDOWN:
+      SetFocus(control);
+      break;
+    default:
+      break;
+  }
+  LRESULT result = CallWindowProcA(gPreviousControlProc, control, msg, wParam, lParam);
+  // Arrow keys, Home and End are ours, not the dialog manager's.
+  if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
+  return result;
+}
+
+// ---- the window's handler ----
+
+void OnInitDialog() {
+  SetMenuItemGrey(IDM_LABEL_NEW, true);
+  CreateSurface(AlmanacStrip, kClientSize.cx, kClientSize.cy);
+  CreateSurface(AlmanacView, kClientSize.cx, kClientSize.cy);
+  ViewOffset = 0;
+  std::string arguments = gCommandLine;
+  if (!arguments.empty()) {
+    currentFile = WithoutQuotes(arguments);
+    if (LabelFileExists(currentFile)) OpenFileAlmanac(currentFile);
+  }
+}
+
+void OnNew() {
+  if (gNewDialogOpen || IsMenuItemGrey(IDM_NEW)) return;
+  NewAlmanacCommand();
+}
+
+void OnOpen() {
+  if (gNewDialogOpen || IsMenuItemGrey(IDM_OPEN)) return;
+  ChooseAlmanacFile(MainWindow, currentFile);
+  if (!currentFile.empty() && LabelFileExists(currentFile)) OpenFileAlmanac(currentFile);
+}
+
+void OnAbout() {
+  if (dialogOpen) return;
+  dialogOpen = 1;
+  AboutDialog(nullptr);
+  dialogOpen = 0;
+}
+
+void OnNewLabel() {
+  if (dialogOpen || IsMenuItemGrey(IDM_LABEL_NEW)) return;
+  dialogOpen = 1;
+  ShowLabelEntryDialog(nullptr);
+  dialogOpen = 0;
+}
+
+void OnCommand(WORD id) {
+  switch (id) {
+    case IDM_NEW:
+      OnNew();
+      break;
+    case IDM_OPEN:
+      OnOpen();
+      break;
+    case IDM_ABOUT:
+      OnAbout();
+      break;
+    case IDM_EXIT:
+      if (MainWindow) EndDialogWindow(MainWindow, 0);
+      break;
+    case IDM_LABEL_NEW:
+      OnNewLabel();
+      break;
+    default:
+      break;  // the control's notifications, Enter and Escape
+  }
+}
+
+void OnDrawItem(const DRAWITEMSTRUCT* item) {
+  if (item->CtlID == IDC_ALMANAC) PaintSurface(item->hDC, item->rcItem, AlmanacImage);
+}
+
+void OnDestroy(HWND window) {
+  ReleaseSurface(AlmanacStrip);
+  ReleaseSurface(AlmanacView);
+  ReleaseSurface(AlmanacImage);
+  if (window == MainWindow) {
+    MainWindow = nullptr;
+    AlmanacControl = nullptr;
+    MainMenu = nullptr;  // destroyed with the window
+  }
+  // Ends every loop still running: a dialog opened from the menu ends with us.
+  PostQuitMessage(0);
+}
+
+INT_PTR CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      OnInitDialog();
+      return FALSE;  // the focus stays where the initialisation put it
+    case WM_NCACTIVATE:
+      KeepFocusAcrossActivation(wParam, gSavedFocus);
+      return FALSE;
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam));
+      return TRUE;
+    case WM_DRAWITEM:
+      OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_DESTROY:
+      OnDestroy(window);
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+HWND BuildMainWindow(const char* commandLine) {
+  gCommandLine = commandLine ? commandLine : "";
+  gSavedFocus = nullptr;
+  gNewDialogOpen = false;
+  dialogOpen = 0;
+
+  DialogSpec spec;
+  spec.title = "tarvina";
+  spec.style = WS_MINIMIZEBOX;  // overlapped: caption and thin border, no system menu
+  spec.position = kWindowPosition;
+  spec.client = kClientSize;
+  MainWindow = CreateDialogWindow(spec, MainWindowProc);
+  if (!MainWindow) return nullptr;
+  // An overlapped window gets its caption from the system, which the size
+  // computed from the bare style may not include: measure and correct.
+  RECT client, frame;
+  GetClientRect(MainWindow, &client);
+  GetWindowRect(MainWindow, &frame);
+  SetWindowPos(MainWindow, nullptr, kWindowPosition.x, kWindowPosition.y,
+               frame.right - frame.left + kClientSize.cx - client.right,
+               frame.bottom - frame.top + kClientSize.cy - client.bottom,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  gBigIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, 0));
+  gSmallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0));
+  SendMessageA(MainWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(gBigIcon));
+  SendMessageA(MainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(gSmallIcon));
+
+  ControlSpec control;
+  control.id = IDC_ALMANAC;
+  control.className = "STATIC";
+  control.x = kControlRect.left;
+  control.y = kControlRect.top;
+  control.width = kControlRect.right - kControlRect.left;
+  control.height = kControlRect.bottom - kControlRect.top;
+  control.style = WS_BORDER | SS_NOTIFY | SS_OWNERDRAW;
+  AlmanacControl = AddControl(MainWindow, control);
+  RECT face = {0, 0, control.width, control.height};
+  if (AlmanacControl) GetClientRect(AlmanacControl, &face);
+  CreateSurface(AlmanacImage, face.right, face.bottom);
+  if (AlmanacImage.dc) SetTextColor(AlmanacImage.dc, GetSysColor(COLOR_WINDOWTEXT));
+
+  MainMenu = BuildMainMenu();
+  SetMenu(MainWindow, MainMenu);
+  if (AlmanacControl)
+    gPreviousControlProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        AlmanacControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AlmanacControlProc)));
+  return MainWindow;
+}
+
+int RunMainWindow(const char* commandLine) {
+  if (!BuildMainWindow(commandLine)) return 0;
+  RunDialog(MainWindow, 0);
+  MainWindow = nullptr;
+  AlmanacControl = nullptr;
+  if (gBigIcon) DestroyIcon(gBigIcon);
+  if (gSmallIcon) DestroyIcon(gSmallIcon);
+  gBigIcon = gSmallIcon = nullptr;
+  return 0;
+}
+
+void RefreshView() {
+  if (!AlmanacView.dc) return;
+  ClearSurface(AlmanacView);
+  if (AlmanacStrip.dc) {
+    // Only the rows of the strip that fall on the view.
+    int destY = ViewOffset;
+    int sourceY = 0;
+    if (destY < 0) {
+      sourceY = -destY;
+      destY = 0;
+    }
+    int rows = std::min(AlmanacStrip.height - sourceY, AlmanacView.height - destY);
+    int columns = std::min(AlmanacStrip.width, AlmanacView.width);
+    if (rows > 0 && columns > 0)
+      BitBlt(AlmanacView.dc, 0, destY, columns, rows, AlmanacStrip.dc, 0, sourceY, SRCAND);
+  }
+  if (AlmanacImage.dc) {
+    BitBlt(AlmanacImage.dc, 0, 0, std::min(AlmanacView.width, AlmanacImage.width),
+           std::min(AlmanacView.height, AlmanacImage.height), AlmanacView.dc, 0, 0, SRCCOPY);
+  }
+  if (AlmanacControl) {
+    InvalidateRect(AlmanacControl, nullptr, FALSE);
+    UpdateWindow(AlmanacControl);
+  }
+}
+
+void NewAlmanacCommand() {
+  gNewDialogOpen = true;
+  INT_PTR accepted = NewAlmanacDialog(nullptr);
+  gNewDialogOpen = false;
+  // The window may have ended while the dialog was open; a cancel changes nothing.
+  if (!IsWindow(MainWindow) || accepted != 1) return;
+  gAlmanac.filePath = LabelFilePath(gAlmanac.name);
+  DrawNewAlmanac(AlmanacStrip);
+  ShowMessage("Almanaque Creado ...");
+  RefreshView();
+  SetAlmanacShownMenus();
+}
+
+void OpenAlmanacCommand() {
+  // A dialog's closing refresh may come after the window has ended.
+  if (!MainWindow || !IsWindow(MainWindow)) return;
+  SetForegroundWindow(MainWindow);
+  SetFocus(AlmanacControl);
+  DrawAlmanacFromFile();
+}
+
+void SetAlmanacTitle(const std::string& name) {
+  if (MainWindow) SetWindowTextA(MainWindow, ("Almanaque - " + name + ".zanual").c_str());
+}

@@ -12,6 +12,8 @@ extern HMENU MainMenu;
 extern HWND AlmanacControl;
 extern Surface AlmanacStrip;
 extern Surface AlmanacView;
+// AlmanacControl's persistent image, the size of its face; it repaints from it.
+extern Surface AlmanacImage;
 extern int32_t ViewOffset;
 extern int32_t dialogOpen;
 extern std::string currentFile;
@@ -19,6 +21,10 @@ extern std::string currentFile;
 // Builds the window, shows it and runs its loop; returns 0 when it has been
 // destroyed. `commandLine` is the text after the program name.
 int RunMainWindow(const char* commandLine);
+
+// Builds the window, hidden, without running it (RunMainWindow does both;
+// tests drive the window through this).
+HWND BuildMainWindow(const char* commandLine);
 
 // Shows AlmanacStrip at ViewOffset in AlmanacControl.
 void RefreshView();

@@ -1,0 +1,316 @@
+# Sourced by every tests/e2e/test_*.sh: runs the real tarvina.exe under Wine
+# on the test display and reads the screen as a person would.
+#
+# A case looks like:
+#   . "$(dirname "$0")/lib.sh"
+#   e2e_begin                      # temp folder with a fresh copy of tarvina.exe
+#   reg_reset                      # no .zanual association
+#   tarvina_start                  # optional arguments are appended to the command line
+#   expect_message ".zanual Registrado"
+#   wait_window tarvina
+#   ...checks: check "what" test "$a" = "$b"
+#   tarvina_stop                   # or expect_ended after "Salir"
+#   e2e_end                        # exit status: 0 when every check passed
+#
+# ctest gives TARVINA_EXE, TARVINA_BUILD and TARVINA_SOURCE; scripts/test.sh
+# has started the display and the Wine prefix. Run by hand, a case starts
+# them itself.
+
+set -uo pipefail
+
+E2E_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+TARVINA_SOURCE="${TARVINA_SOURCE:-$(cd "$E2E_DIR/../.." && pwd)}"
+TARVINA_BUILD="${TARVINA_BUILD:-$TARVINA_SOURCE/build/win}"
+TARVINA_EXE="${TARVINA_EXE:-$TARVINA_BUILD/tarvina.exe}"
+PROBE_EXE="$TARVINA_BUILD/probe.exe"
+PY=/usr/bin/python3
+E2E_NAME="$(basename "${0%.sh}")"
+
+E2E_FAILURES=0
+E2E_OWN_DISPLAY=0
+TARVINA_PID=""       # the Windows process id of the running tarvina
+TARVINA_JOB=""       # the local job that waits for it (its status is tarvina's exit code)
+WORK=""
+
+log() { echo "[$E2E_NAME] $*"; }
+
+# check "description" command...: records a failure instead of stopping, so
+# one run reports every broken expectation.
+check() {
+  local what=$1
+  shift
+  if "$@"; then
+    log "ok   $what"
+  else
+    log "FAIL $what"
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+  fi
+}
+
+# equal "description" expected actual
+equal() {
+  if [ "$2" = "$3" ]; then
+    log "ok   $1"
+  else
+    log "FAIL $1: expected [$2], got [$3]"
+    E2E_FAILURES=$((E2E_FAILURES + 1))
+  fi
+}
+
+fail() {
+  log "FAIL $*"
+  E2E_FAILURES=$((E2E_FAILURES + 1))
+}
+
+e2e_begin() {
+  if [ -z "${WINEPREFIX:-}" ] || [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    # Run by hand: bring up what scripts/test.sh would have.
+    . "$TARVINA_SOURCE/scripts/wine-env.sh"
+    start_display
+    wine_boot
+    E2E_OWN_DISPLAY=1
+  fi
+  export WINEDEBUG=-all
+  [ -f "$TARVINA_EXE" ] || { log "no program at $TARVINA_EXE"; exit 1; }
+  [ -f "$PROBE_EXE" ] || { log "no probe at $PROBE_EXE"; exit 1; }
+  WORK="$(mktemp -d /tmp/tarvina-e2e.XXXXXX)"
+  cp "$TARVINA_EXE" "$WORK/tarvina.exe"
+  trap e2e_cleanup EXIT
+  log "folder $WORK"
+}
+
+# Never leaves the program running; keeps the screenshots of a failed case.
+e2e_cleanup() {
+  tarvina_stop
+  if [ -n "$WORK" ] && [ -d "$WORK" ]; then
+    if [ "$E2E_FAILURES" -ne 0 ]; then
+      local keep="$TARVINA_BUILD/e2e-failed/$E2E_NAME"
+      rm -rf "$keep"
+      mkdir -p "$keep"
+      cp "$WORK"/*.png "$keep/" 2>/dev/null || true
+      log "screenshots kept in $keep"
+    fi
+    rm -rf "$WORK"
+  fi
+  [ "$E2E_OWN_DISPLAY" = 1 ] && stop_all
+  return 0
+}
+
+e2e_end() {
+  if [ "$E2E_FAILURES" -eq 0 ]; then
+    log "passed"
+    exit 0
+  fi
+  log "$E2E_FAILURES check(s) failed"
+  exit 1
+}
+
+# ---- Wine and the probe ----
+
+probe() { wine "$PROBE_EXE" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
+
+# Windows path of a Linux path.
+winpath() { command winepath -w "$1" 2>/dev/null </dev/null; }
+
+# ---- the program ----
+
+# tarvina_start [argument text]: starts the copy in $WORK with exactly
+# "<exe path> <argument text>" as its command line (quotes kept as given),
+# in $WORK as the current folder.
+tarvina_start() {
+  local line
+  line="\"$(winpath "$WORK/tarvina.exe")\""
+  [ $# -gt 0 ] && line="$line $*"
+  (cd "$WORK" && PROBE_COMMAND_LINE="$line" exec wine "$PROBE_EXE" start \
+      >"$WORK/pid" 2>/dev/null </dev/null) &
+  TARVINA_JOB=$!
+  local _
+  for _ in $(seq 100); do
+    TARVINA_PID="$(tr -d '\r\n' <"$WORK/pid" 2>/dev/null)"
+    [ -n "$TARVINA_PID" ] && break
+    sleep 0.1
+  done
+  log "started: $line (process $TARVINA_PID)"
+}
+
+tarvina_running() { [ -n "$TARVINA_JOB" ] && kill -0 "$TARVINA_JOB" 2>/dev/null; }
+
+# expect_ended [seconds]: the program ends by itself with exit code 0.
+expect_ended() {
+  local seconds=${1:-10} _
+  for _ in $(seq $((seconds * 10))); do
+    tarvina_running || break
+    sleep 0.1
+  done
+  if tarvina_running; then
+    fail "the program is still running after ${seconds} s"
+    return 1
+  fi
+  wait "$TARVINA_JOB"
+  local code=$?
+  TARVINA_JOB=""
+  TARVINA_PID=""
+  equal "the program ended with exit code 0" 0 "$code"
+}
+
+tarvina_stop() {
+  if tarvina_running; then
+    [ -n "$TARVINA_PID" ] && probe terminate "$TARVINA_PID" >/dev/null
+    wait "$TARVINA_JOB" 2>/dev/null
+  fi
+  TARVINA_JOB=""
+  TARVINA_PID=""
+  return 0
+}
+
+# wait_window "title|other title" [seconds]: prints the title that appeared.
+wait_window() { probe wait "$1" "${2:-20}"; }
+
+window_gone() { probe gone "$1" "${2:-10}" >/dev/null; }
+
+# The text a message box shows (its static controls).
+message_text() {
+  local title=${1:-Programador} id
+  for id in $(probe children "$title" | awk -F'\t' '$2 == "Static" && $5 != "" { print $1 }'); do
+    probe text "$title" "$id"
+  done
+}
+
+# expect_message "start of the text": a "Programador" box shows it; Enter dismisses it.
+expect_message() {
+  local want=$1
+  if [ "$(wait_window Programador 20)" != Programador ]; then
+    fail "no message box \"$want\""
+    return 1
+  fi
+  local text
+  text="$(message_text Programador)"
+  case "$text" in
+    "$want"*) log "ok   message: $(echo "$text" | head -n 1)" ;;
+    *) fail "message: expected [$want...], got [$text]" ;;
+  esac
+  dismiss_message
+}
+
+dismiss_message() {
+  local id
+  id="$(xdotool search --name '^Programador$' 2>/dev/null | head -n 1)"
+  [ -n "$id" ] && xdotool windowfocus --sync "$id" 2>/dev/null
+  xdotool key Return
+  window_gone Programador 5 || fail "the message box did not close"
+}
+
+# rect_of title [id] [window|client]: "L T R B" in screen coordinates.
+rect_of() {
+  local kind=${3:-window}
+  probe rect "$1" ${2:+"$2"} | awk -v k="$kind" '$1 == k { print $2, $3, $4, $5 }'
+}
+
+# ---- input, as a person gives it ----
+
+key() { xdotool key --delay 60 "$@"; sleep 0.3; }
+click_at() { xdotool mousemove "$1" "$2" click 1; sleep 0.4; }
+# wheel up|down [notches]
+wheel() {
+  local button=4 n=${2:-1} _
+  [ "$1" = down ] && button=5
+  for _ in $(seq "$n"); do xdotool click "$button"; sleep 0.1; done
+  sleep 0.3
+}
+
+# Clicks into the window's client area at (x, y) of the client.
+click_client() {
+  local title=$1 l t r b
+  read -r l t r b <<<"$(rect_of "$title" "" client)"
+  click_at $((l + $2)) $((t + $3))
+}
+
+# open_menu title index: clicks the index-th (0-based) pop-up of the menu bar
+# and prints the pop-up's rect. The bar lies just above the client area.
+open_menu() {
+  local title=$1 index=$2 l t r b x
+  read -r l t r b <<<"$(rect_of "$title" "" client)"
+  local bar_y=$((t - 9))
+  x=$((l + 12))
+  if [ "$index" -gt 0 ]; then
+    # Find the pop-up's place by walking there with the arrow keys once.
+    click_at "$x" "$bar_y"
+    local _
+    for _ in $(seq "$index"); do key Right; done
+    x="$(menu_popup_rect | awk '{ print $1 + 12 }')"
+    key Escape Escape
+  fi
+  click_at "$x" "$bar_y"
+  menu_popup_rect
+}
+
+menu_popup_rect() { probe list | awk -F'\t' '$2 == "#32768" { print $4; exit }'; }
+
+# menu_states title index: the states of the index-th pop-up's items, one line
+# each ("enabled", "greyed", "separator"); the menu is closed again.
+menu_states() {
+  local rect shot="$WORK/menu-$1-$2.png"
+  rect="$(open_menu "$1" "$2")"
+  if [ -z "$rect" ]; then
+    fail "menu $2 of \"$1\" did not open"
+    return 1
+  fi
+  import -window root "$shot"
+  # shellcheck disable=SC2086
+  "$PY" "$E2E_DIR/shot.py" menu "$shot" $rect
+  key Escape Escape
+}
+
+# choose_menu title index item: picks the item-th (0-based, separators not
+# counted) entry of the index-th pop-up with the keyboard.
+choose_menu() {
+  open_menu "$1" "$2" >/dev/null
+  local _
+  for _ in $(seq 0 "$3"); do key Down; done
+  key Return
+}
+
+# ---- the screen ----
+
+screenshot() {
+  local file="$WORK/${1:-shot}.png"
+  import -window root "$file"
+  echo "$file"
+}
+
+# pixel file x y: "R G B"
+pixel() { "$PY" "$E2E_DIR/shot.py" pixel "$@"; }
+# count_colour file L T R B R G B
+count_colour() { "$PY" "$E2E_DIR/shot.py" count "$@"; }
+
+# ---- the registry ----
+
+reg_reset() {
+  local key
+  for key in 'HKCU\Software\Classes\.zanual' 'HKCU\Software\Classes\zanual-files' \
+             'HKLM\Software\Classes\.zanual' 'HKLM\Software\Classes\zanual-files'; do
+    wine reg delete "$key" /f >/dev/null 2>&1 </dev/null
+  done
+  return 0
+}
+
+# reg_default key: the key's default value, or nothing.
+reg_default() {
+  wine reg query "$1" /ve 2>/dev/null </dev/null | tr -d '\r' |
+    sed -n 's/^ *([^)]*) *REG_[A-Z_]* *//p' | head -n 1
+}
+
+reg_set() { wine reg add "$1" /ve /d "$2" /f >/dev/null 2>&1 </dev/null; }
+
+# A working association, so a start shows no registration message.
+reg_associate() {
+  local exe
+  exe="$(winpath "$WORK/tarvina.exe")"
+  reg_set 'HKCU\Software\Classes\.zanual' zanual-files
+  reg_set 'HKCU\Software\Classes\zanual-files\Shell\Open\Command' "\"$exe\" \"%1\""
+}
+
+# ---- label files ----
+
+# make_zanual path start_day start_month start_year day_count [day month year colour text]...
+make_zanual() { "$PY" "$E2E_DIR/zanual.py" "$@"; }
