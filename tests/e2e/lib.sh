@@ -32,7 +32,7 @@ TARVINA_PID=""       # the Windows process id of the running tarvina
 TARVINA_JOB=""       # the local job that waits for it (its status is tarvina's exit code)
 WORK=""
 
-log() { echo "[$E2E_NAME] $*"; }
+log() { echo "[$E2E_NAME] $*" >&2; }
 
 # check "description" command...: records a failure instead of stopping, so
 # one run reports every broken expectation.
@@ -234,14 +234,29 @@ open_menu() {
   x=$((l + 12))
   if [ "$index" -gt 0 ]; then
     # Find the pop-up's place by walking there with the arrow keys once.
-    click_at "$x" "$bar_y"
+    click_bar "$x" "$bar_y" >/dev/null
     local _
     for _ in $(seq "$index"); do key Right; done
     x="$(menu_popup_rect | awk '{ print $1 + 12 }')"
     key Escape Escape
+    [ -n "$x" ] || return 1
   fi
-  click_at "$x" "$bar_y"
-  menu_popup_rect
+  click_bar "$x" "$bar_y"
+}
+
+# Clicks a menu bar item and prints the rect of the pop-up that opened. A
+# click that only activates the window opens nothing: click again then.
+click_bar() {
+  local rect="" _ __
+  for _ in 1 2 3; do
+    click_at "$1" "$2"
+    for __ in 1 2 3 4 5; do
+      rect="$(menu_popup_rect)"
+      [ -n "$rect" ] && break 2
+      sleep 0.2
+    done
+  done
+  echo "$rect"
 }
 
 menu_popup_rect() { probe list | awk -F'\t' '$2 == "#32768" { print $4; exit }'; }
