@@ -192,11 +192,15 @@ expect_message() {
   dismiss_message
 }
 
+# Clicks the box's OK button, as a person would.
 dismiss_message() {
-  local id
-  id="$(xdotool search --name '^Programador$' 2>/dev/null | head -n 1)"
-  [ -n "$id" ] && xdotool windowfocus --sync "$id" 2>/dev/null
-  xdotool key Return
+  local l t r b
+  read -r l t r b <<<"$(rect_of Programador 1 window)"
+  if [ -z "$b" ]; then
+    fail "no OK button to click"
+    return 1
+  fi
+  click_at $(((l + r) / 2)) $(((t + b) / 2))
   window_gone Programador 5 || fail "the message box did not close"
 }
 
