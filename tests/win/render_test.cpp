@@ -313,6 +313,43 @@ TEST(RenderLabels, BlockOutlineFillTextAndPatchAtTheirPixels) {
   EXPECT_GT(CountIn(strip, RECT{224, 32, 232, 48}, IsDark), 0);
 }
 
+TEST(RenderLabels, LinesSitOnTheFixedGridWhateverTheFont) {
+  // A font much larger than the 8 x 16 grid still starts on the grid cell.
+  for (int points : {10, 20}) {
+    OwnedFont font(CreatePointFont("Courier New", points));
+    for (MarkupVariant variant : {MarkupVariant::LabelLine, MarkupVariant::AboutCredits}) {
+      const int x = variant == MarkupVariant::LabelLine ? 136 : 16;
+      TestSurface t(1134, 120);
+      DrawLabelLine(t.s.dc, variant, 4, "HHHH", font);
+      EXPECT_GT(CountIn(t, RECT{x, 48, x + 8, 64}, IsDark), 0) << points;
+      EXPECT_EQ(CountIn(t, RECT{0, 0, x, 120}, IsDark), 0) << points;
+      EXPECT_EQ(CountIn(t, RECT{0, 0, 1134, 48}, IsDark), 0) << points;
+    }
+  }
+  // Only the first 118 characters are printed.
+  OwnedFont font(CreateLabelFont());
+  TestSurface t(1134 + 200, 40);
+  std::string line(118, 'H');
+  line += 'W';
+  DrawLabelLine(t.s.dc, MarkupVariant::LabelLine, 1, line.c_str(), font);
+  EXPECT_GT(CountIn(t, RECT{136 + 8 * 117, 0, 136 + 8 * 118, 16}, IsDark), 0);
+  EXPECT_EQ(CountIn(t, RECT{136 + 8 * 118, 0, 1334, 16}, IsDark), 0);
+}
+
+TEST(RenderLabels, TheCharactersOfACodeAreNeverPrinted) {
+  // Its patch starts three rows below the row's top; the code must not show there.
+  OwnedFont font(CreateLabelFont());
+  TestSurface t(1134, 80);
+  DrawLabelLine(t.s.dc, MarkupVariant::LabelLine, 3, "ab\\#09cd \\#00", font);
+  EXPECT_EQ(CountIn(t, RECT{152, 32, 184, 48}, IsDark), 0);
+  EXPECT_GT(CountIn(t, RECT{136, 32, 152, 48}, IsDark), 0);   // "ab"
+  EXPECT_GT(CountIn(t, RECT{184, 32, 200, 48}, IsDark), 0);   // "cd"
+  EXPECT_GT(CountIn(t, RECT{216, 32, 248, 48}, IsDark), 0);   // "\\#00" stays text
+  HRGN clip = CreateRectRgn(0, 0, 0, 0);
+  EXPECT_EQ(GetClipRgn(t.s.dc, clip), 0);  // no clipping left behind
+  DeleteObject(clip);
+}
+
 TEST(RenderLabels, StackedBlocksPushTheNextDayAndOutsideLabelsAreNotDrawn) {
   AlmanacFixture almanac(1, 1, 2025, 15);
   for (COLORREF c : {RGB(255, 255, 0), RGB(0, 255, 255), RGB(0, 255, 0)})
