@@ -120,8 +120,8 @@ void AddItem(HWND combo, const std::string& text) {
 
 // Selects the item reading exactly `text`; false when there is none.
 bool SelectItem(HWND combo, const std::string& text) {
-  LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, WPARAM(-1),
-                               reinterpret_cast<LPARAM>(text.c_str()));
+  LRESULT index =
+      SendMessageA(combo, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(text.c_str()));
   if (index == CB_ERR) return false;
   SendMessageA(combo, CB_SETCURSEL, index, 0);
   return true;
@@ -273,8 +273,8 @@ void AddLabelControls(HWND dialog) {
   }
 
   gLabelEntry.font = CreatePointFont("Lucida Console", 10);
-  const int fontControls[] = {IDC_LABEL_TEXT,  IDC_DAY_CAPTION, IDC_MONTH_CAPTION, IDC_YEAR_CAPTION,
-                              IDC_DAY_COMBO, IDC_MONTH_COMBO, IDC_YEAR_COMBO};
+  const int fontControls[] = {IDC_LABEL_TEXT, IDC_DAY_CAPTION, IDC_MONTH_CAPTION, IDC_YEAR_CAPTION,
+                              IDC_DAY_COMBO,  IDC_MONTH_COMBO, IDC_YEAR_COMBO};
   for (int id : fontControls)
     SendMessageA(GetDlgItem(dialog, id), WM_SETFONT, reinterpret_cast<WPARAM>(gLabelEntry.font),
                  FALSE);
@@ -285,9 +285,9 @@ void AddLabelControls(HWND dialog) {
 void ReleaseLegends(HWND dialog) {
   for (int i = 0; i < kLegendCount; ++i) {
     HWND control = GetDlgItem(dialog, kLegends[i].id);
-    HBITMAP shown = control ? reinterpret_cast<HBITMAP>(
-                                  SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, 0))
-                            : nullptr;
+    HBITMAP shown =
+        control ? reinterpret_cast<HBITMAP>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, 0))
+                : nullptr;
     if (shown && shown != gLabelEntry.legends[i]) DeleteObject(shown);
     if (gLabelEntry.legends[i]) DeleteObject(gLabelEntry.legends[i]);
     gLabelEntry.legends[i] = nullptr;

@@ -1,7 +1,9 @@
 // The label entry dialog driven in-process: its layout and palette, the
 // lists, the checks of "Aceptar", and what lands in the label file.
-#include <windows.h>
+#include "dialogs/label_entry_dialog.h"
+
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <functional>
 #include <string>
@@ -11,7 +13,6 @@
 #include "data/almanac_state.h"
 #include "data/calendar.h"
 #include "data/label_file.h"
-#include "dialogs/label_entry_dialog.h"
 #include "render/almanac_page.h"
 #include "resource.h"
 #include "tests/win/win_test_util.h"
@@ -127,7 +128,9 @@ class LabelEntryDialogTest : public ::testing::Test {
     BuildMonthLengths(MonthLengths, int16_t(spans ? year + 1 : year));
   }
   std::string FileBytes() { return ReadFileBytes(gAlmanac.filePath); }
-  bool FileExistsNow() { return GetFileAttributesA(gAlmanac.filePath.c_str()) != INVALID_FILE_ATTRIBUTES; }
+  bool FileExistsNow() {
+    return GetFileAttributesA(gAlmanac.filePath.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
 
   TempFolder folder_;
 };
@@ -156,7 +159,8 @@ TEST_F(LabelEntryDialogTest, WindowAndControlsStandWhereTheyBelongInTabOrder) {
     EXPECT_EQ(window.top, 91);
     EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
     DWORD style = GetWindowLongA(dialog, GWL_STYLE);
-    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | DS_MODALFRAME), DWORD(WS_POPUP | WS_CAPTION | DS_MODALFRAME));
+    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | DS_MODALFRAME),
+              DWORD(WS_POPUP | WS_CAPTION | DS_MODALFRAME));
     EXPECT_EQ(style & WS_SYSMENU, 0u) << "no system menu and no close box";
 
     std::vector<Expected> expected = {
@@ -290,7 +294,8 @@ TEST_F(LabelEntryDialogTest, SquaresHoldTheirColoursAndPaintThemselves) {
       GetClientRect(Item(dialog, id), &inner);
       EXPECT_EQ(s->width, inner.right) << id;
       EXPECT_EQ(s->height, inner.bottom) << id;
-      EXPECT_EQ(GetPixel(s->dc, s->width - 1, s->height - 1), kPalette[i]) << "whole surface " << id;
+      EXPECT_EQ(GetPixel(s->dc, s->width - 1, s->height - 1), kPalette[i])
+          << "whole surface " << id;
     }
     EXPECT_EQ(ReadSwatchColor(dialog, IDC_COLOR_PREVIEW), RGB(255, 255, 255));
 
@@ -361,7 +366,7 @@ TEST_F(LabelEntryDialogTest, WhiteWithoutSwatchAndEmptyLinesAreKept) {
   });
   RunDialogWith([](HWND dialog) {
     SetText(dialog, "\r\n");  // only Enter: not empty, two empty lines
-    Accept(dialog);          // the day and month of the last label are still chosen
+    Accept(dialog);           // the day and month of the last label are still chosen
   });
   RunDialogWith([](HWND dialog) {
     SetText(dialog, "   ");  // spaces are a text
