@@ -3,6 +3,9 @@
 
   shot.py pixel PNG X Y               prints "R G B"
   shot.py count PNG L T R B R G B     pixels of exactly that colour in [L,R) x [T,B)
+  shot.py shifted A B L T R B DY      "yes" when region [L,R) x [T,B) of B shows A's
+                                      content moved down by DY rows (up when negative)
+  shot.py same A B L T R B            "yes" when the region is the same in both
   shot.py menu PNG L T R B            the items of an open pop-up menu, top to bottom:
                                       "enabled", "greyed" or "separator", one per line
 """
@@ -53,8 +56,26 @@ def menu_items(img, box):
     return items
 
 
+def shifted(a, b, box, dy):
+    l, t, r, b_ = box
+    ra = [a.crop((l, y, r, y + 1)).tobytes() for y in range(t, b_)]
+    rb = [b.crop((l, y, r, y + 1)).tobytes() for y in range(t, b_)]
+    h = len(ra)
+    if abs(dy) >= h:
+        return False
+    # Row y of B shows row y - dy of A wherever both lie inside the region.
+    return all(rb[y] == ra[y - dy] for y in range(max(0, dy), min(h, h + dy)))
+
+
 def main(argv):
-    command, img = argv[1], load(argv[2])
+    command = argv[1]
+    if command in ("shifted", "same"):
+        a, b = load(argv[2]), load(argv[3])
+        nums = [int(v) for v in argv[4:]]
+        dy = nums[4] if command == "shifted" else 0
+        print("yes" if shifted(a, b, nums[0:4], dy) else "no")
+        return
+    img = load(argv[2])
     nums = [int(a) for a in argv[3:]]
     if command == "pixel":
         print(*pixel(img, nums[0], nums[1]))
