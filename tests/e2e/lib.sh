@@ -194,13 +194,7 @@ expect_message() {
 
 # Clicks the box's OK button, as a person would.
 dismiss_message() {
-  local l t r b
-  read -r l t r b <<<"$(rect_of Programador 1 window)"
-  if [ -z "$b" ]; then
-    fail "no OK button to click"
-    return 1
-  fi
-  click_at $(((l + r) / 2)) $(((t + b) / 2))
+  click_control Programador 1 || return 1
   window_gone Programador 5 || fail "the message box did not close"
 }
 
@@ -221,6 +215,20 @@ wheel() {
   for _ in $(seq "$n"); do xdotool click "$button"; sleep 0.1; done
   sleep 0.3
 }
+
+# Clicks the middle of a control of a window.
+click_control() {
+  local l t r b
+  read -r l t r b <<<"$(rect_of "$1" "$2" window)"
+  if [ -z "$b" ]; then
+    fail "no control $2 in \"$1\""
+    return 1
+  fi
+  click_at $(((l + r) / 2)) $(((t + b) / 2))
+}
+
+# type_text "text": types as on the keyboard.
+type_text() { xdotool type --delay 40 "$1"; sleep 0.3; }
 
 # Clicks into the window's client area at (x, y) of the client.
 click_client() {
