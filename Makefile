@@ -8,7 +8,7 @@ deps:
 
 build: deps
 	@cmake --preset win >/dev/null
-	@cmake --build --preset win -j$$(nproc) --target tarvina
+	@cmake --build --preset win -j$$(nproc) --target tarvina make_demo probe
 
 run: build
 	@scripts/run.sh
