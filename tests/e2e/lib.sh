@@ -168,6 +168,19 @@ wait_window() { probe wait "$1" "${2:-20}"; }
 
 window_gone() { probe gone "$1" "${2:-10}" >/dev/null; }
 
+# control_text title id [expected] [seconds]: the control's text; with an
+# expected text, waits up to the given time for it (windows fill themselves
+# in after they show) and prints whatever is there in the end.
+control_text() {
+  local text _
+  for _ in $(seq $((${4:-5} * 5))); do
+    text="$(probe text "$1" "$2")"
+    [ $# -lt 3 ] || [ "$text" = "$3" ] && break
+    sleep 0.2
+  done
+  echo "$text"
+}
+
 # The text a message box shows (its static controls).
 message_text() {
   local title=${1:-Programador} id

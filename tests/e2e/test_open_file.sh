@@ -32,9 +32,10 @@ choose() {  # types a path into the name field and opens it
 
 check "Leer opens the file dialog" open_dialog tarvina
 screenshot leer-dialog >/dev/null
-equal "its one type" Almanaque "$(probe text "$dialog" "$kFileType")"
-equal "it starts in the current folder" "$(basename "$WORK")" "$(probe text "$dialog" "$kLookIn")"
-equal "with an empty name" "" "$(probe text "$dialog" "$kFileName")"
+equal "its one type" Almanaque "$(control_text "$dialog" "$kFileType" Almanaque)"
+equal "it starts in the current folder" "$(basename "$WORK")" \
+  "$(control_text "$dialog" "$kLookIn" "$(basename "$WORK")")"
+equal "with an empty name" "" "$(control_text "$dialog" "$kFileName")"
 read -r ml mt _ _ <<<"$(rect_of tarvina "" window)"
 read -r dl dt _ _ <<<"$(rect_of "$dialog" "" window)"
 equal "30 pixels right of and below the main window's corner" "$((ml + 30)) $((mt + 30))" "$dl $dt"
@@ -51,8 +52,8 @@ equal "damaged: the title stays" tarvina "$(wait_window 'tarvina|Almanaque - Rot
 
 # The second use starts where the first choice was, with its name.
 check "Leer again" open_dialog tarvina
-equal "in the folder of the last choice" "otra carpeta" "$(probe text "$dialog" "$kLookIn")"
-equal "with its name" Roto.zanual "$(probe text "$dialog" "$kFileName")"
+equal "in the folder of the last choice" "otra carpeta" "$(control_text "$dialog" "$kLookIn" "otra carpeta")"
+equal "with its name" Roto.zanual "$(control_text "$dialog" "$kFileName" Roto.zanual)"
 choose Casa.zanual
 title="Almanaque - Casa.zanual"
 equal "the chosen almanac's title" "$title" "$(wait_window "$title")"

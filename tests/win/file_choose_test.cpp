@@ -55,7 +55,9 @@ void Drive(DWORD thread, HWND owner, std::wstring choice, Seen& seen) {
     dialog = FindFileDialog(thread, owner);
   }
   if (!dialog) return;
-  Sleep(300);  // let it finish placing itself
+  // It fills its lists and places itself after it shows.
+  for (int i = 0; i < 50 && TextOf(dialog, kLookIn).empty(); ++i) Sleep(100);
+  Sleep(300);
   seen.found = true;
   GetWindowRect(dialog, &seen.rect);
   seen.folder = TextOf(dialog, kLookIn);
