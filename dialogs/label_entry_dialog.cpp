@@ -1,4 +1,552 @@
-// PLACEHOLDER: replaced by the dialog work.
 #include "label_entry_dialog.h"
 
-INT_PTR ShowLabelEntryDialog(HWND) { return 0; }
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "../app/main_window.h"
+#include "../app/message_box.h"
+#include "../data/almanac_state.h"
+#include "../data/calendar.h"
+#include "../data/label_file.h"
+#include "../render/almanac_page.h"
+#include "../render/gdi_util.h"
+#include "dialog_kit.h"
+#include "resource.h"
+
+LabelDraft gLabelDraft;
+
+namespace {
+
+constexpr int kSwatchCount = IDC_SWATCH_LAST - IDC_SWATCH_FIRST + 1;
+constexpr int kSwatchesPerRow = 10;
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr UINT kStartedMessage = WM_APP + 1;
+
+// Within a row the ids, in ascending order, fill these columns.
+constexpr int kSwatchColumn[kSwatchesPerRow] = {1, 2, 3, 4, 5, 9, 6, 7, 8, 10};
+
+constexpr COLORREF kSwatchColor[kSwatchCount] = {
+    RGB(252, 249, 196), RGB(255, 237, 187), RGB(254, 218, 158), RGB(249, 220, 188),
+    RGB(250, 191, 183), RGB(178, 225, 241), RGB(247, 211, 213), RGB(227, 218, 235),
+    RGB(238, 233, 237), RGB(153, 199, 235),  // row 1
+    RGB(182, 207, 212), RGB(214, 237, 231), RGB(155, 211, 174), RGB(209, 235, 164),
+    RGB(231, 224, 206), RGB(197, 198, 200), RGB(216, 208, 189), RGB(221, 176, 135),
+    RGB(208, 201, 191), RGB(226, 227, 231),  // row 2
+    RGB(255, 138, 138), RGB(255, 102, 102), RGB(241, 223, 150), RGB(233, 204, 88),
+    RGB(134, 152, 223), RGB(255, 168, 125), RGB(188, 198, 237), RGB(249, 223, 134),
+    RGB(245, 204, 63),  RGB(255, 132, 72),  // row 3
+    RGB(247, 166, 244), RGB(243, 131, 240), RGB(171, 150, 254), RGB(132, 102, 253),
+    RGB(165, 239, 174), RGB(173, 136, 95),  RGB(116, 231, 131), RGB(255, 255, 155),
+    RGB(255, 255, 4),   RGB(0, 128, 192),  // row 4
+};
+
+struct Legend {
+  int id, bitmap, x, y, width, height;
+};
+constexpr Legend kLegends[] = {
+    {IDC_LEGEND_1, IDB_LEGEND_FACES_1, 9, 127, 202, 455},
+    {IDC_LEGEND_2, IDB_LEGEND_FACES_2, 212, 127, 202, 455},
+    {IDC_LEGEND_3, IDB_LEGEND_OBJECTS_1, 415, 128, 542, 384},
+    {IDC_LEGEND_4, IDB_LEGEND_OBJECTS_2, 414, 512, 544, 384},  // cut by the client's bottom edge
+};
+constexpr int kLegendCount = sizeof kLegends / sizeof kLegends[0];
+
+// Everything one opening of the dialog creates, released when it ends.
+struct LabelEntryWindow {
+  HWND dialog = nullptr;
+  HWND textBox = nullptr;
+  HFONT font = nullptr;
+  HBITMAP legends[kLegendCount] = {};
+  Surface swatches[kSwatchCount];
+  Surface preview;
+};
+LabelEntryWindow gLabelEntry;
+
+// The control that had the focus when the dialog was last deactivated.
+HWND gLabelSavedFocus = nullptr;
+
+LabelDialogHook gStartedHook = nullptr;
+LabelRefresh gRefresh = nullptr;
+
+std::string TwoDigits(int value) {
+  char text[16];
+  snprintf(text, sizeof text, "%02d", value);
+  return text;
+}
+
+std::string DateText(int day, int month, int year) {
+  char text[32];
+  snprintf(text, sizeof text, "%02d/%02d/%d", day, month, year);
+  return text;
+}
+
+// A plain decimal number of at most four digits ("05" is 5); anything else is 0.
+int16_t NumberOf(const std::string& text) {
+  size_t first = text.find_first_not_of(' ');
+  size_t last = text.find_last_not_of(' ');
+  if (first == std::string::npos || last - first + 1 > 4) return 0;
+  int value = 0;
+  for (size_t i = first; i <= last; ++i) {
+    if (text[i] < '0' || text[i] > '9') return 0;
+    value = value * 10 + (text[i] - '0');
+  }
+  return int16_t(value);
+}
+
+std::string WindowText(HWND window) {
+  int length = GetWindowTextLengthA(window);
+  std::string text(length > 0 ? length + 1 : 1, '\0');
+  int got = GetWindowTextA(window, &text[0], int(text.size()));
+  text.resize(got > 0 ? got : 0);
+  return text;
+}
+
+std::string SelectedItemText(HWND combo) {
+  LRESULT index = SendMessageA(combo, CB_GETCURSEL, 0, 0);
+  if (index == CB_ERR) return std::string();
+  LRESULT length = SendMessageA(combo, CB_GETLBTEXTLEN, index, 0);
+  if (length == CB_ERR) return std::string();
+  std::string text(length + 1, '\0');
+  SendMessageA(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+  text.resize(length);
+  return text;
+}
+
+void AddItem(HWND combo, const std::string& text) {
+  SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+// Selects the item reading exactly `text`; false when there is none.
+bool SelectItem(HWND combo, const std::string& text) {
+  LRESULT index =
+      SendMessageA(combo, CB_FINDSTRINGEXACT, WPARAM(-1), reinterpret_cast<LPARAM>(text.c_str()));
+  if (index == CB_ERR) return false;
+  SendMessageA(combo, CB_SETCURSEL, index, 0);
+  return true;
+}
+
+Surface* SurfaceOf(int id) {
+  if (id >= IDC_SWATCH_FIRST && id <= IDC_SWATCH_LAST)
+    return &gLabelEntry.swatches[id - IDC_SWATCH_FIRST];
+  if (id == IDC_COLOR_PREVIEW) return &gLabelEntry.preview;
+  return nullptr;
+}
+
+// A square drawn by the program: its surface has the control's inner size.
+void AddColorBox(HWND dialog, const ControlSpec& spec, COLORREF color) {
+  HWND control = AddControl(dialog, spec);
+  Surface* surface = SurfaceOf(spec.id);
+  if (!control || !surface) return;
+  RECT inner;
+  GetClientRect(control, &inner);
+  if (CreateSurface(*surface, inner.right, inner.bottom)) FillSurface(*surface, color);
+}
+
+// The years the almanac shows, as the year list offers them.
+int YearsOffered(int16_t years[2]) {
+  years[0] = gAlmanac.startYear;
+  if (!SpansNextYear) return 1;
+  years[1] = int16_t(gAlmanac.startYear + 1);
+  return 2;
+}
+
+// Days in the day list of `month`: the longest that month is in any year
+// the almanac shows, so 29 February of a leap start year can be chosen even
+// when the drawing last reached a common year.
+int DayListLength(int month) {
+  int16_t years[2];
+  int count = YearsOffered(years);
+  int longest = MonthLengths[month];
+  for (int i = 0; i < count; ++i) {
+    MonthLengthTable table;
+    BuildMonthLengths(table, years[i]);
+    if (table[month] > longest) longest = table[month];
+  }
+  return longest;
+}
+
+void FillDayList(HWND dialog, int month) {
+  HWND dayCombo = GetDlgItem(dialog, IDC_DAY_COMBO);
+  SendMessageA(dayCombo, CB_RESETCONTENT, 0, 0);
+  int length = DayListLength(month);
+  for (int day = 1; day <= length; ++day) AddItem(dayCombo, TwoDigits(day));
+  // The kept day stays visible, even when this month is too short for it,
+  // so the box always shows the day that "Aceptar" will use.
+  int16_t day = gLabelDraft.day;
+  if (day >= 1 && day <= length)
+    SendMessageA(dayCombo, CB_SETCURSEL, day - 1, 0);
+  else if (day > 0)
+    SetWindowTextA(dayCombo, TwoDigits(day).c_str());
+}
+
+// ---- Building ----
+
+INT_PTR CALLBACK LabelEntryDialog(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
+
+HWND CreateLabelEntryWindow() {
+  DialogSpec spec;
+  spec.title = "Entrada de datos";
+  spec.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_3DLOOK | DS_NOFAILCREATE;
+  spec.position = {112, 91};
+  spec.client = {963, 864};
+  return CreateDialogWindow(spec, LabelEntryDialog);
+}
+
+void AddLabelControls(HWND dialog) {
+  ControlSpec text;
+  text.id = IDC_LABEL_TEXT;
+  text.className = "EDIT";
+  text.x = 8, text.y = 8, text.width = 950, text.height = 112;
+  text.style = ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
+  text.exStyle = WS_EX_CLIENTEDGE;
+  gLabelEntry.textBox = AddControl(dialog, text);
+
+  HINSTANCE module = GetModuleHandleA(nullptr);
+  for (int i = 0; i < kLegendCount; ++i) {
+    const Legend& l = kLegends[i];
+    ControlSpec legend;
+    legend.id = l.id;
+    legend.x = l.x, legend.y = l.y, legend.width = l.width, legend.height = l.height;
+    legend.style = SS_BITMAP;
+    HWND control = AddControl(dialog, legend);
+    HBITMAP picture = static_cast<HBITMAP>(
+        LoadImageA(module, MAKEINTRESOURCEA(l.bitmap), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    gLabelEntry.legends[i] = picture;
+    if (control && picture)
+      SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
+  }
+
+  for (int i = 0; i < kSwatchCount; ++i) {
+    ControlSpec swatch;
+    swatch.id = IDC_SWATCH_FIRST + i;
+    swatch.x = 10 + 25 * (kSwatchColumn[i % kSwatchesPerRow] - 1);
+    swatch.y = 600 + 25 * (i / kSwatchesPerRow);
+    swatch.width = swatch.height = 24;
+    swatch.style = SS_OWNERDRAW | SS_NOTIFY | WS_BORDER;
+    AddColorBox(dialog, swatch, kSwatchColor[i]);
+  }
+
+  ControlSpec preview;
+  preview.id = IDC_COLOR_PREVIEW;
+  preview.x = 274, preview.y = 608, preview.width = 87, preview.height = 81;
+  preview.style = SS_OWNERDRAW | WS_BORDER;  // no SS_NOTIFY: clicking it does nothing
+  AddColorBox(dialog, preview, kWhite);
+
+  const DWORD buttonStyle = BS_PUSHBUTTON | BS_FLAT | BS_CENTER | BS_VCENTER | WS_TABSTOP;
+  ControlSpec ok;
+  ok.id = IDC_LABEL_OK;
+  ok.className = "BUTTON";
+  ok.text = "Aceptar";
+  ok.x = 10, ok.y = 720, ok.width = 75, ok.height = 48;
+  ok.style = buttonStyle;
+  AddControl(dialog, ok);
+  ControlSpec cancel = ok;
+  cancel.id = IDC_LABEL_CANCEL;
+  cancel.text = "Cancelar";
+  cancel.x = 90;
+  AddControl(dialog, cancel);
+
+  struct DateList {
+    int comboId, captionId, y;
+    const char* caption;
+  };
+  const DateList lists[] = {
+      {IDC_DAY_COMBO, IDC_DAY_CAPTION, 720, "Día de la entrada"},
+      {IDC_MONTH_COMBO, IDC_MONTH_CAPTION, 743, "Mes de la entrada"},
+      {IDC_YEAR_COMBO, IDC_YEAR_CAPTION, 766, "Año de la entrada"},
+  };
+  for (const DateList& list : lists) {
+    ControlSpec combo;
+    combo.id = list.comboId;
+    combo.className = "COMBOBOX";
+    combo.x = 170, combo.y = list.y, combo.width = 90, combo.height = 90;
+    combo.style = CBS_DROPDOWN | CBS_SORT | WS_TABSTOP;
+    AddControl(dialog, combo);
+    ControlSpec caption;
+    caption.id = list.captionId;
+    caption.text = list.caption;
+    caption.x = 262, caption.y = list.y, caption.width = 150, caption.height = 22;
+    caption.style = SS_LEFT;
+    AddControl(dialog, caption);
+  }
+
+  gLabelEntry.font = CreatePointFont("Lucida Console", 10);
+  const int fontControls[] = {IDC_LABEL_TEXT, IDC_DAY_CAPTION, IDC_MONTH_CAPTION, IDC_YEAR_CAPTION,
+                              IDC_DAY_COMBO,  IDC_MONTH_COMBO, IDC_YEAR_COMBO};
+  for (int id : fontControls)
+    SendMessageA(GetDlgItem(dialog, id), WM_SETFONT, reinterpret_cast<WPARAM>(gLabelEntry.font),
+                 FALSE);
+}
+
+// Takes the pictures out of the legends (a control may hold a copy of its
+// own) while the controls still exist, and deletes them.
+void ReleaseLegends(HWND dialog) {
+  for (int i = 0; i < kLegendCount; ++i) {
+    HWND control = GetDlgItem(dialog, kLegends[i].id);
+    HBITMAP shown =
+        control ? reinterpret_cast<HBITMAP>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, 0))
+                : nullptr;
+    if (shown && shown != gLabelEntry.legends[i]) DeleteObject(shown);
+    if (gLabelEntry.legends[i]) DeleteObject(gLabelEntry.legends[i]);
+    gLabelEntry.legends[i] = nullptr;
+  }
+}
+
+void ReleaseLabelEntryWindow() {
+  for (Surface& surface : gLabelEntry.swatches) ReleaseSurface(surface);
+  ReleaseSurface(gLabelEntry.preview);
+  if (gLabelEntry.font) DeleteObject(gLabelEntry.font);
+  gLabelEntry = LabelEntryWindow();
+}
+
+// ---- Handling ----
+
+void OnInitDialog(HWND dialog) {
+  gLabelDraft.color = kWhite;
+  gLabelSavedFocus = nullptr;  // a control of an earlier opening is gone
+
+  HWND dayCombo = GetDlgItem(dialog, IDC_DAY_COMBO);
+  HWND monthCombo = GetDlgItem(dialog, IDC_MONTH_COMBO);
+  HWND yearCombo = GetDlgItem(dialog, IDC_YEAR_COMBO);
+  SendMessageA(dayCombo, CB_RESETCONTENT, 0, 0);
+  SendMessageA(monthCombo, CB_RESETCONTENT, 0, 0);
+  SendMessageA(yearCombo, CB_RESETCONTENT, 0, 0);
+  for (int month = 1; month <= 12; ++month) AddItem(monthCombo, TwoDigits(month));
+  int16_t years[2];
+  int yearCount = YearsOffered(years);
+  for (int i = 0; i < yearCount; ++i) AddItem(yearCombo, std::to_string(years[i]));
+
+  // The day, month and year of the last label are kept for the next one;
+  // show them, so what is in the lists is what will be stored.
+  if (gLabelDraft.month >= 1 && gLabelDraft.month <= 12) {
+    SendMessageA(monthCombo, CB_SETCURSEL, gLabelDraft.month - 1, 0);
+    FillDayList(dialog, gLabelDraft.month);
+  }
+  if (!SelectItem(yearCombo, std::to_string(gLabelDraft.year)) && yearCount == 1) {
+    // An almanac within one year: there is only one year to pick.
+    SendMessageA(yearCombo, CB_SETCURSEL, 0, 0);
+    gLabelDraft.year = years[0];
+  }
+
+  if (gStartedHook) PostMessageA(dialog, kStartedMessage, 0, 0);
+}
+
+void OnDateChosen(HWND dialog, int comboId) {
+  std::string text = SelectedItemText(GetDlgItem(dialog, comboId));
+  if (text.empty()) return;
+  gLabelDraft.lastText = text;
+  int16_t value = NumberOf(text);
+  if (comboId == IDC_DAY_COMBO) {
+    gLabelDraft.day = value;
+  } else if (comboId == IDC_YEAR_COMBO) {
+    gLabelDraft.year = value;
+  } else {
+    gLabelDraft.month = value;
+    FillDayList(dialog, value);  // the day is kept even when the new month is too short
+  }
+}
+
+void OnSwatchChosen(HWND dialog, int id) {
+  gLabelDraft.color = ReadSwatchColor(dialog, id);
+  FillColorBox(dialog, IDC_COLOR_PREVIEW, gLabelDraft.color);
+}
+
+// A number typed into a list's edit field counts as chosen, so that what the
+// box shows is what is stored; an empty or non-numeric box gives 0.
+void TakeDateFromLists(HWND dialog) {
+  gLabelDraft.day = NumberOf(WindowText(GetDlgItem(dialog, IDC_DAY_COMBO)));
+  gLabelDraft.month = NumberOf(WindowText(GetDlgItem(dialog, IDC_MONTH_COMBO)));
+  gLabelDraft.year = NumberOf(WindowText(GetDlgItem(dialog, IDC_YEAR_COMBO)));
+}
+
+// Whether the almanac shows the draft's date; otherwise says why and returns false.
+bool CheckDraftDate() {
+  const LabelDraft& d = gLabelDraft;
+  if (d.year <= 0) {
+    ShowMessage("Seleccione el año de la entrada.");
+    return false;
+  }
+  std::string date = DateText(d.day, d.month, d.year);
+  if (!IsRealDate(d.year, d.month, d.day)) {
+    ShowMessage("La fecha " + date + " no existe. Elija otro día o mes.");
+    return false;
+  }
+  if (!IsValidAlmanacSettings(gAlmanac.startDay, gAlmanac.startMonth, gAlmanac.startYear,
+                              gAlmanac.dayCount)) {
+    ShowMessage("No hay ningún almanaque abierto en el que guardar la etiqueta.");
+    return false;
+  }
+  CivilDate start;
+  start.year = gAlmanac.startYear, start.month = gAlmanac.startMonth, start.day = gAlmanac.startDay;
+  CivilDate end = start;
+  AddDays(end, gAlmanac.dayCount);
+  auto key = [](int y, int m, int dd) { return (int64_t(y) * 100 + m) * 100 + dd; };
+  int64_t at = key(d.year, d.month, d.day);
+  if (at < key(start.year, start.month, start.day) || at > key(end.year, end.month, end.day)) {
+    ShowMessage("La fecha " + date + " no está en el almanaque, que va del " +
+                DateText(start.day, start.month, start.year) + " al " +
+                DateText(end.day, end.month, end.year) + ". Elija una fecha entre esas dos.");
+    return false;
+  }
+  return true;
+}
+
+// The text as the box shows it, one record per displayed line.
+std::vector<LabelRecord> LinesOfTextBox(HWND textBox) {
+  std::vector<LabelRecord> lines;
+  LRESULT count = SendMessageA(textBox, EM_GETLINECOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    LRESULT start = SendMessageA(textBox, EM_LINEINDEX, i, 0);
+    LRESULT length = start < 0 ? 0 : SendMessageA(textBox, EM_LINELENGTH, start, 0);
+    if (length > 0xFFFF) length = 0xFFFF;  // the size word of EM_GETLINE
+    std::vector<char> buffer((length > 2 ? length : 2) + 1, '\0');
+    LRESULT got = 0;
+    if (length > 0) {
+      WORD size = WORD(length);
+      memcpy(buffer.data(), &size, sizeof size);
+      got = SendMessageA(textBox, EM_GETLINE, i, reinterpret_cast<LPARAM>(buffer.data()));
+      if (got < 0 || got > length) got = got < 0 ? 0 : length;
+    }
+    buffer[got] = '\0';
+
+    LabelRecord record;
+    record.day = gLabelDraft.day;
+    record.month = gLabelDraft.month;
+    record.year = gLabelDraft.year;
+    record.color = int32_t(gLabelDraft.color);
+    record.isLastLine = i == count - 1 ? 1 : 0;
+    record.almanacStartDay = gAlmanac.startDay;
+    record.almanacStartMonth = gAlmanac.startMonth;
+    record.almanacStartYear = gAlmanac.startYear;
+    record.almanacDayCount = gAlmanac.dayCount;
+    SetRecordText(record, buffer.data());  // cut to 119 bytes
+    lines.push_back(record);
+  }
+  return lines;
+}
+
+void OnAccept(HWND dialog) {
+  gLabelDraft.lastText = WindowText(gLabelEntry.textBox);
+  TakeDateFromLists(dialog);
+  if (gLabelDraft.lastText.empty() || gLabelDraft.month <= 0 || gLabelDraft.day <= 0) {
+    ShowMessage("Seleccione día y mes, y escriba el texto que desea ...");
+    return;
+  }
+  if (!CheckDraftDate()) return;
+
+  // The whole label in one write: it is stored entirely or not at all, and
+  // when it cannot be, the text stays here to try again.
+  FileError error = AppendLabel(gAlmanac.filePath, LinesOfTextBox(gLabelEntry.textBox));
+  if (error != FileError::None) {
+    ShowMessage(std::string("No se pudo guardar la etiqueta. ") + FileErrorText(error) +
+                " El texto sigue en la ventana para volver a intentarlo.");
+    return;
+  }
+  EndDialogWindow(dialog, 0);
+}
+
+void OnCommand(HWND dialog, int id, int notification) {
+  if (id >= IDC_SWATCH_FIRST && id <= IDC_SWATCH_LAST) {
+    OnSwatchChosen(dialog, id);
+    return;
+  }
+  switch (id) {
+    case IDC_DAY_COMBO:
+    case IDC_MONTH_COMBO:
+    case IDC_YEAR_COMBO:
+      if (notification == CBN_SELCHANGE) OnDateChosen(dialog, id);
+      break;
+    case IDC_LABEL_OK:
+      if (notification == BN_CLICKED || notification == 1) OnAccept(dialog);
+      break;
+    case IDC_LABEL_CANCEL:
+      if (notification == BN_CLICKED || notification == 1) EndDialogWindow(dialog, 0);
+      break;
+    default:
+      break;  // the text box, and Escape/Enter (IDCANCEL/IDOK), do nothing
+  }
+}
+
+INT_PTR OnDrawItem(const DRAWITEMSTRUCT* item) {
+  const Surface* surface = SurfaceOf(int(item->CtlID));
+  if (!surface) return FALSE;
+  PaintSurface(item->hDC, item->rcItem, *surface);
+  return TRUE;
+}
+
+void OnDestroy(HWND dialog) {
+  ReleaseLegends(dialog);
+  // Closing refresh: the main window redraws from the file, so a label just
+  // stored shows at once.
+  const LabelDraft& d = gLabelDraft;
+  if (!d.lastText.empty() && d.month > 0 && d.day > 0) {
+    if (gRefresh)
+      gRefresh();
+    else
+      OpenAlmanacCommand();
+  }
+}
+
+INT_PTR CALLBACK LabelEntryDialog(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  switch (msg) {
+    case WM_INITDIALOG:
+      OnInitDialog(dialog);
+      return TRUE;  // the text box gets the focus
+    case WM_NCACTIVATE:
+      KeepFocusAcrossActivation(wParam, gLabelSavedFocus);
+      return FALSE;
+    case WM_COMMAND:
+      OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+      return TRUE;
+    case WM_DRAWITEM:
+      return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+    case WM_DESTROY:
+      OnDestroy(dialog);
+      return FALSE;
+    case kStartedMessage:
+      if (gStartedHook) gStartedHook(dialog);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+}  // namespace
+
+INT_PTR ShowLabelEntryDialog(HWND) {
+  if (gLabelEntry.dialog) return 0;  // one at a time
+  HWND dialog = CreateLabelEntryWindow();
+  if (!dialog) return 0;
+  gLabelEntry.dialog = dialog;
+  AddLabelControls(dialog);
+  INT_PTR result = RunDialog(dialog, 0);
+  ReleaseLabelEntryWindow();
+  return result;
+}
+
+COLORREF ReadSwatchColor(HWND, int id) {
+  const Surface* surface = SurfaceOf(id);
+  COLORREF color = surface && surface->dc ? GetPixel(surface->dc, 2, 2) : CLR_INVALID;
+  if (color != CLR_INVALID) return color;
+  // No surface (out of GDI resources): the palette still knows the colour.
+  return id >= IDC_SWATCH_FIRST && id <= IDC_SWATCH_LAST ? kSwatchColor[id - IDC_SWATCH_FIRST]
+                                                         : kWhite;
+}
+
+void FillColorBox(HWND dialog, int id, COLORREF color) {
+  Surface* surface = SurfaceOf(id);
+  if (!surface) return;
+  FillSurface(*surface, color);
+  HWND control = GetDlgItem(dialog, id);
+  if (control) InvalidateRect(control, nullptr, FALSE);
+}
+
+const Surface* ColorBoxSurface(int id) {
+  const Surface* surface = gLabelEntry.dialog ? SurfaceOf(id) : nullptr;
+  return surface && surface->dc ? surface : nullptr;
+}
+
+void SetLabelDialogStartedHook(LabelDialogHook hook) { gStartedHook = hook; }
+void SetLabelRefresh(LabelRefresh refresh) { gRefresh = refresh; }

@@ -23,8 +23,14 @@ void DrawAlmanacWithLabels(Surface& strip);
 struct DayBoxFonts {
   HFONT header, number, weekday;
 };
+DayBoxFonts CreateDayBoxFonts();
+void DeleteDayBoxFonts(DayBoxFonts& fonts);
 void DrawDayBox(HDC dc, int32_t top, int16_t day, int16_t month, int16_t year, int weekday,
                 const DayBoxFonts& fonts);
+
+// The tallest strip a drawing asks for (about 300 MB at 32 bits a pixel);
+// anything below it is clipped.
+constexpr int kMaxStripHeight = 65536;
 
 // `text` centred in a 125-pixel cell starting at x, top at y, transparent.
 void DrawCellText(HDC dc, const char* text, int x, int y, HFONT font, COLORREF color);

@@ -1,10 +1,194 @@
-// PLACEHOLDER: replaced by the drawing work.
 #include "label_text.h"
 
-struct IconCache::Picture {};
-IconCache::~IconCache() {}
-void IconCache::Draw(HDC, int, int, int) {}
-HFONT CreateLabelFont() { return nullptr; }
-void DrawLabelLine(HDC, MarkupVariant, int, const char*, HFONT) {}
-void DrawLineIcons(HDC, MarkupVariant, int, const char*, COLORREF, IconCache&) {}
-void DrawIcon(int, HDC, int, int) {}
+#include <cstring>
+
+#include "../data/label_file.h"
+#include "gdi_util.h"
+#include "icon_markup.h"
+#include "layout.h"
+
+namespace {
+
+constexpr int kIconSlot = 18;  // every picture fits an 18 x 18 slot of the atlas
+constexpr int kAtlasWidth = kIconSlot * 99;
+constexpr uint32_t kMagenta = 0x00FF00FF;  // RGB(255,0,255) in a 32-bit DIB
+constexpr size_t kPrintedCharacters = 118;
+
+int GridX(int column) { return kGridColumnWidth * (column - 1); }
+int GridY(int row) { return kGridRowHeight * (row - 1); }
+int TextColumn(MarkupVariant variant) { return variant == MarkupVariant::LabelLine ? 18 : 3; }
+
+// A 32-bit top-down DIB section; `bits` points at its pixels.
+HBITMAP CreateDib(int width, int height, uint32_t** bits) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* pixels = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  *bits = static_cast<uint32_t*>(pixels);
+  return bitmap;
+}
+
+// A memory DC that is deleted on scope exit.
+class MemoryDc {
+ public:
+  MemoryDc() : dc_(CreateCompatibleDC(nullptr)) {}
+  ~MemoryDc() {
+    if (dc_) DeleteDC(dc_);
+  }
+  MemoryDc(const MemoryDc&) = delete;
+  MemoryDc& operator=(const MemoryDc&) = delete;
+  operator HDC() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
+
+}  // namespace
+
+int IconWidth(int) { return 18; }
+int IconHeight(int number) { return number == 9 || number == 22 ? 12 : 18; }
+
+IconCache::~IconCache() {
+  if (imageDc_) {
+    SelectObject(imageDc_, oldImage_);
+    DeleteDC(imageDc_);
+  }
+  if (maskDc_) {
+    SelectObject(maskDc_, oldMask_);
+    DeleteDC(maskDc_);
+  }
+  if (imageBitmap_) DeleteObject(imageBitmap_);
+  if (maskBitmap_) DeleteObject(maskBitmap_);
+}
+
+bool IconCache::PrepareAtlas() {
+  if (imageDc_ && maskDc_) return true;
+  imageBitmap_ = CreateDib(kAtlasWidth, kIconSlot, &imageBits_);
+  maskBitmap_ = CreateDib(kAtlasWidth, kIconSlot, &maskBits_);
+  imageDc_ = CreateCompatibleDC(nullptr);
+  maskDc_ = CreateCompatibleDC(nullptr);
+  if (!imageBitmap_ || !maskBitmap_ || !imageDc_ || !maskDc_) {
+    if (imageDc_) DeleteDC(imageDc_);
+    if (maskDc_) DeleteDC(maskDc_);
+    if (imageBitmap_) DeleteObject(imageBitmap_);
+    if (maskBitmap_) DeleteObject(maskBitmap_);
+    imageDc_ = maskDc_ = nullptr;
+    imageBitmap_ = maskBitmap_ = nullptr;
+    return false;
+  }
+  oldImage_ = SelectObject(imageDc_, imageBitmap_);
+  oldMask_ = SelectObject(maskDc_, maskBitmap_);
+  return true;
+}
+
+bool IconCache::Insert(int number, HBITMAP picture) {
+  if (number < 1 || number > 99 || !picture || !PrepareAtlas()) return false;
+  BITMAP info = {};
+  if (!GetObjectA(picture, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
+    return false;
+  MemoryDc source;
+  if (!source) return false;
+  HGDIOBJ old = SelectObject(source, picture);
+  if (!old) return false;
+  const int w = IconWidth(number), h = IconHeight(number), left = (number - 1) * kIconSlot;
+  // The default stretching mode: pixels dropped when shrinking are ANDed into
+  // their neighbours, as the pictures were designed for.
+  int oldMode = SetStretchBltMode(imageDc_, BLACKONWHITE);
+  BOOL scaled = StretchBlt(imageDc_, left, 0, w, h, source, 0, 0, info.bmWidth, info.bmHeight,
+                           SRCCOPY);
+  SetStretchBltMode(imageDc_, oldMode);
+  SelectObject(source, old);
+  if (!scaled) return false;
+  GdiFlush();  // the pixels are read and written directly below
+  for (int y = 0; y < kIconSlot; ++y) {
+    for (int x = 0; x < kIconSlot; ++x) {
+      size_t at = size_t(y) * kAtlasWidth + size_t(left + x);
+      uint32_t pixel = imageBits_[at] & 0x00FFFFFF;
+      bool transparent = x >= w || y >= h || pixel == kMagenta;
+      imageBits_[at] = transparent ? 0 : pixel;
+      maskBits_[at] = transparent ? 0xFFFFFFFF : 0;
+    }
+  }
+  state_[size_t(number)] = kLoaded;
+  return true;
+}
+
+void IconCache::Load(int number) {
+  state_[size_t(number)] = kMissing;
+  HBITMAP picture = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
+                                                    MAKEINTRESOURCEA(number), IMAGE_BITMAP, 0,
+                                                    0, LR_CREATEDIBSECTION));
+  if (!picture) return;
+  Insert(number, picture);
+  DeleteObject(picture);
+}
+
+void IconCache::Draw(HDC dc, int number, int x, int y) {
+  if (number < 1 || number > 99) return;
+  if (state_[size_t(number)] == kNotTried) Load(number);
+  if (state_[size_t(number)] != kLoaded) return;
+  const int w = IconWidth(number), h = IconHeight(number), left = (number - 1) * kIconSlot;
+  // Keep the surface where the mask is white, then add the picture's pixels
+  // where it is black: exactly the non-magenta pixels are set.
+  BitBlt(dc, x, y, w, h, maskDc_, left, 0, SRCAND);
+  BitBlt(dc, x, y, w, h, imageDc_, left, 0, SRCPAINT);
+}
+
+HFONT CreateLabelFont() { return CreatePointFont("Courier New", 10); }
+
+void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFONT labelFont) {
+  if (!text) return;
+  // The fixed grid, not the font's measured cell, so that text, patches and
+  // pictures line up whatever the font's metrics.
+  const int column = TextColumn(variant);
+  const int length = int(strnlen(text, kPrintedCharacters));
+  // Selecting a font is costly (under Wine especially): a drawing selects
+  // the label font once and every line uses it as it is.
+  ScopedSelect font(dc, GetCurrentObject(dc, OBJ_FONT) == labelFont ? nullptr : labelFont);
+  ScopedTextStyle style(dc, RGB(0, 0, 0), TRANSPARENT);
+  UINT oldAlign = SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
+  std::vector<IconHit> hits = FindIconCodes(text, kMaxLineBytes);
+  if (hits.empty()) {
+    TextOutA(dc, GridX(column), GridY(row), text, length);
+  } else {
+    // A code's characters are never printed: its patch does not reach the
+    // row's top pixels, where tall glyphs of some fonts would still show.
+    HRGN saved = CreateRectRgn(0, 0, 0, 0);
+    int hadClip = saved ? GetClipRgn(dc, saved) : -1;
+    for (const IconHit& hit : hits) {
+      int left = GridX(column + hit.position - 1);
+      ExcludeClipRect(dc, left, GridY(row), left + 4 * kGridColumnWidth, GridY(row + 1));
+    }
+    TextOutA(dc, GridX(column), GridY(row), text, length);
+    SelectClipRgn(dc, hadClip == 1 ? saved : nullptr);
+    if (saved) DeleteObject(saved);
+  }
+  SetTextAlign(dc, oldAlign);
+}
+
+void DrawLineIcons(HDC dc, MarkupVariant variant, int row, const char* text, COLORREF patchColor,
+                   IconCache& icons) {
+  std::vector<IconHit> hits = FindIconCodes(text, kMaxLineBytes);
+  if (hits.empty()) return;
+  const bool label = variant == MarkupVariant::LabelLine;
+  const int rowTop = GridY(row);
+  OwnedBrush patch(CreateSolidBrush(patchColor & 0x00FFFFFF));
+  for (const IconHit& hit : hits) {
+    const int p = hit.position;
+    // The patch covers the code's four cells; fill and outline share its colour.
+    RECT area = label ? RECT{GridX(17 + p), rowTop + 3, GridX(21 + p), rowTop + 16}
+                      : RECT{GridX(2 + p), rowTop, GridX(6 + p), rowTop + 16};
+    FillRect(dc, &area, patch);
+    icons.Draw(dc, hit.number, GridX(label ? 18 + p : 3 + p), rowTop + (label ? 2 : 1));
+  }
+}
+
+void DrawIcon(int number, HDC dc, int x, int y) {
+  IconCache icons;
+  icons.Draw(dc, number, x, y);
+}

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <array>
+#include <cstdint>
 
 enum class MarkupVariant {
   LabelLine,     // the strip: text from column 18, patch rows +3..+16, icon at +2
@@ -12,7 +13,8 @@ enum class MarkupVariant {
 
 // The 99 icon pictures scaled to their drawn size (18 x 18; 18 x 12 for 9
 // and 22), loaded from the program's resources on first use, so a drawing
-// reads each picture once.
+// reads each picture once. Drawing one costs two block transfers: the
+// magenta pixels become a mask when the picture is loaded.
 class IconCache {
  public:
   IconCache() = default;
@@ -20,12 +22,32 @@ class IconCache {
   IconCache(const IconCache&) = delete;
   IconCache& operator=(const IconCache&) = delete;
   // Draws icon `number` with its top-left at (x, y); magenta pixels are skipped.
+  // An icon without a picture draws nothing.
   void Draw(HDC dc, int number, int x, int y);
+  // Scales `picture` (not selected in any DC) to icon `number`'s drawn size
+  // and keeps it in place of the resource.
+  bool Insert(int number, HBITMAP picture);
 
  private:
-  struct Picture;
-  std::array<Picture*, 100> pictures_{};
+  enum : uint8_t { kNotTried, kLoaded, kMissing };
+  bool PrepareAtlas();
+  void Load(int number);
+  // All pictures side by side: the picture with magenta made black, and a
+  // mask that is white where the picture is transparent.
+  HDC imageDc_ = nullptr;
+  HDC maskDc_ = nullptr;
+  HBITMAP imageBitmap_ = nullptr;
+  HBITMAP maskBitmap_ = nullptr;
+  HGDIOBJ oldImage_ = nullptr;
+  HGDIOBJ oldMask_ = nullptr;
+  uint32_t* imageBits_ = nullptr;
+  uint32_t* maskBits_ = nullptr;
+  std::array<uint8_t, 100> state_{};
 };
+
+// The drawn size of icon `number`.
+int IconWidth(int number);
+int IconHeight(int number);
 
 // "Courier New" 10 points, regular.
 HFONT CreateLabelFont();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../data/almanac_state.h"
+#include "../data/calendar.h"
 #include "../data/label_file.h"
 
 constexpr int kDayBoxLeft = 1;
@@ -38,6 +39,9 @@ struct AlmanacLayout {
   int32_t endScrollTop = 0;   // top of the last day's band
   bool spansNextYear = false;
   int32_t height = 0;         // rows the strip needs to hold all of it
+  // The month lengths as the day stepping leaves them after the last day:
+  // February of the last year the drawing reached.
+  MonthLengthTable monthLengths;
 };
 
 // Lays out `state`'s N + 1 days with the labels of `records` (file order).

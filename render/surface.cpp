@@ -39,7 +39,13 @@ void ClearSurface(Surface& surface) { FillSurface(surface, RGB(255, 255, 255)); 
 
 bool EnsureSurfaceHeight(Surface& surface, int height) {
   if (surface.dc && surface.height >= height) return true;
-  return CreateSurface(surface, surface.width, height);
+  if (surface.width <= 0) return false;
+  // Make the new one first: when it cannot be had, the old surface stays.
+  Surface grown;
+  if (!CreateSurface(grown, surface.width, height)) return false;
+  ReleaseSurface(surface);
+  surface = grown;
+  return true;
 }
 
 void PaintSurface(HDC target, const RECT& area, const Surface& surface) {

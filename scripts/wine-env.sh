@@ -14,11 +14,19 @@ wine_boot() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i >/dev/null 2>&1 </dev/null || true
     wineserver -w
+  fi
+  # Settings of the prefix; the stamp says which set it has.
+  local stamp="$WINEPREFIX/.tarvina-settings-2"
+  if [ ! -f "$stamp" ]; then
     local key='HKCU\Software\Wine\Fonts\Replacements'
     wine reg add "$key" /v "Courier New" /d "Liberation Mono" /f >/dev/null 2>&1 </dev/null
     wine reg add "$key" /v "Lucida Console" /d "Liberation Mono" /f >/dev/null 2>&1 </dev/null
     wine reg add "$key" /v "Kartika" /d "Liberation Sans" /f >/dev/null 2>&1 </dev/null
+    # Xvfb has no window manager: let Wine draw captions and frames itself,
+    # as Windows does, so screenshots show what a person sees.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 </dev/null
     wineserver -w
+    touch "$stamp"
   fi
   wineserver -p >/dev/null 2>&1 </dev/null
   wineboot -i >/dev/null 2>&1 </dev/null || true

@@ -1,0 +1,236 @@
+#include "render/layout.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+
+namespace {
+
+AlmanacState Almanac(int day, int month, int year, int dayCount) {
+  AlmanacState state;
+  state.startDay = int16_t(day);
+  state.startMonth = int16_t(month);
+  state.startYear = int16_t(year);
+  state.dayCount = int16_t(dayCount);
+  return state;
+}
+
+LabelRecord Line(int day, int month, int year, const char* text, bool last, int32_t color = 0) {
+  LabelRecord r;
+  r.day = int16_t(day);
+  r.month = int16_t(month);
+  r.year = int16_t(year);
+  SetRecordText(r, text);
+  r.color = color;
+  r.isLastLine = last ? 1 : 0;
+  return r;
+}
+
+// Appends a label of `lines` lines for one date.
+void AddLabel(std::vector<LabelRecord>& records, int day, int month, int year, int lines) {
+  for (int k = 0; k < lines; ++k) records.push_back(Line(day, month, year, "x", k == lines - 1));
+}
+
+TEST(RowAtOrBelow, FirstRowWhoseTopIsNotAboveY) {
+  const int cases[][2] = {{-5, 1}, {0, 1}, {1, 2}, {15, 2}, {16, 2}, {17, 3}, {32, 3}, {33, 4}};
+  for (const auto& c : cases) EXPECT_EQ(RowAtOrBelow(c[0]), c[1]) << "y = " << c[0];
+  EXPECT_GT(RowAtOrBelow(INT32_MAX), 1);  // no wrap-around at the far end
+}
+
+TEST(LayOutAlmanac, FifteenDaysWithoutLabels) {
+  AlmanacLayout layout = LayOutAlmanac(Almanac(1, 1, 2025, 15), {});
+  ASSERT_EQ(layout.days.size(), 16u);
+  for (size_t i = 0; i < layout.days.size(); ++i) {
+    EXPECT_EQ(layout.days[i].top, int32_t(1 + 95 * i)) << "day " << i;
+    EXPECT_EQ(layout.days[i].advance, 95);
+    EXPECT_TRUE(layout.days[i].blocks.empty());
+  }
+  EXPECT_EQ(layout.endScrollTop, 1426);
+  EXPECT_EQ(layout.height, 1426 + 94);  // the last frame's bottom edge is exclusive
+  EXPECT_FALSE(layout.spansNextYear);
+  EXPECT_EQ(layout.days.back().day, 16);
+  EXPECT_EQ(layout.days.back().month, 1);
+  // 5 January 2025 is a Sunday, the 4th a Saturday.
+  EXPECT_EQ(layout.days[4].weekday, 7);
+  EXPECT_EQ(layout.days[3].weekday, 6);
+}
+
+TEST(LayOutAlmanac, LongestAlmanacCrossesTwoYearEnds) {
+  AlmanacLayout layout = LayOutAlmanac(Almanac(31, 12, 2024, 366), {});
+  ASSERT_EQ(layout.days.size(), 367u);
+  EXPECT_EQ(layout.days[1].day, 1);
+  EXPECT_EQ(layout.days[1].year, 2025);
+  const DayBand& last = layout.days.back();
+  EXPECT_EQ(last.day, 1);
+  EXPECT_EQ(last.month, 1);
+  EXPECT_EQ(last.year, 2026);
+  EXPECT_TRUE(layout.spansNextYear);
+  EXPECT_EQ(layout.endScrollTop, 1 + 95 * 366);
+  EXPECT_EQ(layout.endScrollTop, 34771);
+}
+
+TEST(LayOutAlmanac, SpansNextYearOnlyWhenANewFirstOfJanuaryIsDrawn) {
+  struct Case {
+    int day, month, year, count;
+    bool spans;
+  } cases[] = {
+      {17, 12, 2024, 15, true},       // the last day is 1 January
+      {16, 12, 2024, 15, false},      // ends on 31 December
+      {1, 1, 2025, 364, false},       // the whole of 2025, ending on 31 December
+      {31, 12, 2024, 15, true},
+      {1, 1, 2024, 366, true},        // 2024 is a leap year: ends on 1 January 2025
+  };
+  for (const Case& c : cases) {
+    AlmanacLayout layout = LayOutAlmanac(Almanac(c.day, c.month, c.year, c.count), {});
+    EXPECT_EQ(layout.spansNextYear, c.spans)
+        << c.day << "/" << c.month << "/" << c.year << " + " << c.count;
+  }
+}
+
+TEST(LayOutAlmanac, LeapDaysAndMonthLengthsFollowTheDrawnYears) {
+  AlmanacLayout leap = LayOutAlmanac(Almanac(20, 2, 2024, 15), {});
+  EXPECT_EQ(leap.days[9].day, 29);  // 29 February 2024 has its own box
+  AlmanacLayout notLeap = LayOutAlmanac(Almanac(20, 2, 2100, 15), {});
+  EXPECT_EQ(notLeap.days[9].day, 1);  // 2100 is not a leap year
+  EXPECT_EQ(notLeap.days[9].month, 3);
+  // The table is left at the February of the last year the days reached.
+  AlmanacLayout crossing = LayOutAlmanac(Almanac(1, 3, 2023, 366), {});
+  EXPECT_EQ(crossing.days.back().year, 2024);
+  EXPECT_EQ(crossing.monthLengths[2], 29);
+  AlmanacLayout within = LayOutAlmanac(Almanac(1, 3, 2024, 30), {});
+  EXPECT_EQ(within.monthLengths[2], 29);
+  EXPECT_EQ(within.monthLengths[4], 30);
+}
+
+TEST(LayOutAlmanac, InvalidSettingsLayOutNothing) {
+  for (AlmanacState state : {Almanac(0, 0, 0, 0), Almanac(31, 4, 2025, 20), Almanac(1, 1, 2025, 14),
+                             Almanac(1, 1, 2025, 367), Almanac(1, 13, 2025, 20)}) {
+    AlmanacLayout layout = LayOutAlmanac(state, {});
+    EXPECT_TRUE(layout.days.empty());
+    EXPECT_EQ(layout.height, 0);
+  }
+}
+
+TEST(LayOutAlmanac, OneLineLabelOnTheFirstDay) {
+  std::vector<LabelRecord> records;
+  AddLabel(records, 1, 1, 2025, 1);
+  AlmanacLayout layout = LayOutAlmanac(Almanac(1, 1, 2025, 15), records);
+  ASSERT_EQ(layout.days[0].blocks.size(), 1u);
+  const LabelBlock& block = layout.days[0].blocks[0];
+  EXPECT_EQ(block.top, 1);
+  EXPECT_EQ(block.top + block.height(), 37);
+  EXPECT_EQ(block.firstRecord, 0u);
+  EXPECT_EQ(block.lineCount, 1u);
+  EXPECT_EQ(RowAtOrBelow(block.top), 2);
+  EXPECT_EQ(layout.days[0].advance, 95);
+  EXPECT_EQ(layout.days[1].top, 96);
+  EXPECT_EQ(layout.endScrollTop, 1426);
+}
+
+TEST(LayOutAlmanac, StackedLabelsPushTheNextDayDown) {
+  std::vector<LabelRecord> records;
+  for (int i = 0; i < 3; ++i) AddLabel(records, 1, 1, 2025, 2);
+  AlmanacLayout layout = LayOutAlmanac(Almanac(1, 1, 2025, 15), records);
+  const DayBand& first = layout.days[0];
+  ASSERT_EQ(first.blocks.size(), 3u);
+  EXPECT_EQ(first.blocks[0].top, 1);
+  EXPECT_EQ(first.blocks[1].top, 56);  // 54 rows, then one blank row
+  EXPECT_EQ(first.blocks[2].top, 111);
+  EXPECT_EQ(first.blocks[2].firstRecord, 4u);
+  EXPECT_EQ(first.advance, 165);
+  EXPECT_EQ(layout.days[1].top, 166);
+  EXPECT_EQ(layout.endScrollTop, 166 + 95 * 14);
+  EXPECT_EQ(layout.height, layout.endScrollTop + 94);
+}
+
+TEST(LayOutAlmanac, TallLabelsOnTheLastDayMakeTheStripTaller) {
+  std::vector<LabelRecord> records;
+  AddLabel(records, 16, 1, 2025, 10);  // 198 rows
+  AlmanacLayout layout = LayOutAlmanac(Almanac(1, 1, 2025, 15), records);
+  EXPECT_EQ(layout.endScrollTop, 1426);  // still the top of the last band
+  EXPECT_EQ(layout.height, 1426 + 198);
+}
+
+TEST(LayOutAlmanac, LabelsOutsideTheDrawnDaysChangeNothing) {
+  AlmanacLayout plain = LayOutAlmanac(Almanac(10, 3, 2025, 20), {});
+  std::vector<LabelRecord> records;
+  AddLabel(records, 9, 3, 2025, 4);    // the day before the start
+  AddLabel(records, 31, 3, 2025, 4);   // the day after the end
+  AddLabel(records, 10, 3, 2024, 4);   // the right day a year early
+  AddLabel(records, 0, 0, 0, 4);       // an all-zero record
+  AddLabel(records, 10, 15, 2025, 4);  // no such month
+  AlmanacLayout layout = LayOutAlmanac(Almanac(10, 3, 2025, 20), records);
+  ASSERT_EQ(layout.days.size(), plain.days.size());
+  for (size_t i = 0; i < layout.days.size(); ++i) {
+    EXPECT_EQ(layout.days[i].top, plain.days[i].top);
+    EXPECT_TRUE(layout.days[i].blocks.empty());
+  }
+  EXPECT_EQ(layout.height, plain.height);
+  EXPECT_EQ(layout.endScrollTop, plain.endScrollTop);
+}
+
+TEST(LayOutAlmanac, LabelsOfOneDayFarApartInTheFileStackInFileOrder) {
+  std::vector<LabelRecord> records;
+  AddLabel(records, 3, 1, 2025, 1);  // records 0
+  for (int i = 0; i < 50; ++i) AddLabel(records, 9, 1, 2025, 1);
+  AddLabel(records, 3, 1, 2025, 3);  // records 51..53
+  AlmanacLayout layout = LayOutAlmanac(Almanac(1, 1, 2025, 15), records);
+  const DayBand& third = layout.days[2];
+  ASSERT_EQ(third.blocks.size(), 2u);
+  EXPECT_EQ(third.blocks[0].firstRecord, 0u);
+  EXPECT_EQ(third.blocks[0].top, third.top);
+  EXPECT_EQ(third.blocks[1].firstRecord, 51u);
+  EXPECT_EQ(third.blocks[1].lineCount, 3u);
+  EXPECT_EQ(third.blocks[1].top, third.top + 37);
+  EXPECT_EQ(layout.days[8].blocks.size(), 50u);
+  EXPECT_EQ(layout.days[8].advance, 50 * 37);
+}
+
+TEST(LayOutAlmanac, LinesBelongToTheLabelTheyFollow) {
+  // The label's later lines count for it even when their own dates differ,
+  // and a mark other than 1 does not end a label.
+  std::vector<LabelRecord> records = {
+      Line(2, 1, 2025, "a", false), Line(7, 1, 2025, "b", false), Line(2, 1, 2025, "c", true),
+      Line(5, 1, 2025, "d", false), Line(5, 1, 2025, "e", false)};
+  records[3].isLastLine = 2;
+  AlmanacLayout layout = LayOutAlmanac(Almanac(1, 1, 2025, 15), records);
+  ASSERT_EQ(layout.days[1].blocks.size(), 1u);
+  EXPECT_EQ(layout.days[1].blocks[0].lineCount, 3u);
+  EXPECT_TRUE(layout.days[6].blocks.empty());
+  // The last label has no mark: it ends at the last record.
+  ASSERT_EQ(layout.days[4].blocks.size(), 1u);
+  EXPECT_EQ(layout.days[4].blocks[0].firstRecord, 3u);
+  EXPECT_EQ(layout.days[4].blocks[0].lineCount, 2u);
+}
+
+TEST(LayOutAlmanac, HundredThousandRecordsLayOutInLinearTime) {
+  // One-line labels spread over every day and beyond it. A cost of days x
+  // records or worse would take far longer than the generous bound below.
+  std::vector<LabelRecord> records;
+  records.reserve(100000);
+  AlmanacState state = Almanac(1, 1, 2025, 366);
+  AlmanacLayout plain = LayOutAlmanac(state, {});
+  size_t inside = 0;
+  for (int i = 0; i < 100000; ++i) {
+    const DayBand& band = plain.days[size_t(i) % plain.days.size()];
+    bool outside = i % 10 == 0;
+    records.push_back(Line(band.day, band.month, outside ? 1999 : band.year, "x", true));
+    if (!outside) ++inside;
+  }
+  auto start = std::chrono::steady_clock::now();
+  AlmanacLayout layout = LayOutAlmanac(state, records);
+  double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  size_t drawn = 0;
+  int64_t expectedTop = 1;
+  for (const DayBand& band : layout.days) {
+    EXPECT_EQ(band.top, expectedTop);
+    drawn += band.blocks.size();
+    expectedTop += std::max<int64_t>(95, 37 * int64_t(band.blocks.size()));
+  }
+  EXPECT_EQ(drawn, inside);
+  EXPECT_LT(seconds, 2.0);
+}
+
+}  // namespace

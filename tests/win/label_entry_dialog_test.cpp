@@ -1,0 +1,661 @@
+// The label entry dialog driven in-process: its layout and palette, the
+// lists, the checks of "Aceptar", and what lands in the label file.
+#include "dialogs/label_entry_dialog.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/message_box.h"
+#include "data/almanac_state.h"
+#include "data/calendar.h"
+#include "data/label_file.h"
+#include "render/almanac_page.h"
+#include "resource.h"
+#include "tests/win/win_test_util.h"
+
+namespace {
+
+const char kMissingMessage[] = "Seleccione día y mes, y escriba el texto que desea ...";
+
+std::function<void(HWND)> gScript;
+int gRefreshes = 0;
+
+void RunScript(HWND dialog) {
+  gScript(dialog);
+  // A script that leaves the dialog open has it closed like Alt+F4 would.
+  if (IsWindow(dialog)) SendMessageA(dialog, WM_CLOSE, 0, 0);
+}
+
+INT_PTR RunDialogWith(std::function<void(HWND)> script) {
+  gScript = std::move(script);
+  SetLabelDialogStartedHook(RunScript);
+  return ShowLabelEntryDialog(nullptr);
+}
+
+HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
+
+void SetText(HWND dialog, const char* text) { SetWindowTextA(Item(dialog, IDC_LABEL_TEXT), text); }
+
+std::string TextOf(HWND window) {
+  char text[4096] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
+
+// Picks the item reading `text` as a person would; false when it is not listed.
+bool Choose(HWND dialog, int comboId, const char* text) {
+  HWND combo = Item(dialog, comboId);
+  LRESULT index = SendMessageA(combo, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(text));
+  if (index == CB_ERR) return false;
+  SendMessageA(combo, CB_SETCURSEL, index, 0);
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), LPARAM(combo));
+  return true;
+}
+
+void ChooseDate(HWND dialog, const char* day, const char* month, const char* year) {
+  ASSERT_TRUE(Choose(dialog, IDC_MONTH_COMBO, month)) << month;
+  ASSERT_TRUE(Choose(dialog, IDC_DAY_COMBO, day)) << day;
+  if (year) {
+    ASSERT_TRUE(Choose(dialog, IDC_YEAR_COMBO, year)) << year;
+  }
+}
+
+void Command(HWND dialog, int id, int notification) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, notification), LPARAM(Item(dialog, id)));
+}
+void Accept(HWND dialog) { Command(dialog, IDC_LABEL_OK, BN_CLICKED); }
+
+std::vector<std::string> Items(HWND combo) {
+  std::vector<std::string> items;
+  LRESULT n = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    char text[64] = {};
+    SendMessageA(combo, CB_GETLBTEXT, i, LPARAM(text));
+    items.push_back(text);
+  }
+  return items;
+}
+
+std::vector<LabelRecord> RecordsIn(const std::string& bytes) {
+  std::vector<LabelRecord> records;
+  for (size_t at = 0; at + kRecordSize <= bytes.size(); at += kRecordSize) {
+    LabelRecord r;
+    DecodeLabelRecord(reinterpret_cast<const uint8_t*>(bytes.data() + at), r);
+    records.push_back(r);
+  }
+  return records;
+}
+
+// The palette as a person sees it: ids in ascending order, row by row.
+const COLORREF kPalette[40] = {
+    RGB(252, 249, 196), RGB(255, 237, 187), RGB(254, 218, 158), RGB(249, 220, 188),
+    RGB(250, 191, 183), RGB(178, 225, 241), RGB(247, 211, 213), RGB(227, 218, 235),
+    RGB(238, 233, 237), RGB(153, 199, 235), RGB(182, 207, 212), RGB(214, 237, 231),
+    RGB(155, 211, 174), RGB(209, 235, 164), RGB(231, 224, 206), RGB(197, 198, 200),
+    RGB(216, 208, 189), RGB(221, 176, 135), RGB(208, 201, 191), RGB(226, 227, 231),
+    RGB(255, 138, 138), RGB(255, 102, 102), RGB(241, 223, 150), RGB(233, 204, 88),
+    RGB(134, 152, 223), RGB(255, 168, 125), RGB(188, 198, 237), RGB(249, 223, 134),
+    RGB(245, 204, 63),  RGB(255, 132, 72),  RGB(247, 166, 244), RGB(243, 131, 240),
+    RGB(171, 150, 254), RGB(132, 102, 253), RGB(165, 239, 174), RGB(173, 136, 95),
+    RGB(116, 231, 131), RGB(255, 255, 155), RGB(255, 255, 4),   RGB(0, 128, 192),
+};
+
+class LabelEntryDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ObserveMessages();
+    gLabelDraft = LabelDraft();
+    gRefreshes = 0;
+    SetLabelRefresh([] { ++gRefreshes; });
+    UseAlmanac(1, 1, 2025, 364, false);  // 1 January to 31 December 2025
+  }
+  void TearDown() override {
+    SetLabelDialogStartedHook(nullptr);
+    SetLabelRefresh(nullptr);
+  }
+  void UseAlmanac(int16_t day, int16_t month, int16_t year, int16_t count, bool spans) {
+    gAlmanac.name = "Prueba";
+    gAlmanac.filePath = folder_.path() + "Prueba.zanual";
+    gAlmanac.startDay = day;
+    gAlmanac.startMonth = month;
+    gAlmanac.startYear = year;
+    gAlmanac.dayCount = count;
+    SpansNextYear = spans;
+    BuildMonthLengths(MonthLengths, int16_t(spans ? year + 1 : year));
+  }
+  std::string FileBytes() { return ReadFileBytes(gAlmanac.filePath); }
+  bool FileExistsNow() {
+    return GetFileAttributesA(gAlmanac.filePath.c_str()) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  TempFolder folder_;
+};
+
+// ---- Layout ----
+
+struct Expected {
+  int id;
+  const char* className;
+  int x, y, width, height;
+  DWORD style;
+};
+
+TEST_F(LabelEntryDialogTest, WindowAndControlsStandWhereTheyBelongInTabOrder) {
+  RunDialogWith([](HWND dialog) {
+    char title[64] = {};
+    GetWindowTextA(dialog, title, sizeof title);
+    EXPECT_STREQ(title, "Entrada de datos");
+    RECT client;
+    GetClientRect(dialog, &client);
+    EXPECT_EQ(client.right, 963);
+    EXPECT_EQ(client.bottom, 864);
+    RECT window;
+    GetWindowRect(dialog, &window);
+    EXPECT_EQ(window.left, 112);
+    EXPECT_EQ(window.top, 91);
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), nullptr);
+    DWORD style = GetWindowLongA(dialog, GWL_STYLE);
+    EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | DS_MODALFRAME),
+              DWORD(WS_POPUP | WS_CAPTION | DS_MODALFRAME));
+    EXPECT_EQ(style & WS_SYSMENU, 0u) << "no system menu and no close box";
+
+    std::vector<Expected> expected = {
+        {1002, "Edit", 8, 8, 950, 112, ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP},
+        {1005, "Static", 9, 127, 202, 455, SS_BITMAP},
+        {1006, "Static", 212, 127, 202, 455, SS_BITMAP},
+        {1008, "Static", 415, 128, 542, 384, SS_BITMAP},
+        {1009, "Static", 414, 512, 544, 384, SS_BITMAP},
+    };
+    const int columns[10] = {1, 2, 3, 4, 5, 9, 6, 7, 8, 10};
+    for (int i = 0; i < 40; ++i)
+      expected.push_back({1010 + i, "Static", 10 + 25 * (columns[i % 10] - 1), 600 + 25 * (i / 10),
+                          24, 24, SS_OWNERDRAW | SS_NOTIFY | WS_BORDER});
+    const DWORD button = BS_PUSHBUTTON | BS_FLAT | BS_CENTER | BS_VCENTER | WS_TABSTOP;
+    const DWORD combo = CBS_DROPDOWN | CBS_SORT | WS_TABSTOP;
+    std::vector<Expected> rest = {
+        {1050, "Static", 274, 608, 87, 81, SS_OWNERDRAW | WS_BORDER},
+        {1057, "Button", 10, 720, 75, 48, button},
+        {1058, "Button", 90, 720, 75, 48, button},
+        {1059, "ComboBox", 170, 720, 90, 0, combo},
+        {1061, "Static", 262, 720, 150, 22, SS_LEFT},
+        {1060, "ComboBox", 170, 743, 90, 0, combo},
+        {1062, "Static", 262, 743, 150, 22, SS_LEFT},
+        {1065, "ComboBox", 170, 766, 90, 0, combo},
+        {1064, "Static", 262, 766, 150, 22, SS_LEFT},
+    };
+    expected.insert(expected.end(), rest.begin(), rest.end());
+
+    // Children in creation order, which is also the tab order.
+    HWND child = GetWindow(dialog, GW_CHILD);
+    for (const Expected& e : expected) {
+      ASSERT_NE(child, nullptr) << "missing from " << e.id;
+      EXPECT_EQ(GetDlgCtrlID(child), e.id);
+      char cls[32] = {};
+      GetClassNameA(child, cls, sizeof cls);
+      EXPECT_STRCASEEQ(cls, e.className) << e.id;
+      RECT r;
+      GetWindowRect(child, &r);
+      MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+      EXPECT_EQ(r.left, e.x) << e.id;
+      EXPECT_EQ(r.top, e.y) << e.id;
+      EXPECT_EQ(r.right - r.left, e.width) << e.id;
+      if (e.height) {
+        EXPECT_EQ(r.bottom - r.top, e.height) << e.id;
+      }
+      DWORD s = GetWindowLongA(child, GWL_STYLE);
+      EXPECT_EQ(s & (e.style | WS_CHILD | WS_VISIBLE), e.style | WS_CHILD | WS_VISIBLE)
+          << e.id << " style " << std::hex << s;
+      if (std::string(e.className) == "Static") {
+        EXPECT_EQ(s & SS_TYPEMASK, e.style & SS_TYPEMASK) << e.id;
+      }
+      if (std::string(e.className) == "ComboBox") {
+        // Closed, the box is one line high; its 90 pixels include the list.
+        RECT closed;
+        GetWindowRect(child, &closed);
+        EXPECT_LT(closed.bottom - closed.top, 40) << e.id;
+      }
+      child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(child, nullptr) << "an extra control " << GetDlgCtrlID(child);
+
+    HWND text = Item(dialog, IDC_LABEL_TEXT);
+    DWORD ts = GetWindowLongA(text, GWL_STYLE);
+    EXPECT_EQ(ts & (ES_AUTOHSCROLL | WS_HSCROLL), 0u) << "long lines must wrap";
+    EXPECT_TRUE(GetWindowLongA(text, GWL_EXSTYLE) & WS_EX_CLIENTEDGE);
+    EXPECT_EQ(TextOf(Item(dialog, 1061)), "Día de la entrada");
+    EXPECT_EQ(TextOf(Item(dialog, 1062)), "Mes de la entrada");
+    EXPECT_EQ(TextOf(Item(dialog, 1064)), "Año de la entrada");
+    EXPECT_EQ(TextOf(Item(dialog, 1057)), "Aceptar");
+    EXPECT_EQ(TextOf(Item(dialog, 1058)), "Cancelar");
+    EXPECT_EQ(GetFocus(), text) << "the text box is where typing starts";
+  });
+}
+
+TEST_F(LabelEntryDialogTest, LabelFontLegendsAndSquaresAreFreedWhenTheDialogEnds) {
+  HFONT font = nullptr;
+  HGDIOBJ objects[8] = {};
+  static HFONT* sFont;
+  static HGDIOBJ* sObjects;
+  sFont = &font;
+  sObjects = objects;
+  RunDialogWith([](HWND dialog) {
+    *sFont = reinterpret_cast<HFONT>(SendMessageA(Item(dialog, IDC_LABEL_TEXT), WM_GETFONT, 0, 0));
+    LOGFONTA lf = {};
+    ASSERT_TRUE(GetObjectA(*sFont, sizeof lf, &lf));
+    EXPECT_STREQ(lf.lfFaceName, "Lucida Console");
+    HDC screen = GetDC(nullptr);
+    EXPECT_EQ(lf.lfHeight, -MulDiv(10, GetDeviceCaps(screen, LOGPIXELSY), 72));
+    ReleaseDC(nullptr, screen);
+    EXPECT_EQ(lf.lfWeight, FW_NORMAL);
+    EXPECT_FALSE(lf.lfItalic);
+    for (int id : {1061, 1062, 1064, 1059, 1060, 1065})
+      EXPECT_EQ(SendMessageA(Item(dialog, id), WM_GETFONT, 0, 0), LRESULT(*sFont)) << id;
+    EXPECT_NE(SendMessageA(Item(dialog, IDC_LABEL_OK), WM_GETFONT, 0, 0), LRESULT(*sFont));
+
+    // The four charts show at their natural size.
+    const int ids[4] = {1005, 1006, 1008, 1009};
+    const SIZE sizes[4] = {{202, 455}, {202, 455}, {542, 384}, {544, 384}};
+    for (int i = 0; i < 4; ++i) {
+      HGDIOBJ picture = reinterpret_cast<HGDIOBJ>(
+          SendMessageA(Item(dialog, ids[i]), STM_GETIMAGE, IMAGE_BITMAP, 0));
+      ASSERT_NE(picture, nullptr) << ids[i];
+      BITMAP bm = {};
+      GetObjectA(picture, sizeof bm, &bm);
+      EXPECT_EQ(bm.bmWidth, sizes[i].cx) << ids[i];
+      EXPECT_EQ(bm.bmHeight, sizes[i].cy) << ids[i];
+      sObjects[i] = picture;
+    }
+    const Surface* swatch = ColorBoxSurface(1049);
+    const Surface* preview = ColorBoxSurface(IDC_COLOR_PREVIEW);
+    ASSERT_TRUE(swatch && preview);
+    sObjects[4] = swatch->bitmap;
+    sObjects[5] = swatch->dc;
+    sObjects[6] = preview->bitmap;
+    sObjects[7] = preview->dc;
+  });
+  ASSERT_NE(font, nullptr);
+  EXPECT_EQ(GetObjectType(font), 0u) << "label font left behind";
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(GetObjectType(objects[i]), 0u) << "object " << i;
+  EXPECT_EQ(ColorBoxSurface(1010), nullptr);
+}
+
+TEST_F(LabelEntryDialogTest, SquaresHoldTheirColoursAndPaintThemselves) {
+  RunDialogWith([](HWND dialog) {
+    for (int i = 0; i < 40; ++i) {
+      int id = 1010 + i;
+      EXPECT_EQ(ReadSwatchColor(dialog, id), kPalette[i]) << id;
+      const Surface* s = ColorBoxSurface(id);
+      ASSERT_NE(s, nullptr);
+      RECT inner;
+      GetClientRect(Item(dialog, id), &inner);
+      EXPECT_EQ(s->width, inner.right) << id;
+      EXPECT_EQ(s->height, inner.bottom) << id;
+      EXPECT_EQ(GetPixel(s->dc, s->width - 1, s->height - 1), kPalette[i])
+          << "whole surface " << id;
+    }
+    EXPECT_EQ(ReadSwatchColor(dialog, IDC_COLOR_PREVIEW), RGB(255, 255, 255));
+
+    // What is on the screen comes from the surfaces.
+    HWND swatch = Item(dialog, 1031);
+    RedrawWindow(swatch, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(swatch);
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 102, 102));
+    ReleaseDC(swatch, dc);
+
+    // A double click counts as a click; the preview shows the colour.
+    Command(dialog, 1031, STN_DBLCLK);
+    EXPECT_EQ(gLabelDraft.color, RGB(255, 102, 102));
+    EXPECT_EQ(ReadSwatchColor(dialog, IDC_COLOR_PREVIEW), RGB(255, 102, 102));
+    HWND preview = Item(dialog, IDC_COLOR_PREVIEW);
+    RedrawWindow(preview, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    dc = GetDC(preview);
+    EXPECT_EQ(GetPixel(dc, 40, 40), RGB(255, 102, 102));
+    ReleaseDC(preview, dc);
+    // Clicking the preview itself changes nothing.
+    Command(dialog, IDC_COLOR_PREVIEW, STN_CLICKED);
+    EXPECT_EQ(gLabelDraft.color, RGB(255, 102, 102));
+    Command(dialog, 1015, STN_CLICKED);
+    EXPECT_EQ(gLabelDraft.color, RGB(178, 225, 241));
+  });
+}
+
+// ---- Storing ----
+
+TEST_F(LabelEntryDialogTest, ThreeLinesBecomeThreeRecordsOfOneLabel) {
+  INT_PTR result = RunDialogWith([](HWND dialog) {
+    SetText(dialog, "Cumpleaños de Ana\r\nCon bandera \\#09\r\nÚltima línea");
+    ChooseDate(dialog, "05", "03", "2025");
+    Command(dialog, 1031, STN_CLICKED);
+    Accept(dialog);
+    EXPECT_FALSE(IsWindow(dialog)) << "a stored label ends the dialog";
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(ObservedMessages().empty());
+  std::string bytes = FileBytes();
+  ASSERT_EQ(bytes.size(), 3 * kRecordSize);
+  std::vector<LabelRecord> records = RecordsIn(bytes);
+  const char* texts[3] = {"Cumpleaños de Ana", "Con bandera \\#09", "Última línea"};
+  for (int i = 0; i < 3; ++i) {
+    const LabelRecord& r = records[i];
+    EXPECT_EQ(r.day, 5);
+    EXPECT_EQ(r.month, 3);
+    EXPECT_EQ(r.year, 2025);
+    EXPECT_EQ(r.color, 0x006666FF);
+    EXPECT_EQ(r.isLastLine, i == 2 ? 1 : 0);
+    EXPECT_STREQ(r.text, texts[i]);
+    EXPECT_EQ(r.almanacStartDay, 1);
+    EXPECT_EQ(r.almanacStartMonth, 1);
+    EXPECT_EQ(r.almanacStartYear, 2025);
+    EXPECT_EQ(r.almanacDayCount, 364);
+    const char* raw = bytes.data() + i * kRecordSize + 6;
+    for (size_t k = strlen(texts[i]); k < kTextBytes; ++k)
+      ASSERT_EQ(raw[k], 0) << "record " << i << " byte " << k;
+  }
+  EXPECT_EQ(gRefreshes, 1) << "the main window redraws once the dialog has gone";
+}
+
+TEST_F(LabelEntryDialogTest, WhiteWithoutSwatchAndEmptyLinesAreKept) {
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, "Una\r\n");
+    ChooseDate(dialog, "10", "06", nullptr);  // the only year is already chosen
+    Accept(dialog);
+  });
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, "\r\n");  // only Enter: not empty, two empty lines
+    Accept(dialog);           // the day and month of the last label are still chosen
+  });
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, "   ");  // spaces are a text
+    Accept(dialog);
+  });
+  EXPECT_TRUE(ObservedMessages().empty()) << ObservedMessages()[0];
+  std::vector<LabelRecord> r = RecordsIn(FileBytes());
+  ASSERT_EQ(r.size(), 5u);
+  EXPECT_STREQ(r[0].text, "Una");
+  EXPECT_EQ(r[0].isLastLine, 0);
+  EXPECT_STREQ(r[1].text, "");
+  EXPECT_EQ(r[1].isLastLine, 1);
+  EXPECT_STREQ(r[2].text, "");
+  EXPECT_EQ(r[2].isLastLine, 0);
+  EXPECT_STREQ(r[3].text, "");
+  EXPECT_EQ(r[3].isLastLine, 1);
+  EXPECT_STREQ(r[4].text, "   ");
+  for (const LabelRecord& x : r) {
+    EXPECT_EQ(x.color, 0x00FFFFFF);
+    EXPECT_EQ(x.day, 10);
+    EXPECT_EQ(x.month, 6);
+    EXPECT_EQ(x.year, 2025);
+  }
+}
+
+TEST_F(LabelEntryDialogTest, AWrappedParagraphIsStoredAsTheLinesTheBoxShows) {
+  std::string paragraph;
+  for (int i = 0; i < 40; ++i) paragraph += "palabra" + std::to_string(i) + " ";
+  paragraph += "fin";
+  static std::string sParagraph;
+  sParagraph = paragraph;
+  static LRESULT sShown = 0;
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, sParagraph.c_str());
+    sShown = SendMessageA(Item(dialog, IDC_LABEL_TEXT), EM_GETLINECOUNT, 0, 0);
+    ChooseDate(dialog, "01", "02", nullptr);
+    Accept(dialog);
+  });
+  std::vector<LabelRecord> r = RecordsIn(FileBytes());
+  EXPECT_GE(sShown, 3) << "about 400 characters wrap over several display lines";
+  ASSERT_EQ(LRESULT(r.size()), sShown);
+  std::string joined;
+  for (size_t i = 0; i < r.size(); ++i) {
+    EXPECT_LE(strlen(r[i].text), kMaxLineBytes);
+    EXPECT_EQ(r[i].isLastLine, i + 1 == r.size() ? 1 : 0);
+    joined += r[i].text;
+  }
+  EXPECT_EQ(joined, paragraph) << "no character lost or added at the wraps";
+}
+
+// ---- What "Aceptar" refuses ----
+
+TEST_F(LabelEntryDialogTest, MissingTextDayOrMonthIsAskedFor) {
+  struct Case {
+    const char* name;
+    const char* text;
+    const char* day;
+    const char* month;
+  };
+  static const Case cases[] = {
+      {"no day", "Texto", nullptr, "03"},
+      {"no text", "", "05", "03"},
+      {"no month", "Texto", "05", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gLabelDraft = LabelDraft();
+    ObserveMessages();
+    gRefreshes = 0;
+    static const Case* sCase;
+    sCase = &c;
+    RunDialogWith([](HWND dialog) {
+      SetText(dialog, sCase->text);
+      if (sCase->month) {
+        ASSERT_TRUE(Choose(dialog, IDC_MONTH_COMBO, sCase->month));
+      }
+      if (sCase->day) {
+        if (!sCase->month) Choose(dialog, IDC_MONTH_COMBO, "01");  // fills the day list
+        ASSERT_TRUE(Choose(dialog, IDC_DAY_COMBO, sCase->day));
+        if (!sCase->month) {
+          // Take the month back out of the box: nothing shows, nothing is chosen.
+          HWND month = Item(dialog, IDC_MONTH_COMBO);
+          SendMessageA(month, CB_SETCURSEL, WPARAM(-1), 0);
+        }
+      }
+      Accept(dialog);
+      EXPECT_TRUE(IsWindow(dialog)) << "the dialog stays open";
+      EXPECT_EQ(TextOf(Item(dialog, IDC_LABEL_TEXT)), sCase->text);
+      Command(dialog, IDC_LABEL_CANCEL, BN_CLICKED);
+    });
+    ASSERT_EQ(ObservedMessages().size(), 1u);
+    EXPECT_EQ(ObservedMessages()[0], kMissingMessage);
+    EXPECT_FALSE(FileExistsNow());
+    // After a refused empty text "Cancelar" has nothing to show.
+    if (std::string(c.text).empty()) {
+      EXPECT_EQ(gRefreshes, 0);
+    }
+  }
+}
+
+TEST_F(LabelEntryDialogTest, ADateTheAlmanacDoesNotShowIsRefusedAndTheEntryKept) {
+  UseAlmanac(1, 3, 2025, 30, false);  // 1 to 31 March 2025
+  static std::vector<std::string> sShownDay;
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, "No se pierde");
+    // 31 April: the day is kept after the month changes, and the box says so.
+    ChooseDate(dialog, "31", "01", nullptr);
+    ASSERT_TRUE(Choose(dialog, IDC_MONTH_COMBO, "04"));
+    EXPECT_EQ(Items(Item(dialog, IDC_DAY_COMBO)).size(), 30u);
+    EXPECT_EQ(TextOf(Item(dialog, IDC_DAY_COMBO)), "31");
+    Accept(dialog);
+    // Outside the almanac, before and after it.
+    ChooseDate(dialog, "28", "02", nullptr);
+    Accept(dialog);
+    ChooseDate(dialog, "01", "04", nullptr);
+    Accept(dialog);
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(TextOf(Item(dialog, IDC_LABEL_TEXT)), "No se pierde");
+    // Its first and last days are in it.
+    ChooseDate(dialog, "01", "03", nullptr);
+    Accept(dialog);
+  });
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, "Fin");
+    ChooseDate(dialog, "31", "03", nullptr);
+    Accept(dialog);
+  });
+  std::vector<std::string>& m = ObservedMessages();
+  ASSERT_EQ(m.size(), 3u);
+  EXPECT_NE(m[0].find("31/04/2025 no existe"), std::string::npos) << m[0];
+  EXPECT_NE(m[1].find("28/02/2025 no está en el almanaque"), std::string::npos) << m[1];
+  EXPECT_NE(m[1].find("del 01/03/2025 al 31/03/2025"), std::string::npos) << m[1];
+  EXPECT_NE(m[2].find("01/04/2025 no está en el almanaque"), std::string::npos) << m[2];
+  std::vector<LabelRecord> r = RecordsIn(FileBytes());
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[0].day, 1);
+  EXPECT_EQ(r[1].day, 31);
+}
+
+TEST_F(LabelEntryDialogTest, AYearMustBeShownBeforeALabelIsStored) {
+  UseAlmanac(1, 12, 2024, 60, true);  // December 2024 to January 2025
+  RunDialogWith([](HWND dialog) {
+    EXPECT_EQ(TextOf(Item(dialog, IDC_YEAR_COMBO)), "") << "two years: none is taken for granted";
+    SetText(dialog, "Nochevieja");
+    ChooseDate(dialog, "31", "12", nullptr);
+    Accept(dialog);
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(gLabelDraft.year, 0);
+    ASSERT_TRUE(Choose(dialog, IDC_YEAR_COMBO, "2024"));
+    Accept(dialog);
+  });
+  ASSERT_EQ(ObservedMessages().size(), 1u);
+  EXPECT_EQ(ObservedMessages()[0], "Seleccione el año de la entrada.");
+  std::vector<LabelRecord> r = RecordsIn(FileBytes());
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].year, 2024);
+}
+
+TEST_F(LabelEntryDialogTest, ANumberTypedIntoAListIsWhatIsStored) {
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, "Escrito a mano");
+    ChooseDate(dialog, "05", "03", nullptr);
+    SetWindowTextA(Item(dialog, IDC_DAY_COMBO), "7");
+    Accept(dialog);
+  });
+  std::vector<LabelRecord> r = RecordsIn(FileBytes());
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].day, 7) << "the box showed 7, so 7 is stored";
+  EXPECT_EQ(r[0].month, 3);
+}
+
+TEST_F(LabelEntryDialogTest, AFileThatCannotBeWrittenIsReportedAndTheTextKept) {
+  // Another program holds the file open and shares nothing.
+  HANDLE held = CreateFileA(gAlmanac.filePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  static HANDLE sHeld;
+  sHeld = held;
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, "Uno\r\nDos");
+    ChooseDate(dialog, "05", "03", nullptr);
+    Command(dialog, 1040, STN_CLICKED);
+    Accept(dialog);
+    EXPECT_TRUE(IsWindow(dialog)) << "the label is not lost";
+    EXPECT_EQ(TextOf(Item(dialog, IDC_LABEL_TEXT)), "Uno\r\nDos");
+    DWORD size = GetFileSize(sHeld, nullptr);
+    EXPECT_EQ(size, 0u) << "nothing partial";
+    // Once the other program lets go, the same entry goes in whole.
+    CloseHandle(sHeld);
+    Accept(dialog);
+    EXPECT_FALSE(IsWindow(dialog));
+  });
+  ASSERT_EQ(ObservedMessages().size(), 1u);
+  EXPECT_NE(ObservedMessages()[0].find(FileErrorText(FileError::InUse)), std::string::npos)
+      << ObservedMessages()[0];
+  std::vector<LabelRecord> r = RecordsIn(FileBytes());
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[1].color, int32_t(RGB(247, 166, 244)));
+  EXPECT_EQ(r[1].isLastLine, 1);
+}
+
+// ---- Lists and what is remembered ----
+
+TEST_F(LabelEntryDialogTest, TheLastDayAndMonthAreOfferedAgainButTheColourIsNot) {
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, "Primera");
+    ChooseDate(dialog, "05", "03", nullptr);
+    Command(dialog, 1031, STN_CLICKED);
+    Accept(dialog);
+  });
+  RunDialogWith([](HWND dialog) {
+    EXPECT_EQ(TextOf(Item(dialog, IDC_MONTH_COMBO)), "03");
+    EXPECT_EQ(TextOf(Item(dialog, IDC_DAY_COMBO)), "05");
+    EXPECT_EQ(TextOf(Item(dialog, IDC_YEAR_COMBO)), "2025");
+    EXPECT_EQ(Items(Item(dialog, IDC_DAY_COMBO)).size(), 31u);
+    EXPECT_EQ(ReadSwatchColor(dialog, IDC_COLOR_PREVIEW), RGB(255, 255, 255));
+    SetText(dialog, "Segunda");
+    Accept(dialog);
+  });
+  std::vector<LabelRecord> r = RecordsIn(FileBytes());
+  ASSERT_EQ(r.size(), 2u);
+  EXPECT_EQ(r[1].day, 5);
+  EXPECT_EQ(r[1].month, 3);
+  EXPECT_EQ(r[1].color, 0x00FFFFFF);
+  EXPECT_EQ(gRefreshes, 2);
+}
+
+TEST_F(LabelEntryDialogTest, ListsFollowTheAlmanacsYears) {
+  // A leap year's 366 days reach 1 January of the next year.
+  UseAlmanac(1, 1, 2024, 366, true);
+  RunDialogWith([](HWND dialog) {
+    EXPECT_EQ(Items(Item(dialog, IDC_YEAR_COMBO)), (std::vector<std::string>{"2024", "2025"}));
+    std::vector<std::string> months = Items(Item(dialog, IDC_MONTH_COMBO));
+    ASSERT_EQ(months.size(), 12u);
+    EXPECT_EQ(months.front(), "01");
+    EXPECT_EQ(months.back(), "12");
+    EXPECT_TRUE(Items(Item(dialog, IDC_DAY_COMBO)).empty()) << "no month yet";
+    // 29 February 2024 is in the almanac, although the drawing ended in 2025.
+    ASSERT_TRUE(Choose(dialog, IDC_MONTH_COMBO, "02"));
+    std::vector<std::string> days = Items(Item(dialog, IDC_DAY_COMBO));
+    ASSERT_EQ(days.size(), 29u);
+    EXPECT_EQ(days.front(), "01");
+    EXPECT_EQ(days.back(), "29");
+    SetText(dialog, "Bisiesto");
+    ASSERT_TRUE(Choose(dialog, IDC_DAY_COMBO, "29"));
+    ASSERT_TRUE(Choose(dialog, IDC_YEAR_COMBO, "2024"));
+    EXPECT_EQ(gLabelDraft.lastText, "2024");
+    Accept(dialog);
+  });
+  UseAlmanac(1, 3, 2025, 30, false);
+  RunDialogWith([](HWND dialog) {
+    EXPECT_EQ(Items(Item(dialog, IDC_YEAR_COMBO)), (std::vector<std::string>{"2025"}));
+    EXPECT_EQ(TextOf(Item(dialog, IDC_YEAR_COMBO)), "2025") << "one year: already chosen";
+  });
+  std::vector<LabelRecord> r = RecordsIn(FileBytes());
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0].day, 29);
+  EXPECT_EQ(r[0].month, 2);
+  EXPECT_EQ(r[0].year, 2024);
+}
+
+// ---- Ending ----
+
+TEST_F(LabelEntryDialogTest, EscapeStaysCloseEndsLikeCancelAndNothingIsStored) {
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, "Sin guardar");
+    ChooseDate(dialog, "05", "03", nullptr);
+    // Escape reaches the dialog as IDCANCEL, Enter outside the text as IDOK.
+    Command(dialog, IDCANCEL, 0);
+    Command(dialog, IDOK, 0);
+    EXPECT_TRUE(IsWindow(dialog));
+    SendMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4
+    EXPECT_FALSE(IsWindow(dialog));
+  });
+  EXPECT_FALSE(FileExistsNow());
+  EXPECT_EQ(gRefreshes, 1) << "a chosen day and month still redraw on closing";
+  RunDialogWith([](HWND dialog) { Command(dialog, IDC_LABEL_CANCEL, BN_CLICKED); });
+  EXPECT_FALSE(FileExistsNow());
+}
+
+TEST_F(LabelEntryDialogTest, FocusComesBackToTheSameControlAfterDeactivation) {
+  RunDialogWith([](HWND dialog) {
+    HWND text = Item(dialog, IDC_LABEL_TEXT);
+    SetFocus(text);
+    SendMessageA(dialog, WM_NCACTIVATE, FALSE, 0);
+    SetFocus(Item(dialog, IDC_LABEL_OK));
+    SendMessageA(dialog, WM_NCACTIVATE, TRUE, 0);
+    EXPECT_EQ(GetFocus(), text);
+  });
+}
+
+}  // namespace
