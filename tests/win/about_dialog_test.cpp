@@ -198,9 +198,10 @@ TEST_F(AboutDialogTest, CreditLinesAndTheirIcons) {
     for (int y = rowTop; y < rowTop + 16; ++y)
       for (int x = 16; x < 16 + 8 * textEnd; ++x) darkCount += dark(p.At(x, y));
     EXPECT_GT(darkCount, 3 * textEnd) << "the line's text";
-    // Nothing printed right of the line's end.
+    // Nothing printed right of the line's end (below the reach of the icon
+    // of the row above, which stands 18 pixels tall from one below its top).
     int end = 16 + 8 * (code ? textEnd + 4 : textEnd);
-    for (int y = rowTop + 1; y < rowTop + 16; ++y)
+    for (int y = rowTop + 3; y < rowTop + 16; ++y)
       for (int x = end; x < 328; ++x) ASSERT_EQ(p.At(x, y), kFill) << x << "," << y;
     if (!code) continue;
 
