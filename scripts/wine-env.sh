@@ -16,7 +16,7 @@ wine_boot() {
     wineserver -w
   fi
   # Settings of the prefix; the stamp says which set it has.
-  local stamp="$WINEPREFIX/.tarvina-settings-3"
+  local stamp="$WINEPREFIX/.tarvina-settings-4"
   if [ ! -f "$stamp" ]; then
     local key='HKCU\Software\Wine\Fonts\Replacements'
     wine reg add "$key" /v "Courier New" /d "Liberation Mono" /f >/dev/null 2>&1 </dev/null
@@ -25,6 +25,9 @@ wine_boot() {
     # Xvfb has no window manager: let Wine draw captions and frames itself,
     # as Windows does, so screenshots show what a person sees.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 </dev/null
+    # Nor wait for a window manager that never answers: a managed window
+    # takes two seconds to close under Xvfb.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
     # Caption buttons are drawn with Marlett, which the prefix does not list.
     cp -f /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
     wineserver -w
