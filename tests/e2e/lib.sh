@@ -209,7 +209,12 @@ expect_message() {
 dismiss_message() {
   click_control Programador 1 || return 1
   window_gone Programador 5 || fail "the message box did not close"
+  settle
 }
+
+# Waits until every window has handled what it was given (under Xvfb Wine
+# takes a moment to let go of a closed window before the program goes on).
+settle() { probe idle >/dev/null; }
 
 # rect_of title [id] [window|client]: "L T R B" in screen coordinates.
 rect_of() {
@@ -219,7 +224,7 @@ rect_of() {
 
 # ---- input, as a person gives it ----
 
-key() { xdotool key --delay 60 "$@"; sleep 0.3; }
+key() { xdotool key --delay 60 "$@"; sleep 0.3; settle; }
 click_at() { xdotool mousemove "$1" "$2" click 1; sleep 0.4; }
 # wheel up|down [notches]
 wheel() {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Ending the program while a dialog opened from the menu is still open:
 # "Salir" and Alt+F4 on the main window end the process cleanly (exit code 0,
-# nothing left running). Also: a second "Autor" or "Nueva" while one is open
+# nothing left running). Also: a second "Autor", "Nueva" or "Nuevo" while its dialog is open
 # opens nothing more.
 . "$(dirname "$0")/lib.sh"
 e2e_begin
@@ -26,10 +26,17 @@ click_main() {
   else click_at $(((cl + cr) / 2)) $(((db + cb) / 2)); fi
 }
 
-# try_exit "dialog title" menu item how
+# try_exit "dialog title" menu item how [almanac]: with the almanac opened
+# from the command line, or a plain start without one.
 try_exit() {
   local dialog=$1 how=$4
-  tarvina_start "$(winpath "$WORK/Casa.zanual")"
+  if [ "${5:-yes}" = yes ]; then
+    title="Almanaque - Casa.zanual"
+    tarvina_start "$(winpath "$WORK/Casa.zanual")"
+  else
+    title=tarvina
+    tarvina_start
+  fi
   wait_window "$title" >/dev/null
   if ! open_dialog "$dialog" "$2" "$3"; then
     log "note: no \"$dialog\" dialog to keep open (not built yet?); checked without it"
@@ -52,5 +59,7 @@ try_exit "Entrada de datos" 1 0 salir
 try_exit "Entrada de datos" 1 0 altf4
 try_exit "Autor" 0 2 salir
 try_exit "Autor" 0 2 altf4
+try_exit "Elige tiempo" 0 0 salir no
+try_exit "Elige tiempo" 0 0 altf4 no
 
 e2e_end

@@ -11,6 +11,8 @@
 //   probe focus                      the focused control: "<window title>\t<id>\t<class>"
 //   probe command <title> <id>       posts WM_COMMAND <id> to the window, like a menu choice
 //   probe metrics                    caption, menu bar and border sizes of the system
+//   probe idle [title]               waits until the window (or every visible window) has
+//                                    handled what was sent to it before
 //   probe start                      runs the exact command line in PROBE_COMMAND_LINE, prints
 //                                    the process id, waits for it and exits with its exit code
 //   probe terminate <process id>     ends a process started that way
@@ -201,10 +203,19 @@ int Terminate(DWORD id) {
   return ok ? 0 : 1;
 }
 
+int Idle(HWND only) {
+  std::vector<HWND> windows = only ? std::vector<HWND>{only} : TopWindows();
+  for (HWND w : windows) {
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 15000, &unused);
+  }
+  return 0;
+}
+
 int Usage() {
   std::fputs("usage: probe list | wait|gone <title> [s] | rect <title> [id] | children <title> |\n"
              "       text <title> <id> | focus | command <title> <id> | metrics | start |\n"
-             "       terminate <process id>\n",
+             "       terminate <process id> | idle [title]\n",
              stderr);
   return 2;
 }
@@ -218,6 +229,7 @@ int main(int argc, char** argv) {
   if (command == "list") return List();
   if (command == "focus") return Focus();
   if (command == "start") return Start();
+  if (command == "idle" && argc < 3) return Idle(nullptr);
   if (command == "metrics") {
     Print("caption " + std::to_string(GetSystemMetrics(SM_CYCAPTION)));
     Print("menu " + std::to_string(GetSystemMetrics(SM_CYMENU)));
@@ -236,6 +248,7 @@ int main(int argc, char** argv) {
   HWND top = FindTop(title);
   if (!top) return 1;
   if (command == "rect") return Rect(top, argc, argv);
+  if (command == "idle") return Idle(top);
   if (command == "children") return Children(top);
   if (argc < 4) return Usage();
   int id = std::atoi(argv[3]);
