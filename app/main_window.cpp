@@ -289,12 +289,12 @@ HWND BuildMainWindow(const char* commandLine) {
   gNewDialogOpen = false;
   dialogOpen = 0;
 
-  DialogSpec spec;
-  spec.title = "tarvina";
-  spec.style = WS_MINIMIZEBOX;  // overlapped: caption and thin border, no system menu
-  spec.position = kWindowPosition;
-  spec.client = kClientSize;
-  MainWindow = CreateDialogWindow(spec, MainWindowProc);
+  DialogFrame shape;
+  shape.title = "tarvina";
+  shape.style = WS_MINIMIZEBOX;  // overlapped: caption and thin border, no system menu
+  shape.position = kWindowPosition;
+  shape.client = kClientSize;
+  MainWindow = CreateDialogWindow(shape, MainWindowProc);
   if (!MainWindow) return nullptr;
   // An overlapped window gets its caption from the system, which the size
   // computed from the bare style may not include: measure and correct.
@@ -312,7 +312,7 @@ HWND BuildMainWindow(const char* commandLine) {
   SendMessageA(MainWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(gBigIcon));
   SendMessageA(MainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(gSmallIcon));
 
-  ControlSpec control;
+  ControlPlace control;
   control.id = IDC_ALMANAC;
   control.className = "STATIC";
   control.x = kControlRect.left;

@@ -97,15 +97,15 @@ void DrawCredits(HDC dc) {
 void SetAboutDialogHook(void (*hook)(HWND)) { gHook = hook; }
 
 INT_PTR AboutDialog(HWND) {
-  DialogSpec spec;
-  spec.title = "Autor";
-  spec.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-  spec.exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
-  spec.position = {254, 158};
-  spec.client = {350, 364};
-  HWND dialog = CreateDialogWindow(spec, AboutProc);
+  DialogFrame frame;
+  frame.title = "Autor";
+  frame.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+  frame.exStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_CONTROLPARENT;
+  frame.position = {254, 158};
+  frame.client = {350, 364};
+  HWND dialog = CreateDialogWindow(frame, AboutProc);
   if (!dialog) return 0;
-  ControlSpec picture;
+  ControlPlace picture;
   picture.id = IDC_ABOUT_PICTURE;
   picture.className = "STATIC";
   picture.x = 8, picture.y = 8, picture.width = 336, picture.height = 344;

@@ -55,19 +55,19 @@ void AppendWide(std::vector<WORD>& out, const char* text) {
 
 }  // namespace
 
-HWND CreateDialogWindow(const DialogSpec& spec, DLGPROC handler) {
+HWND CreateDialogWindow(const DialogFrame& frame, DLGPROC handler) {
   // DLGTEMPLATE without controls; the size is set in pixels afterwards.
   std::vector<WORD> t;
-  DWORD style = (spec.style | DS_SETFONT) & ~WS_VISIBLE;
+  DWORD style = (frame.style | DS_SETFONT) & ~WS_VISIBLE;
   t.push_back(LOWORD(style));
   t.push_back(HIWORD(style));
-  t.push_back(LOWORD(spec.exStyle));
-  t.push_back(HIWORD(spec.exStyle));
+  t.push_back(LOWORD(frame.exStyle));
+  t.push_back(HIWORD(frame.exStyle));
   t.push_back(0);                 // no controls
   t.insert(t.end(), {0, 0, 10, 10});  // x, y, cx, cy in dialog units
   t.push_back(0);                 // no menu
   t.push_back(0);                 // the standard dialog class
-  AppendWide(t, spec.title);
+  AppendWide(t, frame.title);
   t.push_back(8);  // the program's default font: MS Sans Serif 8 points
   AppendWide(t, "MS Sans Serif");
   if (t.size() % 2) t.push_back(0);  // DWORD alignment of the whole block
@@ -81,14 +81,14 @@ HWND CreateDialogWindow(const DialogSpec& spec, DLGPROC handler) {
     delete state;
     return nullptr;
   }
-  RECT r = {0, 0, spec.client.cx, spec.client.cy};
-  AdjustWindowRectEx(&r, style, FALSE, spec.exStyle);
-  SetWindowPos(dialog, nullptr, spec.position.x, spec.position.y, r.right - r.left,
+  RECT r = {0, 0, frame.client.cx, frame.client.cy};
+  AdjustWindowRectEx(&r, style, FALSE, frame.exStyle);
+  SetWindowPos(dialog, nullptr, frame.position.x, frame.position.y, r.right - r.left,
                r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
   return dialog;
 }
 
-HWND AddControl(HWND dialog, const ControlSpec& c) {
+HWND AddControl(HWND dialog, const ControlPlace& c) {
   HWND control = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style,
                                  c.x, c.y, c.width, c.height, dialog,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),

@@ -6,7 +6,7 @@
 #pragma once
 #include <windows.h>
 
-struct DialogSpec {
+struct DialogFrame {
   const char* title = "";
   DWORD style = 0;    // window styles (WS_POPUP, WS_CAPTION, DS_MODALFRAME, ...)
   DWORD exStyle = 0;
@@ -14,7 +14,7 @@ struct DialogSpec {
   SIZE client = {0, 0};     // client area size in pixels (before any menu bar)
 };
 
-struct ControlSpec {
+struct ControlPlace {
   int id = 0;
   const char* className = "STATIC";
   const char* text = "";
@@ -26,10 +26,10 @@ struct ControlSpec {
 // Creates the dialog window, hidden and without controls, owned by nobody.
 // `handler` receives every message except the WM_INITDIALOG of creation;
 // RunDialog delivers WM_INITDIALOG later. Returns nullptr on failure.
-HWND CreateDialogWindow(const DialogSpec& spec, DLGPROC handler);
+HWND CreateDialogWindow(const DialogFrame& frame, DLGPROC handler);
 
 // Adds a control at pixel position (x, y) of the client area, in tab order.
-HWND AddControl(HWND dialog, const ControlSpec& control);
+HWND AddControl(HWND dialog, const ControlPlace& control);
 
 // Sends WM_INITDIALOG (lParam = initParam) to the handler, brings the dialog
 // to the foreground, shows it and runs its modal loop until EndDialogWindow.

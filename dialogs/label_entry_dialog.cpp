@@ -135,9 +135,9 @@ Surface* SurfaceOf(int id) {
 }
 
 // A square drawn by the program: its surface has the control's inner size.
-void AddColorBox(HWND dialog, const ControlSpec& spec, COLORREF color) {
-  HWND control = AddControl(dialog, spec);
-  Surface* surface = SurfaceOf(spec.id);
+void AddColorBox(HWND dialog, const ControlPlace& frame, COLORREF color) {
+  HWND control = AddControl(dialog, frame);
+  Surface* surface = SurfaceOf(frame.id);
   if (!control || !surface) return;
   RECT inner;
   GetClientRect(control, &inner);
@@ -186,16 +186,16 @@ void FillDayList(HWND dialog, int month) {
 INT_PTR CALLBACK LabelEntryDialog(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
 HWND CreateLabelEntryWindow() {
-  DialogSpec spec;
-  spec.title = "Entrada de datos";
-  spec.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_3DLOOK | DS_NOFAILCREATE;
-  spec.position = {112, 91};
-  spec.client = {963, 864};
-  return CreateDialogWindow(spec, LabelEntryDialog);
+  DialogFrame frame;
+  frame.title = "Entrada de datos";
+  frame.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_3DLOOK | DS_NOFAILCREATE;
+  frame.position = {112, 91};
+  frame.client = {963, 864};
+  return CreateDialogWindow(frame, LabelEntryDialog);
 }
 
 void AddLabelControls(HWND dialog) {
-  ControlSpec text;
+  ControlPlace text;
   text.id = IDC_LABEL_TEXT;
   text.className = "EDIT";
   text.x = 8, text.y = 8, text.width = 950, text.height = 112;
@@ -206,7 +206,7 @@ void AddLabelControls(HWND dialog) {
   HINSTANCE module = GetModuleHandleA(nullptr);
   for (int i = 0; i < kLegendCount; ++i) {
     const Legend& l = kLegends[i];
-    ControlSpec legend;
+    ControlPlace legend;
     legend.id = l.id;
     legend.x = l.x, legend.y = l.y, legend.width = l.width, legend.height = l.height;
     legend.style = SS_BITMAP;
@@ -219,7 +219,7 @@ void AddLabelControls(HWND dialog) {
   }
 
   for (int i = 0; i < kSwatchCount; ++i) {
-    ControlSpec swatch;
+    ControlPlace swatch;
     swatch.id = IDC_SWATCH_FIRST + i;
     swatch.x = 10 + 25 * (kSwatchColumn[i % kSwatchesPerRow] - 1);
     swatch.y = 600 + 25 * (i / kSwatchesPerRow);
@@ -228,21 +228,21 @@ void AddLabelControls(HWND dialog) {
     AddColorBox(dialog, swatch, kSwatchColor[i]);
   }
 
-  ControlSpec preview;
+  ControlPlace preview;
   preview.id = IDC_COLOR_PREVIEW;
   preview.x = 274, preview.y = 608, preview.width = 87, preview.height = 81;
   preview.style = SS_OWNERDRAW | WS_BORDER;  // no SS_NOTIFY: clicking it does nothing
   AddColorBox(dialog, preview, kWhite);
 
   const DWORD buttonStyle = BS_PUSHBUTTON | BS_FLAT | BS_CENTER | BS_VCENTER | WS_TABSTOP;
-  ControlSpec ok;
+  ControlPlace ok;
   ok.id = IDC_LABEL_OK;
   ok.className = "BUTTON";
   ok.text = "Aceptar";
   ok.x = 10, ok.y = 720, ok.width = 75, ok.height = 48;
   ok.style = buttonStyle;
   AddControl(dialog, ok);
-  ControlSpec cancel = ok;
+  ControlPlace cancel = ok;
   cancel.id = IDC_LABEL_CANCEL;
   cancel.text = "Cancelar";
   cancel.x = 90;
@@ -258,13 +258,13 @@ void AddLabelControls(HWND dialog) {
       {IDC_YEAR_COMBO, IDC_YEAR_CAPTION, 766, "Año de la entrada"},
   };
   for (const DateList& list : lists) {
-    ControlSpec combo;
+    ControlPlace combo;
     combo.id = list.comboId;
     combo.className = "COMBOBOX";
     combo.x = 170, combo.y = list.y, combo.width = 90, combo.height = 90;
     combo.style = CBS_DROPDOWN | CBS_SORT | WS_TABSTOP;
     AddControl(dialog, combo);
-    ControlSpec caption;
+    ControlPlace caption;
     caption.id = list.captionId;
     caption.text = list.caption;
     caption.x = 262, caption.y = list.y, caption.width = 150, caption.height = 22;

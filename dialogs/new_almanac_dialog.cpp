@@ -65,7 +65,7 @@ SYSTEMTIME PickerDate(HWND dialog) {
 
 void AddDialogControl(HWND dialog, int id, const char* className, const char* text, int x, int y,
                       int width, int height, DWORD style, DWORD exStyle, HFONT font) {
-  ControlSpec c;
+  ControlPlace c;
   c.id = id;
   c.className = className;
   c.text = text;
@@ -241,13 +241,13 @@ INT_PTR NewAlmanacDialog(HWND) {
   gLargeFont = large;
   gSmallFont = small;
 
-  DialogSpec spec;
-  spec.title = "Elige tiempo";
-  spec.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
-  spec.position = {105, 114};
-  spec.client = {250, 218};
+  DialogFrame frame;
+  frame.title = "Elige tiempo";
+  frame.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+  frame.position = {105, 114};
+  frame.client = {250, 218};
   INT_PTR result = 0;
-  HWND dialog = CreateDialogWindow(spec, NewAlmanacProc);
+  HWND dialog = CreateDialogWindow(frame, NewAlmanacProc);
   if (dialog) {
     AddControls(dialog);
     result = RunDialog(dialog, 0);

@@ -36,19 +36,19 @@ INT_PTR CALLBACK Recorder(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 HWND MakeDialog(DLGPROC proc) {
-  DialogSpec spec;
-  spec.title = "Prueba";
-  spec.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
-  spec.position = {105, 114};
-  spec.client = {250, 218};
-  HWND dialog = CreateDialogWindow(spec, proc);
-  ControlSpec edit;
+  DialogFrame frame;
+  frame.title = "Prueba";
+  frame.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+  frame.position = {105, 114};
+  frame.client = {250, 218};
+  HWND dialog = CreateDialogWindow(frame, proc);
+  ControlPlace edit;
   edit.id = 10;
   edit.className = "EDIT";
   edit.x = 8, edit.y = 89, edit.width = 150, edit.height = 32;
   edit.style = WS_TABSTOP;
   AddControl(dialog, edit);
-  ControlSpec button;
+  ControlPlace button;
   button.id = 11;
   button.className = "BUTTON";
   button.text = "Aceptar";

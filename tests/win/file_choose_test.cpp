@@ -91,12 +91,12 @@ TEST(FileChoose, StartsWhereTheLastChoiceWasAndForgetsItOnCancel) {
   GetCurrentDirectoryA(MAX_PATH, before);
   SetCurrentDirectoryA(start.path().c_str());
 
-  DialogSpec spec;
-  spec.title = "Dueño";
-  spec.style = WS_POPUP | WS_CAPTION;
-  spec.position = {160, 120};
-  spec.client = {300, 200};
-  HWND owner = CreateDialogWindow(spec, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; });
+  DialogFrame frame;
+  frame.title = "Dueño";
+  frame.style = WS_POPUP | WS_CAPTION;
+  frame.position = {160, 120};
+  frame.client = {300, 200};
+  HWND owner = CreateDialogWindow(frame, [](HWND, UINT, WPARAM, LPARAM) -> INT_PTR { return FALSE; });
   ASSERT_NE(owner, nullptr);
   ShowWindow(owner, SW_SHOW);
   RECT ownerRect;

@@ -10,6 +10,8 @@
 #include "app/message_box.h"
 #include "data/almanac_state.h"
 #include "data/label_file.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/new_almanac_dialog.h"
 #include "render/almanac_page.h"
 #include "resource.h"
 #include "tests/win/win_test_util.h"
@@ -330,7 +332,13 @@ TEST_F(MainWindowTest, ADamagedOrBusyFileIsReportedAndNothingChanges) {
   EXPECT_EQ(gAlmanac.isReady, 0);
 }
 
+// Each dialog the commands open is closed as soon as it shows, as a user
+// pressing Esc would.
+void CloseAtOnce(HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }
+
 TEST_F(MainWindowTest, CommandsAndTheirGuards) {
+  SetNewAlmanacDialogHook(CloseAtOnce);
+  SetAboutDialogHook(CloseAtOnce);
   Open();
   // Nuevo cancelled (the dialog returns 0): nothing drawn, menus as they were.
   ObserveMessages();
@@ -357,6 +365,8 @@ TEST_F(MainWindowTest, CommandsAndTheirGuards) {
   OpenAlmanacCommand();
   RefreshView();
   EXPECT_TRUE(ObservedMessages().empty());
+  SetNewAlmanacDialogHook(nullptr);
+  SetAboutDialogHook(nullptr);
 }
 
 }  // namespace
