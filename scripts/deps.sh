@@ -5,11 +5,11 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for pkg in cmake make g++ mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine \
-           fonts-liberation xvfb xauth xdotool imagemagick googletest libgtest-dev; do
+           fonts-liberation xvfb xauth xdotool imagemagick python3-pil googletest libgtest-dev; do
   have "$pkg" || need+=("$pkg")
 done
 if [ "${TARVINA_ASSETS:-0}" = 1 ]; then
-  for pkg in python3-pil fonts-noto-color-emoji; do have "$pkg" || need+=("$pkg"); done
+  for pkg in fonts-noto-color-emoji; do have "$pkg" || need+=("$pkg"); done
 fi
 [ ${#need[@]} -eq 0 ] && exit 0
 

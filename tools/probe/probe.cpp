@@ -16,6 +16,9 @@
 //   probe start                      runs the exact command line in PROBE_COMMAND_LINE, prints
 //                                    the process id, waits for it and exits with its exit code
 //   probe terminate <process id>     ends a process started that way
+//   probe hold <file> <seconds>      opens the file with no sharing (creating it if need be),
+//                                    prints "held" and keeps it open that long, as another
+//                                    program holding the file would
 //
 // Exit code 0 on success, 1 when the window or control is not there, 2 on bad usage.
 #include <windows.h>
@@ -212,10 +215,21 @@ int Idle(HWND only) {
   return 0;
 }
 
+int Hold(const char* path, double seconds) {
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  Print("held");
+  std::fflush(stdout);
+  Sleep(DWORD(seconds * 1000));
+  CloseHandle(file);
+  return 0;
+}
+
 int Usage() {
   std::fputs("usage: probe list | wait|gone <title> [s] | rect <title> [id] | children <title> |\n"
              "       text <title> <id> | focus | command <title> <id> | metrics | start |\n"
-             "       terminate <process id> | idle [title]\n",
+             "       terminate <process id> | idle [title] | hold <file> <seconds>\n",
              stderr);
   return 2;
 }
@@ -241,6 +255,7 @@ int main(int argc, char** argv) {
   }
   if (argc < 3) return Usage();
   if (command == "terminate") return Terminate(DWORD(std::strtoul(argv[2], nullptr, 10)));
+  if (command == "hold") return Hold(argv[2], argc > 3 ? std::atof(argv[3]) : 10.0);
   std::wstring title = Wide(argv[2]);
   if (command == "wait" || command == "gone")
     return Wait(title, argc > 3 ? std::atof(argv[3]) : 10.0, command == "wait");
