@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# A label that cannot be written is not lost: while another program holds
+# the label file open with no sharing, "Aceptar" says so, the dialog keeps
+# the text and the file stays as it was. Once the file is free, the same
+# "Aceptar" stores the whole label.
+. "$(dirname "$0")/lib.sh"
+e2e_begin
+reg_associate
+
+LS="$E2E_DIR/label_shot.py"
+label="Entrada de datos"
+text=$'hola\nmundo'
+
+# refused "what" "message start": "Aceptar" gives that message, the dialog
+# stays with its text.
+refused() {
+  click_control "$label" 1057
+  expect_message "$2"
+  equal "$1: the dialog stays" "$label" "$(wait_window "$label" 2)"
+  equal "$1: the text stays" "$text" "$(control_text "$label" 1002 "$text" 2)"
+}
+# type_label month_downs day_downs: the two lines, then month and day by the keyboard.
+type_label() {
+  click_control "$label" 1002
+  type_text "hola"
+  key Return
+  type_text "mundo"
+  click_control "$label" 1060
+  # shellcheck disable=SC2046
+  key $(printf 'Down %.0s' $(seq "$1"))
+  click_control "$label" 1059
+  # shellcheck disable=SC2046
+  key $(printf 'Down %.0s' $(seq "$2"))
+}
+
+file="$WORK/Marzo.zanual"
+make_zanual "$file" 1 3 2025 30 28 2 2025 0x00FF00 'antes|del almanaque'
+before="$(md5sum <"$file")"
+title="Almanaque - Marzo.zanual"
+tarvina_start "$(winpath "$file")"
+equal "the almanac opens" "$title" "$(wait_window "$title|Programador")"
+choose_menu "$title" 1 0
+if [ "$(wait_window "$label" 15)" = "$label" ]; then
+  settle
+  type_label 3 5
+  equal "5 March chosen" "05 03" "$(control_text "$label" 1059) $(control_text "$label" 1060)"
+  wine "$PROBE_EXE" hold "$(winpath "$file")" 120 >"$WORK/hold" 2>/dev/null </dev/null &
+  holder=$!
+  for _ in $(seq 100); do grep -q held "$WORK/hold" 2>/dev/null && break; sleep 0.1; done
+  if grep -q held "$WORK/hold"; then
+    refused "the file held by another program" \
+      "No se pudo guardar la etiqueta. El archivo está abierto en otro programa."
+    equal "held: the file is unchanged" "$before" "$(md5sum <"$file")"
+  else
+    fail "the file could not be held"
+  fi
+  kill "$holder" 2>/dev/null
+  wait "$holder" 2>/dev/null
+  # Freed: the same "Aceptar" stores the label, both lines, and closes.
+  click_control "$label" 1057
+  window_gone "$label" 10 || fail "the dialog stayed open after the file was freed: $(message_text)"
+  settle
+  equal "freed: the label is stored whole" "$(printf '%s\n' \
+    '5 3 2025 0x00FFFFFF 0 1 3 2025 30 1 hola' \
+    '5 3 2025 0x00FFFFFF 1 1 3 2025 30 1 mundo')" "$("$PY" "$LS" records "$file" | tail -n +3)"
+else
+  fail "no label dialog"
+fi
+choose_menu "$title" 0 3
+expect_ended 15
+
+e2e_end

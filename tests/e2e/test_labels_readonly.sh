@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# A label that cannot be written is not lost: with the program in a folder
+# its user may not write to (run as "nobody", since root writes anywhere),
+# "Aceptar" on a new almanac's first label says why, the dialog keeps the
+# text and no file is left behind.
+. "$(dirname "$0")/lib.sh"
+e2e_begin
+
+label="Entrada de datos"
+text=$'hola\nmundo'
+
+# refused "what" "message start": "Aceptar" gives that message, the dialog
+# stays with its text.
+refused() {
+  click_control "$label" 1057
+  expect_message "$2"
+  equal "$1: the dialog stays" "$label" "$(wait_window "$label" 2)"
+  equal "$1: the text stays" "$text" "$(control_text "$label" 1002 "$text" 2)"
+}
+# type_label month_downs day_downs: the two lines, then month and day by the keyboard.
+type_label() {
+  click_control "$label" 1002
+  type_text "hola"
+  key Return
+  type_text "mundo"
+  click_control "$label" 1060
+  # shellcheck disable=SC2046
+  key $(printf 'Down %.0s' $(seq "$1"))
+  click_control "$label" 1059
+  # shellcheck disable=SC2046
+  key $(printf 'Down %.0s' $(seq "$2"))
+}
+
+# "nobody" gets a Wine prefix and a home of its own, kept between runs (the
+# first boot takes a while) in /tmp, which it can reach wherever the tree is.
+NOBODY_HOME="/tmp/tarvina-nobody-$(echo "$WINEPREFIX" | md5sum | cut -c1-8)"
+NOBODY_PREFIX="$NOBODY_HOME/wineprefix"
+mkdir -p "$NOBODY_HOME"
+chown nobody:nogroup "$NOBODY_HOME"
+cp "$TARVINA_SOURCE/scripts/wine-env.sh" "$WORK/wine-env.sh"
+cp "$PROBE_EXE" "$WORK/probe.exe"
+PROBE_EXE="$WORK/probe.exe"
+chmod 755 "$WORK"
+# as_nobody command...: runs it as nobody, in $NOBODY_IN (its home by default).
+as_nobody() {
+  (cd "${NOBODY_IN:-$NOBODY_HOME}" &&
+    runuser -u nobody -- env HOME="$NOBODY_HOME" WINEPREFIX="$NOBODY_PREFIX" DISPLAY="$DISPLAY" \
+      WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=" "$@")
+}
+stop_nobody() { as_nobody wineserver -k >/dev/null 2>&1; return 0; }
+trap 'e2e_cleanup; stop_nobody' EXIT
+if ! as_nobody bash -c ". '$WORK/wine-env.sh'; wine_boot" >/dev/null 2>&1 ||
+   ! as_nobody wine "$PROBE_EXE" metrics >/dev/null 2>&1 </dev/null; then
+  fail "no Wine prefix for the user nobody"
+  e2e_end
+fi
+
+# From here on every Wine call of the harness runs as nobody.
+wine() { as_nobody wine "$@"; }
+winpath() { as_nobody winepath -w "$1" 2>/dev/null </dev/null; }
+ro="$WORK/solo lectura"
+mkdir -m 755 "$ro"
+cp "$WORK/tarvina.exe" "$PROBE_EXE" "$ro/"
+PROBE_EXE="$ro/probe.exe"
+check "nobody may not write to the program's folder" as_nobody test ! -w "$ro"
+tarvina_start() {
+  local line _
+  line="\"$(winpath "$ro/tarvina.exe")\""
+  (NOBODY_IN="$ro" as_nobody env PROBE_COMMAND_LINE="$line" wine "$PROBE_EXE" start \
+      >"$WORK/pid" 2>/dev/null </dev/null) &
+  TARVINA_JOB=$!
+  for _ in $(seq 100); do
+    TARVINA_PID="$(tr -d '\r\n' <"$WORK/pid" 2>/dev/null)"
+    [ -n "$TARVINA_PID" ] && break
+    sleep 0.1
+  done
+  log "started as nobody: $line (process $TARVINA_PID)"
+}
+rm -f "$WORK/pid"
+reg_reset
+reg_associate
+tarvina_start
+equal "nobody: plain start" tarvina "$(wait_window 'tarvina|Programador' 30)"
+
+# A new almanac of 20 days from today, named Prueba; its labels go beside the program.
+new="Elige tiempo"
+choose_menu tarvina 0 0
+if [ "$(wait_window "$new" 15)" = "$new" ]; then
+  click_control "$new" 2002
+  type_text 20
+  click_control "$new" 2009
+  type_text Prueba
+  click_control "$new" 2006
+  expect_message "Almanaque Creado ..."
+fi
+title="Almanaque - Prueba.zanual"
+equal "nobody: the new almanac" "$title" "$(wait_window "$title" 15)"
+choose_menu "$title" 1 0
+if [ "$(wait_window "$label" 15)" = "$label" ]; then
+  settle
+  type_label "$(date +%-m)" "$(date +%-d)"
+  refused "read-only folder" \
+    "No se pudo guardar la etiqueta. No hay permiso para escribir en el archivo o en su carpeta."
+  equal "read-only folder: no file made" "" "$(ls "$ro" | grep -v '\.exe$')"
+  click_control "$label" 1058
+  window_gone "$label" 10 || fail "Cancelar did not close the dialog"
+else
+  fail "nobody: no label dialog"
+fi
+choose_menu "$title" 0 3
+expect_ended 15
+e2e_end
