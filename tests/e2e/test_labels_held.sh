@@ -2,7 +2,8 @@
 # A label that cannot be written is not lost: while another program holds
 # the label file open with no sharing, "Aceptar" says so, the dialog keeps
 # the text and the file stays as it was. Once the file is free, the same
-# "Aceptar" stores the whole label.
+# "Aceptar" stores the whole label; a later one ending with Enter keeps its
+# empty last line.
 . "$(dirname "$0")/lib.sh"
 e2e_begin
 reg_associate
@@ -65,6 +66,23 @@ if [ "$(wait_window "$label" 15)" = "$label" ]; then
     '5 3 2025 0x00FFFFFF 1 1 3 2025 30 1 mundo')" "$("$PY" "$LS" records "$file" | tail -n +3)"
 else
   fail "no label dialog"
+fi
+
+# The next label, 5 March kept, typed with a last Enter: its last line is empty.
+choose_menu "$title" 1 0
+if [ "$(wait_window "$label" 15)" = "$label" ]; then
+  settle
+  click_control "$label" 1002
+  type_text "fin"
+  key Return
+  click_control "$label" 1057
+  window_gone "$label" 10 || fail "the dialog stayed open: $(message_text)"
+  settle
+  equal "a last Enter stores an empty last line" "$(printf '%s\n' \
+    '5 3 2025 0x00FFFFFF 0 1 3 2025 30 1 fin' \
+    '5 3 2025 0x00FFFFFF 1 1 3 2025 30 1 ')" "$("$PY" "$LS" records "$file" | tail -n +5)"
+else
+  fail "no label dialog the second time"
 fi
 choose_menu "$title" 0 3
 expect_ended 15
