@@ -23,7 +23,6 @@ HMENU MainMenu = nullptr;
 HWND AlmanacControl = nullptr;
 Surface AlmanacStrip;
 Surface AlmanacView;
-Surface AlmanacImage;
 int32_t ViewOffset = 0;
 int32_t dialogOpen = 0;
 std::string currentFile;
@@ -244,13 +243,12 @@ void OnCommand(WORD id) {
 }
 
 void OnDrawItem(const DRAWITEMSTRUCT* item) {
-  if (item->CtlID == IDC_ALMANAC) PaintSurface(item->hDC, item->rcItem, AlmanacImage);
+  if (item->CtlID == IDC_ALMANAC) PaintSurface(item->hDC, item->rcItem, AlmanacView);
 }
 
 void OnDestroy(HWND window) {
   ReleaseSurface(AlmanacStrip);
   ReleaseSurface(AlmanacView);
-  ReleaseSurface(AlmanacImage);
   if (window == MainWindow) {
     MainWindow = nullptr;
     AlmanacControl = nullptr;
@@ -322,10 +320,6 @@ HWND BuildMainWindow(const char* commandLine) {
   control.height = kControlRect.bottom - kControlRect.top;
   control.style = WS_BORDER | SS_NOTIFY | SS_OWNERDRAW;
   AlmanacControl = AddControl(MainWindow, control);
-  RECT face = {0, 0, control.width, control.height};
-  if (AlmanacControl) GetClientRect(AlmanacControl, &face);
-  CreateSurface(AlmanacImage, face.right, face.bottom);
-  if (AlmanacImage.dc) SetTextColor(AlmanacImage.dc, GetSysColor(COLOR_WINDOWTEXT));
 
   MainMenu = BuildMainMenu();
   SetMenu(MainWindow, MainMenu);
@@ -374,10 +368,6 @@ void RefreshView() {
       if (r.right > r.left && r.bottom > r.top) FillRect(AlmanacView.dc, &r, white);
   } else {
     ClearSurface(AlmanacView);
-  }
-  if (AlmanacImage.dc) {
-    BitBlt(AlmanacImage.dc, 0, 0, std::min(AlmanacView.width, AlmanacImage.width),
-           std::min(AlmanacView.height, AlmanacImage.height), AlmanacView.dc, 0, 0, SRCCOPY);
   }
   if (AlmanacControl) {
     InvalidateRect(AlmanacControl, nullptr, FALSE);
