@@ -17,12 +17,12 @@ make_zanual "$file" 1 3 2025 30 \
   1 4 2025 0x00FF00 'después' \
   1 3 2024 0x00FF00 'otro|año|aquí' \
   5 3 2025 0x6666FF 'uno|dos|tres'
-before="$(cat "$file" | md5sum)"
+before="$(md5sum <"$file")"
 title="Almanaque - Marzo.zanual"
 tarvina_start "$(winpath "$file")"
 equal "the almanac opens" "$title" "$(wait_window "$title|Programador")"
 settle
-read -r fl ft fr fb <<<"$(rect_of "$title" 1001 client)"
+read -r fl ft fr _ <<<"$(rect_of "$title" 1001 client)"
 fw=$((fr - fl))
 
 # Day boxes every 95 pixels: the frame's top row is grey at each top, and

@@ -68,6 +68,7 @@ tarvina_start() {
   line="\"$(winpath "$ro/tarvina.exe")\""
   (NOBODY_IN="$ro" as_nobody env PROBE_COMMAND_LINE="$line" wine "$PROBE_EXE" start \
       >"$WORK/pid" 2>/dev/null </dev/null) &
+  # shellcheck disable=SC2034  # read by the harness
   TARVINA_JOB=$!
   for _ in $(seq 100); do
     TARVINA_PID="$(tr -d '\r\n' <"$WORK/pid" 2>/dev/null)"
@@ -101,7 +102,7 @@ if [ "$(wait_window "$label" 15)" = "$label" ]; then
   type_label "$(date +%-m)" "$(date +%-d)"
   refused "read-only folder" \
     "No se pudo guardar la etiqueta. No hay permiso para escribir en el archivo o en su carpeta."
-  equal "read-only folder: no file made" "" "$(ls "$ro" | grep -v '\.exe$')"
+  equal "read-only folder: no file made" "" "$(find "$ro" -mindepth 1 ! -name '*.exe')"
   click_control "$label" 1058
   window_gone "$label" 10 || fail "Cancelar did not close the dialog"
 else
