@@ -19,7 +19,17 @@ Rectangles are L T R B with R and B exclusive; colours are R G B.
                                       "ok" or the faults. The icon rows past the patch's
                                       bottom may be covered by the next line's black text.
   pixels.py crop PNG L T R B OUT      saves the region (for reference crops)
+  pixels.py hash PNG                  a short digest of the whole picture's pixels
+  pixels.py boxes PNG X Y [Y..]       one line per day box whose frame's top-left pixel
+                                      is at (X, Y): "frame red black width lead header
+                                      weekday": the daybox result ("ok"), the counts of
+                                      pure red and black pixels and the ink width of the
+                                      day number, and digests of the number's left half,
+                                      the header cell and the weekday cell (inside the
+                                      frame: x + 1 .. x + 124; rows y + 2 .. y + 15 and
+                                      y + 74 .. y + 93)
 """
+import hashlib
 import sys
 
 from PIL import Image
@@ -145,6 +155,34 @@ def icon(img, box, x, y, path, patch):
     return "ok" if not faults else "%d faults: %s" % (len(faults), "; ".join(faults[:4]))
 
 
+def digest(img, box=None):
+    part = img.crop(box) if box else img
+    return hashlib.sha1(part.tobytes() + repr(part.size).encode()).hexdigest()[:12]
+
+
+def box_facts(img, x, y):
+    frame = daybox(img, x, y)
+    if frame != "ok":
+        frame = "fault"
+    cell = (x + 1, y + 14, x + 124, y + 74)
+    red = count_colour(img, cell, (255, 0, 0))
+    black = count_colour(img, cell, (0, 0, 0))
+    box = ink(img, cell, [(255, 255, 255)])
+    if box == "none":
+        width, lead = 0, "none"
+    else:
+        l, t, r, b = (int(v) for v in box.split())
+        width, lead = r - l, digest(img, (l, t, l + (r - l) // 2, b))
+    header = digest(img, (x + 1, y + 2, x + 124, y + 15))
+    weekday = digest(img, (x + 1, y + 74, x + 124, y + 93))
+    return "%s %d %d %d %s %s %s" % (frame, red, black, width, lead, header, weekday)
+
+
+def count_colour(img, box, colour):
+    l, t, r, b = box
+    return sum(1 for yy in range(t, b) for xx in range(l, r) if img.getpixel((xx, yy)) == colour)
+
+
 def colours(nums):
     return [tuple(nums[i:i + 3]) for i in range(0, len(nums), 3)]
 
@@ -162,6 +200,9 @@ def main(argv):
         patch = tuple(int(v) for v in argv[10:13])
         print(icon(img, nums[0:4], nums[4], nums[5], argv[9], patch))
         return
+    if command == "hash":
+        print(digest(img))
+        return
     if command == "crop":
         img.crop(tuple(int(v) for v in argv[3:7])).save(argv[7])
         return
@@ -170,6 +211,9 @@ def main(argv):
         print(outline(img, *nums[0:4]))
     elif command == "daybox":
         print(daybox(img, nums[0], nums[1]))
+    elif command == "boxes":
+        for y in nums[1:]:
+            print(box_facts(img, nums[0], y))
     elif command == "ink":
         print(ink(img, nums[0:4], colours(nums[4:])))
     else:
