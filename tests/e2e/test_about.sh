@@ -52,7 +52,7 @@ equal "left and right of the blocks: white" $((2 * 218)) \
 ink_in() { pixels ink "$shot" $((ox + 2)) $((oy + $1)) $((ox + 332)) $((oy + $2)) $block; }
 for row in 2 3 4 6 7 8 11 12 13; do
   y=$((16 * (row - 1)))
-  read -r l t r b <<<"$(ink_in "$y" $((y + 13)))"
+  read -r l _ _ b <<<"$(ink_in "$y" $((y + 13)))"
   check "row $row: a line from column 3 (ink from x $((l - ox)))" test -n "$b" -a $((l - ox)) -ge 16 -a $((l - ox)) -le 18
 done
 # Nothing above the first line of a block nor below its last one, but the
@@ -98,7 +98,7 @@ sleep 0.5
 equal "Escape leaves it open" 1 "$(count_about)"
 
 # ---- closing and opening again ----
-read -r wl wt wr wb <<<"$(rect_of "$about" "" window)"
+read -r _ wt wr _ <<<"$(rect_of "$about" "" window)"
 click_at $((wr - 12)) $((wt + 10))  # the close box
 check "the close box closes it" window_gone "$about" 5
 settle
