@@ -11,9 +11,9 @@ extern HWND MainWindow;
 extern HMENU MainMenu;
 extern HWND AlmanacControl;
 extern Surface AlmanacStrip;
+// The visible slice; it is also the control's persistent image, which the
+// control repaints from (its face shows the view's top-left part).
 extern Surface AlmanacView;
-// AlmanacControl's persistent image, the size of its face; it repaints from it.
-extern Surface AlmanacImage;
 extern int32_t ViewOffset;
 extern int32_t dialogOpen;
 extern std::string currentFile;

@@ -168,6 +168,14 @@ wait_window() { probe wait "$1" "${2:-20}"; }
 
 window_gone() { probe gone "$1" "${2:-10}" >/dev/null; }
 
+# raise_window title: brings a window that another one covers back to the
+# front, as a click on its taskbar button would (a dialog without owner goes
+# behind the main window when the main window is clicked).
+raise_window() {
+  probe raise "$1" >/dev/null || fail "could not bring \"$1\" to the front"
+  settle
+}
+
 # control_text title id [expected] [seconds]: the control's text; with an
 # expected text, waits up to the given time for it (windows fill themselves
 # in after they show) and prints whatever is there in the end.

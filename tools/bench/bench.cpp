@@ -48,9 +48,11 @@ size_t WorkingSetMb() {
 }  // namespace
 
 int main() {
+  printf("at start: working set %zu MB\n", WorkingSetMb());
   SetMessageObserver([](const std::string&) {});
   if (!BuildMainWindow("")) return 1;
   SendMessageA(MainWindow, WM_INITDIALOG, 0, 0);
+  printf("empty main window: working set %zu MB\n", WorkingSetMb());
 
   // Memory: a 31-day almanac drawn.
   SetAlmanac(1, 1, 2025, 31);

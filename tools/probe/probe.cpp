@@ -10,6 +10,8 @@
 //   probe text <title> <id>          the text of one control (or of the window, id 0)
 //   probe focus                      the focused control: "<window title>\t<id>\t<class>"
 //   probe command <title> <id>       posts WM_COMMAND <id> to the window, like a menu choice
+//   probe raise <title>              brings the window to the front and activates it, as a
+//                                    click on its taskbar button would
 //   probe metrics                    caption, menu bar and border sizes of the system
 //   probe idle [title]               waits until the window (or every visible window) has
 //                                    handled what was sent to it before
@@ -214,7 +216,8 @@ int Idle(HWND only) {
 
 int Usage() {
   std::fputs("usage: probe list | wait|gone <title> [s] | rect <title> [id] | children <title> |\n"
-             "       text <title> <id> | focus | command <title> <id> | metrics | start |\n"
+             "       text <title> <id> | focus | command <title> <id> | raise <title> |\n"
+             "       metrics | start |\n"
              "       terminate <process id> | idle [title]\n",
              stderr);
   return 2;
@@ -250,6 +253,7 @@ int main(int argc, char** argv) {
   if (command == "rect") return Rect(top, argc, argv);
   if (command == "idle") return Idle(top);
   if (command == "children") return Children(top);
+  if (command == "raise") return SetForegroundWindow(top) ? 0 : 1;
   if (argc < 4) return Usage();
   int id = std::atoi(argv[3]);
   if (command == "text") {
