@@ -84,13 +84,13 @@ done <<'ICONS'
 ICONS
 
 # ---- once at a time; Escape does nothing ----
-# "Autor" again, as the menu gives it. (Under Wine with unmanaged windows a
-# click on the main window raises it on the screen above the topmost "Autor",
-# although Windows keeps "Autor" on top; so the menu click comes last, below.)
-probe command tarvina 1055 >/dev/null
+choose_menu tarvina 0 2
 sleep 1
-settle
 equal "Autor again while it is open: still one" 1 "$(count_about)"
+# Under Wine with unmanaged windows the click on the main window's menu
+# raises the main window on the screen above the topmost "Autor" (Windows
+# keeps "Autor" on top); bring it back to look at it.
+raise_window "$about"
 equal "and the same picture" yes "$("$PY" "$E2E_DIR/shot.py" same "$shot" "$(screenshot again)" "$cl" "$ct" "$cr" "$cb")"
 click_at $((cl + 100)) $((ct + 300))
 key Escape
@@ -113,9 +113,6 @@ equal "the main window stays" tarvina "$(wait_window tarvina 2)"
 
 choose_menu tarvina 0 2
 equal "Autor opens a third time" "$about" "$(wait_window "$about" 10)"
-choose_menu tarvina 0 2
-sleep 1
-equal "Autor from the menu while it is open: still one" 1 "$(count_about)"
 
 # "Salir" with "Autor" open ends the program.
 choose_menu tarvina 0 3
