@@ -1,5 +1,5 @@
 # Thin layer over CMake presets; the logic lives in CMakeLists.txt and scripts/.
-.PHONY: all run test build deps icons clean
+.PHONY: all run test build deps icons walkthrough clean
 
 all: build
 
@@ -20,6 +20,11 @@ test:
 icons:
 	@TARVINA_ASSETS=1 scripts/deps.sh
 	@/usr/bin/python3 tools/assets/make_assets.py
+
+# Walks through the program as a new user and saves a picture of each step
+# under docs/walkthrough/ (shown in the README).
+walkthrough: build
+	@tools/walkthrough/walkthrough.sh
 
 clean:
 	rm -rf build

@@ -367,3 +367,40 @@ reg_associate() {
 
 # make_zanual path start_day start_month start_year day_count [day month year colour text]...
 make_zanual() { "$PY" "$E2E_DIR/zanual.py" "$@"; }
+
+# ---- date pickers and exact pixels ----
+
+# pick_date title id day month year: sets a date picker as a person does:
+# clicks its first field and types each field's digits, moving on with the
+# Right key. The fields follow the user's short-date format, day or month
+# first; which one is read from the picker while it still shows today.
+PICKER_MONTH_FIRST=""
+pick_date() {
+  local shown l t r b
+  shown="$(probe text "$1" "$2")"
+  if [ -z "$PICKER_MONTH_FIRST" ]; then
+    case "$shown" in
+      "$(date +%-m/%-d/%Y)") PICKER_MONTH_FIRST=1 ;;
+      "$(date +%-d/%-m/%Y)") PICKER_MONTH_FIRST=0 ;;
+      *) fail "the date picker shows [$shown], not today in a known order"; return 1 ;;
+    esac
+  fi
+  read -r l t r b <<<"$(rect_of "$1" "$2" window)"
+  # Day 1 first, so that no month is ever given a day it lacks; the year last.
+  click_at $((l + 12)) $(((t + b) / 2))
+  if [ "$PICKER_MONTH_FIRST" = 1 ]; then
+    key Right; type_text 1; key Left; type_text "$4"; key Right; type_text "$3"
+  else
+    type_text 1; key Right; type_text "$4"; key Left; type_text "$3"; key Right
+  fi
+  key Right
+  type_text "$5"
+}
+
+# picker_shows day month year: the text a picker set by pick_date shows.
+picker_shows() {
+  if [ "$PICKER_MONTH_FIRST" = 1 ]; then echo "$2/$1/$3"; else echo "$1/$2/$3"; fi
+}
+
+# Exact pixel facts (tests/e2e/pixels.py).
+pixels() { "$PY" "$E2E_DIR/pixels.py" "$@"; }
