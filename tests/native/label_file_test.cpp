@@ -10,6 +10,7 @@
 #include <random>
 
 #include "data/almanac_state.h"
+#include "tests/common/label_records.h"
 #include "data/program_folder.h"
 
 namespace {
@@ -40,18 +41,7 @@ class LabelFileTest : public ::testing::Test {
   }
 
   static LabelRecord Line(const char* text, int isLast, int day = 5, int month = 3) {
-    LabelRecord r;
-    r.day = int16_t(day);
-    r.month = int16_t(month);
-    r.year = 2025;
-    SetRecordText(r, text);
-    r.color = 0x006666FF;
-    r.isLastLine = isLast;
-    r.almanacStartDay = 1;
-    r.almanacStartMonth = 1;
-    r.almanacStartYear = 2025;
-    r.almanacDayCount = 120;
-    return r;
+    return TestLine(text, isLast, day, month);
   }
 
   std::string folder_;

@@ -5,24 +5,12 @@
 #include "data/almanac_state.h"
 #include "data/label_file.h"
 #include "data/program_folder.h"
+#include "tests/common/label_records.h"
 #include "tests/win/win_test_util.h"
 
 namespace {
 
-LabelRecord Line(const char* text, int isLast) {
-  LabelRecord r;
-  r.day = 5;
-  r.month = 3;
-  r.year = 2025;
-  SetRecordText(r, text);
-  r.color = 0x006666FF;
-  r.isLastLine = isLast;
-  r.almanacStartDay = 1;
-  r.almanacStartMonth = 1;
-  r.almanacStartYear = 2025;
-  r.almanacDayCount = 120;
-  return r;
-}
+LabelRecord Line(const char* text, int isLast) { return TestLine(text, isLast); }
 
 TEST(LabelFileWin, AFileHeldOpenElsewhereIsReportedAndLeftWhole) {
   TempFolder dir;
