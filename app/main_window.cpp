@@ -360,18 +360,25 @@ void RefreshView() {
   }
   if (rows > 0 && columns > 0) {
     BitBlt(AlmanacView.dc, 0, destY, columns, rows, AlmanacStrip.dc, 0, sourceY, SRCCOPY);
-    OwnedBrush white(CreateSolidBrush(RGB(255, 255, 255)));
     const RECT around[] = {{0, 0, AlmanacView.width, destY},
                            {0, destY + rows, AlmanacView.width, AlmanacView.height},
                            {columns, destY, AlmanacView.width, destY + rows}};
     for (const RECT& r : around)
-      if (r.right > r.left && r.bottom > r.top) FillRect(AlmanacView.dc, &r, white);
+      if (r.right > r.left && r.bottom > r.top)
+        FillRect(AlmanacView.dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   } else {
     ClearSurface(AlmanacView);
   }
-  if (AlmanacControl) {
-    InvalidateRect(AlmanacControl, nullptr, FALSE);
-    UpdateWindow(AlmanacControl);
+  // Straight onto the control, as the face's own painting would do it: a
+  // scroll step is then two copies and no trip through the message queue.
+  if (AlmanacControl && IsWindowVisible(AlmanacControl)) {
+    RECT face;
+    GetClientRect(AlmanacControl, &face);
+    if (HDC dc = GetDC(AlmanacControl)) {
+      PaintSurface(dc, face, AlmanacView);
+      ReleaseDC(AlmanacControl, dc);
+    }
+    ValidateRect(AlmanacControl, nullptr);
   }
 }
 
