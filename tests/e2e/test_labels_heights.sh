@@ -6,9 +6,8 @@
 . "$(dirname "$0")/lib.sh"
 e2e_begin
 reg_associate
+. "$(dirname "$0")/label_steps.sh"
 
-LS="$E2E_DIR/label_shot.py"
-label="Entrada de datos"
 file="$WORK/Marzo.zanual"
 # 1 to 31 March 2025, with labels for dates outside it (before the start,
 # after the end, the first day of the year before) and one on 5 March.
@@ -25,18 +24,6 @@ settle
 read -r fl ft fr _ <<<"$(rect_of "$title" 1001 client)"
 fw=$((fr - fl))
 
-# Day boxes every 95 pixels: the frame's top row is grey at each top, and
-# the row above it is white. Prints the tops that are not so.
-boxes_at() {
-  local shot=$1 top bad=""
-  shift
-  for top in "$@"; do
-    [ "$(pixel "$shot" $((fl + 60)) $((ft + top)))" = "192 192 192" ] || bad="$bad $top"
-    [ "$top" -le 1 ] || [ "$(pixel "$shot" $((fl + 60)) $((ft + top - 1)))" = "255 255 255" ] ||
-      bad="$bad $top(above)"
-  done
-  echo "$bad"
-}
 black() { count_colour "$shot" $((fl + $1)) $((ft + $2)) $((fl + $3)) $((ft + $4)) 0 0 0; }
 white() { count_colour "$shot" $((fl + $1)) $((ft + $2)) $((fl + $3)) $((ft + $4)) 255 255 255; }
 shot="$(screenshot opened)"

@@ -8,31 +8,8 @@
 e2e_begin
 reg_associate
 
-LS="$E2E_DIR/label_shot.py"
-label="Entrada de datos"
+. "$(dirname "$0")/label_steps.sh"
 text=$'hola\nmundo'
-
-# refused "what" "message start": "Aceptar" gives that message, the dialog
-# stays with its text.
-refused() {
-  click_control "$label" 1057
-  expect_message "$2"
-  equal "$1: the dialog stays" "$label" "$(wait_window "$label" 2)"
-  equal "$1: the text stays" "$text" "$(control_text "$label" 1002 "$text" 2)"
-}
-# type_label month_downs day_downs: the two lines, then month and day by the keyboard.
-type_label() {
-  click_control "$label" 1002
-  type_text "hola"
-  key Return
-  type_text "mundo"
-  click_control "$label" 1060
-  # shellcheck disable=SC2046
-  key $(printf 'Down %.0s' $(seq "$1"))
-  click_control "$label" 1059
-  # shellcheck disable=SC2046
-  key $(printf 'Down %.0s' $(seq "$2"))
-}
 
 file="$WORK/Marzo.zanual"
 make_zanual "$file" 1 3 2025 30 28 2 2025 0x00FF00 'antes|del almanaque'

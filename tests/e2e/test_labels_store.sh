@@ -6,9 +6,8 @@
 . "$(dirname "$0")/lib.sh"
 e2e_begin
 reg_associate
+. "$(dirname "$0")/label_steps.sh"
 
-LS="$E2E_DIR/label_shot.py"
-label="Entrada de datos"
 file="$WORK/Marzo.zanual"
 # 1 to 31 March 2025, with a label of the day before the start.
 make_zanual "$file" 1 3 2025 30 28 2 2025 0x00FF00 'antes|del almanaque'
@@ -20,18 +19,6 @@ settle
 read -r fl ft fr fb <<<"$(rect_of "$title" 1001 client)"
 fw=$((fr - fl))
 
-# Day boxes every 95 pixels: the frame's top row is grey at each top, and
-# the row above it is white. Prints the tops that are not so.
-boxes_at() {
-  local shot=$1 top bad=""
-  shift
-  for top in "$@"; do
-    [ "$(pixel "$shot" $((fl + 60)) $((ft + top)))" = "192 192 192" ] || bad="$bad $top"
-    [ "$top" -le 1 ] || [ "$(pixel "$shot" $((fl + 60)) $((ft + top - 1)))" = "255 255 255" ] ||
-      bad="$bad $top(above)"
-  done
-  echo "$bad"
-}
 equal "the label of 28 February is not drawn" $(((fw - 126) * (fb - ft))) \
   "$(count_colour "$(screenshot opened)" $((fl + 126)) "$ft" "$fr" "$fb" 255 255 255)"
 
