@@ -3,7 +3,9 @@
 TARVINA_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${WINEPREFIX:-$TARVINA_ROOT/build/wineprefix}"
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono/Gecko prompts, and no menu entries or file types written to the
+# Linux desktop when the program registers .zanual.
+export WINEDLLOVERRIDES="mscoree,mshtml=,winemenubuilder.exe=d"
 export WINEARCH=win64
 
 # Creates the prefix once (about 8 s) and maps the fonts the program asks

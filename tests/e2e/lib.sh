@@ -87,8 +87,8 @@ e2e_cleanup() {
       local keep="$TARVINA_BUILD/e2e-failed/$E2E_NAME"
       rm -rf "$keep"
       mkdir -p "$keep"
-      cp "$WORK"/*.png "$keep/" 2>/dev/null || true
-      log "screenshots kept in $keep"
+      cp "$WORK"/*.png "$WORK"/wine.log "$keep/" 2>/dev/null || true
+      log "screenshots and Wine's messages kept in $keep"
     fi
     rm -rf "$WORK"
   fi
@@ -107,7 +107,7 @@ e2e_end() {
 
 # ---- Wine and the probe ----
 
-probe() { wine "$PROBE_EXE" "$@" 2>/dev/null </dev/null | tr -d '\r'; }
+probe() { wine "$PROBE_EXE" "$@" 2>>"${WORK:-/tmp}/wine.log" </dev/null | tr -d '\r'; }
 
 # Windows path of a Linux path.
 winpath() { command winepath -w "$1" 2>/dev/null </dev/null; }
@@ -118,17 +118,25 @@ winpath() { command winepath -w "$1" 2>/dev/null </dev/null; }
 # "<exe path> <argument text>" as its command line (quotes kept as given),
 # in $WORK as the current folder.
 tarvina_start() {
-  local line
+  local line attempt _
   line="\"$(winpath "$WORK/tarvina.exe")\""
   [ $# -gt 0 ] && line="$line $*"
-  (cd "$WORK" && PROBE_COMMAND_LINE="$line" exec wine "$PROBE_EXE" start \
-      >"$WORK/pid" 2>/dev/null </dev/null) &
-  TARVINA_JOB=$!
-  local _
-  for _ in $(seq 100); do
-    TARVINA_PID="$(tr -d '\r\n' <"$WORK/pid" 2>/dev/null)"
+  # Now and then, on a busy machine, Wine fails to start a process at all;
+  # that is not the program's doing, so such a start is tried once more.
+  for attempt in 1 2; do
+    rm -f "$WORK/pid"
+    (cd "$WORK" && PROBE_COMMAND_LINE="$line" exec wine "$PROBE_EXE" start \
+        >"$WORK/pid" 2>>"${WORK:-/tmp}/wine.log" </dev/null) &
+    TARVINA_JOB=$!
+    TARVINA_PID=""
+    for _ in $(seq 300); do
+      TARVINA_PID="$(tr -d '\r\n' <"$WORK/pid" 2>/dev/null)"
+      [ -n "$TARVINA_PID" ] && break
+      kill -0 "$TARVINA_JOB" 2>/dev/null || break
+      sleep 0.1
+    done
     [ -n "$TARVINA_PID" ] && break
-    sleep 0.1
+    log "Wine did not start the program (attempt $attempt)"
   done
   log "started: $line (process $TARVINA_PID)"
 }
@@ -164,7 +172,17 @@ tarvina_stop() {
 }
 
 # wait_window "title|other title" [seconds]: prints the title that appeared.
-wait_window() { probe wait "$1" "${2:-20}"; }
+# Waits the whole time even if Wine fails to start a probe now and then.
+wait_window() {
+  local seconds=${2:-20} found=""
+  local deadline=$((SECONDS + seconds))
+  while :; do
+    found="$(probe wait "$1" $((deadline - SECONDS > 0 ? deadline - SECONDS : 1)))"
+    [ -n "$found" ] || [ "$SECONDS" -ge "$deadline" ] && break
+    sleep 0.5
+  done
+  echo "$found"
+}
 
 window_gone() { probe gone "$1" "${2:-10}" >/dev/null; }
 

@@ -23,7 +23,7 @@ chmod 755 "$WORK"
 as_nobody() {
   (cd "${NOBODY_IN:-$NOBODY_HOME}" &&
     runuser -u nobody -- env HOME="$NOBODY_HOME" WINEPREFIX="$NOBODY_PREFIX" DISPLAY="$DISPLAY" \
-      WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="mscoree,mshtml=" "$@")
+      WINEDEBUG=-all WINEARCH=win64 WINEDLLOVERRIDES="$WINEDLLOVERRIDES" "$@")
 }
 stop_nobody() { as_nobody wineserver -k >/dev/null 2>&1; return 0; }
 trap 'e2e_cleanup; stop_nobody' EXIT
