@@ -11,7 +11,6 @@
 #include "../dialogs/label_entry_dialog.h"
 #include "../dialogs/new_almanac_dialog.h"
 #include "../render/almanac_page.h"
-#include "../render/gdi_util.h"
 #include "command_line.h"
 #include "file_choose.h"
 #include "message_box.h"
