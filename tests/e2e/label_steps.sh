@@ -38,3 +38,15 @@ boxes_at() {
   done
   echo "$bad"
 }
+
+# open_march [day month year colour 'line|line' ...]: the almanac of 1 to 31
+# March 2025 in $file, with a label of 28 February (outside it) and the
+# labels given, opened from the command line as a double-click would.
+open_march() {
+  file="$WORK/Marzo.zanual"
+  make_zanual "$file" 1 3 2025 30 28 2 2025 0x00FF00 'antes|del almanaque' "$@"
+  before="$(md5sum <"$file")"
+  title="Almanaque - Marzo.zanual"
+  tarvina_start "$(winpath "$file")"
+  equal "the almanac opens" "$title" "$(wait_window "$title|Programador")"
+}

@@ -11,12 +11,7 @@ reg_associate
 . "$(dirname "$0")/label_steps.sh"
 text=$'hola\nmundo'
 
-file="$WORK/Marzo.zanual"
-make_zanual "$file" 1 3 2025 30 28 2 2025 0x00FF00 'antes|del almanaque'
-before="$(md5sum <"$file")"
-title="Almanaque - Marzo.zanual"
-tarvina_start "$(winpath "$file")"
-equal "the almanac opens" "$title" "$(wait_window "$title|Programador")"
+open_march
 choose_menu "$title" 1 0
 if [ "$(wait_window "$label" 15)" = "$label" ]; then
   settle

@@ -7,13 +7,8 @@
 e2e_begin
 reg_associate
 
-label="Entrada de datos"
-file="$WORK/Marzo.zanual"
-make_zanual "$file" 1 3 2025 30 28 2 2025 0x00FF00 'antes|del almanaque'
-before="$(md5sum <"$file")"
-title="Almanaque - Marzo.zanual"
-tarvina_start "$(winpath "$file")"
-equal "the almanac opens" "$title" "$(wait_window "$title|Programador")"
+. "$(dirname "$0")/label_steps.sh"
+open_march
 choose_menu "$title" 1 0
 if [ "$(wait_window "$label" 15)" != "$label" ]; then
   fail "no label dialog"

@@ -8,13 +8,7 @@ e2e_begin
 reg_associate
 . "$(dirname "$0")/label_steps.sh"
 
-file="$WORK/Marzo.zanual"
-# 1 to 31 March 2025, with a label of the day before the start.
-make_zanual "$file" 1 3 2025 30 28 2 2025 0x00FF00 'antes|del almanaque'
-before="$(md5sum <"$file")"
-title="Almanaque - Marzo.zanual"
-tarvina_start "$(winpath "$file")"
-equal "the almanac opens" "$title" "$(wait_window "$title|Programador")"
+open_march
 settle
 read -r fl ft fr fb <<<"$(rect_of "$title" 1001 client)"
 fw=$((fr - fl))
