@@ -142,6 +142,10 @@ void IconCache::Draw(HDC dc, int number, int x, int y) {
 HFONT CreateLabelFont() { return CreatePointFont("Courier New", 10); }
 
 void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFONT labelFont) {
+  DrawLabelLineAt(dc, variant, GridY(row), text, labelFont);
+}
+
+void DrawLabelLineAt(HDC dc, MarkupVariant variant, int rowTop, const char* text, HFONT labelFont) {
   if (!text) return;
   // The fixed grid, not the font's measured cell, so that text, patches and
   // pictures line up whatever the font's metrics.
@@ -154,7 +158,7 @@ void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFO
   UINT oldAlign = SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   std::vector<IconHit> hits = FindIconCodes(text, kMaxLineBytes);
   if (hits.empty()) {
-    TextOutA(dc, GridX(column), GridY(row), text, length);
+    TextOutA(dc, GridX(column), rowTop, text, length);
   } else {
     // A code's characters are never printed: its patch does not reach the
     // row's top pixels, where tall glyphs of some fonts would still show.
@@ -162,9 +166,9 @@ void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFO
     int hadClip = saved ? GetClipRgn(dc, saved) : -1;
     for (const IconHit& hit : hits) {
       int left = GridX(column + hit.position - 1);
-      ExcludeClipRect(dc, left, GridY(row), left + 4 * kGridColumnWidth, GridY(row + 1));
+      ExcludeClipRect(dc, left, rowTop, left + 4 * kGridColumnWidth, rowTop + kGridRowHeight);
     }
-    TextOutA(dc, GridX(column), GridY(row), text, length);
+    TextOutA(dc, GridX(column), rowTop, text, length);
     SelectClipRgn(dc, hadClip == 1 ? saved : nullptr);
     if (saved) DeleteObject(saved);
   }
@@ -173,10 +177,14 @@ void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFO
 
 void DrawLineIcons(HDC dc, MarkupVariant variant, int row, const char* text, COLORREF patchColor,
                    IconCache& icons) {
+  DrawLineIconsAt(dc, variant, GridY(row), text, patchColor, icons);
+}
+
+void DrawLineIconsAt(HDC dc, MarkupVariant variant, int rowTop, const char* text,
+                     COLORREF patchColor, IconCache& icons) {
   std::vector<IconHit> hits = FindIconCodes(text, kMaxLineBytes);
   if (hits.empty()) return;
   const bool label = variant == MarkupVariant::LabelLine;
-  const int rowTop = GridY(row);
   OwnedBrush patch(CreateSolidBrush(patchColor & 0x00FFFFFF));
   for (const IconHit& hit : hits) {
     const int p = hit.position;
