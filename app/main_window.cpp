@@ -203,6 +203,7 @@ void OnInitDialog() {
   SetMenuItemGrey(IDM_LABEL_NEW, true);
   gLayout = AlmanacLayout();
   ReleaseTiles(AlmanacStrip);
+  PrepareTiles(AlmanacStrip);
   CreateSurface(AlmanacView, kClientSize.cx, kClientSize.cy);
   ViewOffset = 0;
   std::string arguments = gCommandLine;

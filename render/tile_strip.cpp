@@ -34,6 +34,13 @@ void FillWhite(HDC dc, int top, int rows) {
 
 }  // namespace
 
+bool PrepareTiles(TileStrip& strip) {
+  bool all = true;
+  for (StripTile& tile : strip.tiles)
+    if (!tile.surface.dc) all &= CreateSurface(tile.surface, kStripWidth, kTileRows);
+  return all;
+}
+
 void CopyStripRows(TileStrip& strip, const AlmanacLayout& layout,
                    const std::vector<LabelRecord>& records, HDC dc, int destY, int64_t top,
                    int rows) {

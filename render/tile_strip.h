@@ -34,6 +34,10 @@ struct TileStrip {
   std::unique_ptr<AlmanacTools> tools;  // made with the first tile
 };
 
+// Makes the bitmaps of all the tiles now, white, so that neither opening an
+// almanac nor scrolling waits for memory; false when some could not be made
+// (they are tried again when needed).
+bool PrepareTiles(TileStrip& strip);
 // Copies rows [top, top + rows) of the picture of `layout` (with its
 // `records`) into `dc` at y = destY, x 0 .. kStripWidth, from the tiles,
 // drawing those not kept. Rows outside the picture are white.

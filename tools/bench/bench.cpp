@@ -4,11 +4,12 @@
 // open (file read, layout, first view on the screen), saving one more label
 // and seeing it, every Down step from Home to End against the two block
 // copies a step consists of (the baseline, from the same run), and the
-// working set. Each almanac runs in a process of its own, so the memory
-// figures do not mix. Prints a table; asserts nothing.
+// working set. The files are written first; each almanac then runs in a
+// process of its own, so the memory figures are the program's alone and do
+// not mix. Prints a table; asserts nothing.
 //
-//   wine build/win/bench.exe          all three almanacs, one table
-//   wine build/win/bench.exe <n>      almanac n only (0, 1 or 2), one line
+//   wine build/win/bench.exe                 all three almanacs, one table
+//   wine build/win/bench.exe <n> <file>      almanac n from its file, one line
 #include <windows.h>
 // psapi.h needs windows.h before it.
 #include <psapi.h>
@@ -107,30 +108,26 @@ void Key(WPARAM vk) { SendMessageA(AlmanacControl, WM_KEYDOWN, vk, 0); }
 struct Figures {
   double openMs = 0, saveMs = 0;
   double stepMedian = 0, stepP99 = 0, copyMedian = 0, copyP99 = 0;
-  double openMb = 0, peakMb = 0;
+  double usedMb = 0, peakMb = 0;
   long long rows = 0;
   int steps = 0;
 };
 
-Figures RunScenario(const Scenario& s) {
-  Figures f;
-  char temp[MAX_PATH];
-  GetTempPathA(MAX_PATH, temp);
-  std::string folder = std::string(temp) + "tarvina-bench-" + std::to_string(GetCurrentProcessId());
-  CreateDirectoryA(folder.c_str(), nullptr);
-  std::string path = folder + "\\Banco.zanual";
-  DeleteFileA(path.c_str());
+const CivilDate kStart{2024, 1, 1, 0};
 
-  const CivilDate start{2024, 1, 1, 0};
+bool WriteScenarioFile(const Scenario& s, const std::string& path) {
+  DeleteFileA(path.c_str());
   std::vector<LabelRecord> records;
   for (int i = 0; i < s.lines; ++i) {
-    CivilDate date = start;
+    CivilDate date = kStart;
     AddDays(date, i % (s.dayCount + 1));
-    records.push_back(Line(date, start, s.dayCount, i));
+    records.push_back(Line(date, kStart, s.dayCount, i));
   }
-  AppendLabel(path, records);
-  records.clear();
-  records.shrink_to_fit();
+  return AppendLabel(path, records) == FileError::None;
+}
+
+Figures RunScenario(const Scenario& s, const std::string& path) {
+  Figures f;
 
   // Open: file read, layout, drawing and the first view on the screen. Every
   // round in a fresh window, so each starts with the surfaces a start has.
@@ -145,7 +142,6 @@ Figures RunScenario(const Scenario& s) {
     auto t = Clock::now();
     OpenAlmanacCommand();
     opens.push_back(Ms(t));
-    if (round == 0) f.openMb = Mb(Memory().WorkingSetSize);
   }
   f.openMs = Percentile(opens, 0.5);
   f.rows = ShownLayout().height;
@@ -163,6 +159,21 @@ Figures RunScenario(const Scenario& s) {
   f.steps = int(steps.size());
   f.stepMedian = Percentile(steps, 0.5);
   f.stepP99 = Percentile(steps, 0.99);
+
+  // Saving one more label on the first day (the view shows it) and seeing it.
+  std::vector<double> saves;
+  Key(VK_HOME);
+  for (int round = 0; round < kSaveRounds; ++round) {
+    std::vector<LabelRecord> label = {Line(kStart, kStart, s.dayCount, round)};
+    auto t = Clock::now();
+    AppendLabel(path, label);
+    ShowStoredLabel(label);  // what the label dialog does as it closes
+    saves.push_back(Ms(t));
+  }
+  f.saveMs = Percentile(saves, 0.5);
+  // The program's memory, having drawn every part of the almanac.
+  f.usedMb = Mb(Memory().WorkingSetSize);
+  f.peakMb = Mb(Memory().PeakWorkingSetSize);
 
   // The baseline: the same number of pairs of block copies, a tall surface
   // to the view and the view to the control's face.
@@ -187,36 +198,22 @@ Figures RunScenario(const Scenario& s) {
     f.copyP99 = Percentile(copies, 0.99);
   }
 
-  // Saving one more label on the first day (the view shows it) and seeing it.
-  std::vector<double> saves;
-  Key(VK_HOME);
-  for (int round = 0; round < kSaveRounds; ++round) {
-    std::vector<LabelRecord> label = {Line(start, start, s.dayCount, round)};
-    auto t = Clock::now();
-    AppendLabel(path, label);
-    ShowStoredLabel(label);  // what the label dialog does as it closes
-    saves.push_back(Ms(t));
-  }
-  f.saveMs = Percentile(saves, 0.5);
-  f.peakMb = Mb(Memory().PeakWorkingSetSize);
-
   EndWindow();
-  DeleteFileA(path.c_str());
-  RemoveDirectoryA(folder.c_str());
   return f;
 }
 
 void PrintFigures(int index, const Figures& f) {
   printf("RESULT %d %.2f %.2f %.3f %.3f %.3f %.3f %.1f %.1f %lld %d\n", index, f.openMs, f.saveMs,
-         f.stepMedian, f.stepP99, f.copyMedian, f.copyP99, f.openMb, f.peakMb, f.rows, f.steps);
+         f.stepMedian, f.stepP99, f.copyMedian, f.copyP99, f.usedMb, f.peakMb, f.rows, f.steps);
   fflush(stdout);
 }
 
 // Runs almanac `index` in a child process and reads back its figures.
-bool RunChild(int index, Figures& f) {
+bool RunChild(int index, const std::string& path, Figures& f) {
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string command = "\"" + std::string(exe) + "\" " + std::to_string(index);
+  std::string command =
+      "\"" + std::string(exe) + "\" " + std::to_string(index) + " \"" + path + "\"";
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
@@ -247,7 +244,7 @@ bool RunChild(int index, Figures& f) {
   int got = 0;
   return sscanf(output.c_str() + at, "RESULT %*d %lf %lf %lf %lf %lf %lf %lf %lf %lld %d",
                 &f.openMs, &f.saveMs, &f.stepMedian, &f.stepP99, &f.copyMedian, &f.copyP99,
-                &f.openMb, &f.peakMb, &f.rows, &got) == 10 &&
+                &f.usedMb, &f.peakMb, &f.rows, &got) == 10 &&
          (f.steps = got, true);
 }
 
@@ -255,24 +252,32 @@ bool RunChild(int index, Figures& f) {
 
 int main(int argc, char** argv) {
   SetMessageObserver([](const std::string&) {});
-  if (argc > 1) {
+  if (argc > 2) {
     int index = atoi(argv[1]);
     if (index < 0 || index >= kScenarioCount) return 2;
-    PrintFigures(index, RunScenario(kScenarios[index]));
+    PrintFigures(index, RunScenario(kScenarios[index], argv[2]));
     return 0;
   }
-  printf("%-24s %9s %9s %17s %17s %9s %9s %9s %6s\n", "almanac", "open ms", "save ms",
-         "step med / p99", "copies med / p99", "step/copy", "WS open", "WS peak", "steps");
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder =
+      std::string(temp) + "tarvina-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  printf("%-24s %8s %8s %18s %18s %9s %9s %9s %6s\n", "almanac", "open ms", "save ms",
+         "step ms med / p99", "copies med / p99", "step/copy", "WS MB", "peak MB", "steps");
   for (int i = 0; i < kScenarioCount; ++i) {
+    const std::string path = folder + "Banco" + std::to_string(i) + ".zanual";
     Figures f;
-    if (!RunChild(i, f)) {
+    if (!WriteScenarioFile(kScenarios[i], path) || !RunChild(i, path, f)) {
       printf("%-24s (no figures)\n", kScenarios[i].name);
-      continue;
+    } else {
+      printf("%-24s %8.1f %8.1f %8.3f / %7.3f %8.3f / %7.3f %9.2f %9.1f %9.1f %6d  (%lld rows)\n",
+             kScenarios[i].name, f.openMs, f.saveMs, f.stepMedian, f.stepP99, f.copyMedian,
+             f.copyP99, f.copyMedian > 0 ? f.stepMedian / f.copyMedian : 0.0, f.usedMb, f.peakMb,
+             f.steps, f.rows);
     }
-    printf("%-24s %9.1f %9.1f %8.3f / %6.3f %8.3f / %6.3f %9.2f %7.1fMB %7.1fMB %6d  (%lld rows)\n",
-           kScenarios[i].name, f.openMs, f.saveMs, f.stepMedian, f.stepP99, f.copyMedian, f.copyP99,
-           f.copyMedian > 0 ? f.stepMedian / f.copyMedian : 0.0, f.openMb, f.peakMb, f.steps,
-           f.rows);
+    DeleteFileA(path.c_str());
   }
+  RemoveDirectoryA(folder.c_str());
   return 0;
 }
