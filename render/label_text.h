@@ -32,6 +32,9 @@ class IconCache {
   enum : uint8_t { kNotTried, kLoaded, kMissing };
   bool PrepareAtlas();
   void Load(int number);
+  // Makes the scaled picture in icon `number`'s slot drawable: magenta
+  // becomes transparent.
+  void FinishSlot(int number);
   // All pictures side by side: the picture with magenta made black, and a
   // mask that is white where the picture is transparent.
   HDC imageDc_ = nullptr;

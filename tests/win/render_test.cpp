@@ -569,10 +569,19 @@ TEST(RenderIcons, PatchesAndPicturesOfBothVariants) {
 
 TEST(RenderIcons, EveryResourcePictureDrawsWithinItsBox) {
   if (!HaveIconResources()) GTEST_SKIP() << "the icon pictures are not linked into this build";
-  TestSurface t(60, 60);
+  TestSurface t(60, 60), loaded(60, 60);
   for (int n = 1; n <= 99; ++n) {
     FillSurface(t.s, RGB(0, 128, 0));
     DrawIcon(n, t.s.dc, 20, 20);
+    // The same pixels as the picture loaded as a bitmap and scaled from it.
+    IconCache fromBitmap;
+    HBITMAP picture = HBITMAP(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(n),
+                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ASSERT_TRUE(fromBitmap.Insert(n, picture)) << n;
+    DeleteObject(picture);
+    FillSurface(loaded.s, RGB(0, 128, 0));
+    fromBitmap.Draw(loaded.s.dc, n, 20, 20);
+    EXPECT_TRUE(RowsOf(t.s.dc, 0, 60, 60) == RowsOf(loaded.s.dc, 0, 60, 60)) << "icon " << n;
     const int h = n == 9 || n == 22 ? 12 : 18;
     int inside = 0, outside = 0;
     for (int y = 0; y < 60; ++y)
