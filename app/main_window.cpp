@@ -10,7 +10,8 @@
 #include "../dialogs/dialog_kit.h"
 #include "../dialogs/label_entry_dialog.h"
 #include "../dialogs/new_almanac_dialog.h"
-#include "../render/almanac_page.h"
+#include "../render/layout.h"
+#include "../render/tile_strip.h"
 #include "command_line.h"
 #include "file_choose.h"
 #include "message_box.h"
@@ -20,9 +21,9 @@
 HWND MainWindow = nullptr;
 HMENU MainMenu = nullptr;
 HWND AlmanacControl = nullptr;
-Surface AlmanacStrip;
+TileStrip AlmanacStrip;
 Surface AlmanacView;
-int32_t ViewOffset = 0;
+int64_t ViewOffset = 0;
 int32_t dialogOpen = 0;
 std::string currentFile;
 
@@ -33,12 +34,15 @@ constexpr SIZE kClientSize = {1134, 771};
 constexpr RECT kControlRect = {8, 8, 8 + 1120, 8 + 736};
 constexpr int kKeyStep = 95;    // one day band
 constexpr int kWheelStep = 25;
-constexpr int32_t kWheelLimit = -84000;
+constexpr int64_t kWheelLimit = -84000;
 
 WNDPROC gPreviousControlProc = nullptr;
 HWND gSavedFocus = nullptr;
 bool gNewDialogOpen = false;  // "Nuevo" and "Leer" wait until it has closed
 std::string gCommandLine;
+// The almanac shown, laid out from gAlmanac and the records of gLabelTable;
+// the strip's tiles are drawn from the two, so they change together.
+AlmanacLayout gLayout;
 HICON gBigIcon = nullptr;
 HICON gSmallIcon = nullptr;
 
@@ -79,26 +83,35 @@ HMENU BuildMainMenu() {
   return bar;
 }
 
+// Lays out gAlmanac with gLabelTable's records anew: every tile is drawn again.
+void LayOutShownAlmanac() {
+  gLayout = LayOutAlmanac(gAlmanac, gLabelTable.records);
+  DropTilesFrom(AlmanacStrip, 0);
+}
+
 // The almanac in gAlmanac from its label file (or, while it has none, with
-// no labels). Returns false, having said why, when nothing could be drawn.
+// no labels). Returns false, having said why, when nothing could be drawn;
+// the almanac shown, if any, then stays as it was.
 bool DrawAlmanacFromFile() {
   const std::string& path = gAlmanac.filePath;
+  std::vector<LabelRecord> shown = std::move(gLabelTable.records);
+  auto refuse = [&](const std::string& message) {
+    ShowMessage(message);
+    gLabelTable.records = std::move(shown);  // the records the layout was made from
+    return false;
+  };
+  gLabelTable.records.clear();
   if (!path.empty() && LabelFileExists(path)) {
     FileError error = ReadLabelRecords(path);
-    if (error != FileError::None) {
-      ShowMessage("No se puede leer el almanaque \"" + path + "\".\r\n" + FileErrorText(error));
-      return false;
-    }
-  } else {
-    gLabelTable.records.clear();
+    if (error != FileError::None)
+      return refuse("No se puede leer el almanaque \"" + path + "\".\r\n" + FileErrorText(error));
   }
   if (!IsValidAlmanacSettings(gAlmanac.startDay, gAlmanac.startMonth, gAlmanac.startYear,
                               gAlmanac.dayCount)) {
-    ShowMessage("No se puede mostrar el almanaque \"" + path +
-                "\".\r\nEl archivo no tiene ninguna etiqueta que diga qué días abarca.");
-    return false;
+    return refuse("No se puede mostrar el almanaque \"" + path +
+                  "\".\r\nEl archivo no tiene ninguna etiqueta que diga qué días abarca.");
   }
-  DrawAlmanacWithLabels(AlmanacStrip);
+  LayOutShownAlmanac();
   RefreshView();
   return true;
 }
@@ -124,10 +137,11 @@ void OpenFileAlmanac(const std::string& path) {
 // ---- the almanac control ----
 
 void OnScrollKey(WPARAM key) {
+  const int64_t endScrollTop = gLayout.endScrollTop;
   switch (LOWORD(key)) {
     case VK_DOWN:
       // Not past the End position: the last day's band at the top.
-      ViewOffset = std::min(ViewOffset, std::max(ViewOffset - kKeyStep, -EndScrollTop));
+      ViewOffset = std::min(ViewOffset, std::max(ViewOffset - kKeyStep, -endScrollTop));
       RefreshView();
       break;
     case VK_UP:
@@ -137,7 +151,7 @@ void OnScrollKey(WPARAM key) {
       }
       break;
     case VK_END:
-      ViewOffset = -EndScrollTop;
+      ViewOffset = -endScrollTop;
       RefreshView();
       break;
     case VK_HOME:
@@ -150,10 +164,13 @@ void OnScrollKey(WPARAM key) {
 }
 
 void OnWheel(WPARAM wParam) {
+  const int64_t endScrollTop = gLayout.endScrollTop;
   unsigned d = HIWORD(wParam);
   if (d > 0x8000) {  // turned towards the user
-    if (ViewOffset > kWheelLimit)
-      ViewOffset = std::min(ViewOffset, std::max(ViewOffset - kWheelStep, -EndScrollTop));
+    // Down to 84,000 rows, or to the End position of an almanac that goes
+    // further: the wheel reaches the last day of any almanac, as the arrow does.
+    if (ViewOffset > std::min(kWheelLimit, -endScrollTop))
+      ViewOffset = std::min(ViewOffset, std::max(ViewOffset - kWheelStep, -endScrollTop));
   } else if (ViewOffset < 0) {
     ViewOffset += kWheelStep;
   }
@@ -184,7 +201,9 @@ LRESULT CALLBACK AlmanacControlProc(HWND control, UINT msg, WPARAM wParam, LPARA
 
 void OnInitDialog() {
   SetMenuItemGrey(IDM_LABEL_NEW, true);
-  CreateSurface(AlmanacStrip, kClientSize.cx, kClientSize.cy);
+  gLayout = AlmanacLayout();
+  ReleaseTiles(AlmanacStrip);
+  PrepareTiles(AlmanacStrip);
   CreateSurface(AlmanacView, kClientSize.cx, kClientSize.cy);
   ViewOffset = 0;
   std::string arguments = gCommandLine;
@@ -215,7 +234,13 @@ void OnAbout() {
 void OnNewLabel() {
   if (dialogOpen || IsMenuItemGrey(IDM_LABEL_NEW)) return;
   dialogOpen = 1;
-  ShowLabelEntryDialog(nullptr);
+  // What the dialog's lists need from the layout; it hands the label back
+  // as it closes.
+  LabelEntryAlmanac almanac;
+  almanac.spansNextYear = gLayout.spansNextYear;
+  almanac.monthLengths = gLayout.monthLengths;
+  almanac.closed = ShowStoredLabel;
+  ShowLabelEntryDialog(nullptr, almanac);
   dialogOpen = 0;
 }
 
@@ -246,8 +271,9 @@ void OnDrawItem(const DRAWITEMSTRUCT* item) {
 }
 
 void OnDestroy(HWND window) {
-  ReleaseSurface(AlmanacStrip);
+  ReleaseTiles(AlmanacStrip);
   ReleaseSurface(AlmanacView);
+  gLayout = AlmanacLayout();
   if (window == MainWindow) {
     MainWindow = nullptr;
     AlmanacControl = nullptr;
@@ -341,33 +367,18 @@ int RunMainWindow(const char* commandLine) {
 
 void RefreshView() {
   if (!AlmanacView.dc) return;
-  // The strip's rows that fall on the view, copied as they are; white
-  // around them. Same picture as whitening the view and AND-ing the strip
-  // onto it, at a fraction of the cost: Wine's SRCAND is several times
-  // slower than a plain copy, and scrolling repeats this on every step.
-  int destY = ViewOffset;
-  int sourceY = 0;
-  if (destY < 0) {
-    sourceY = -destY;
-    destY = 0;
+  // The picture's rows from -ViewOffset on, below a white band when the
+  // offset is positive; rows outside the picture are white. Tiles are
+  // copied as they are: the same picture as whitening the view and AND-ing
+  // them onto it, at a fraction of the cost (Wine's SRCAND is several times
+  // slower than a plain copy, and scrolling repeats this on every step).
+  const int destY = int(std::clamp<int64_t>(ViewOffset, 0, AlmanacView.height));
+  if (destY > 0) {
+    RECT above = {0, 0, AlmanacView.width, destY};
+    FillRect(AlmanacView.dc, &above, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   }
-  int rows = 0;
-  int columns = 0;
-  if (AlmanacStrip.dc) {
-    rows = std::max(0, std::min(AlmanacStrip.height - sourceY, AlmanacView.height - destY));
-    columns = std::min(AlmanacStrip.width, AlmanacView.width);
-  }
-  if (rows > 0 && columns > 0) {
-    BitBlt(AlmanacView.dc, 0, destY, columns, rows, AlmanacStrip.dc, 0, sourceY, SRCCOPY);
-    const RECT around[] = {{0, 0, AlmanacView.width, destY},
-                           {0, destY + rows, AlmanacView.width, AlmanacView.height},
-                           {columns, destY, AlmanacView.width, destY + rows}};
-    for (const RECT& r : around)
-      if (r.right > r.left && r.bottom > r.top)
-        FillRect(AlmanacView.dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  } else {
-    ClearSurface(AlmanacView);
-  }
+  CopyStripRows(AlmanacStrip, gLayout, gLabelTable.records, AlmanacView.dc, destY,
+                destY - ViewOffset, AlmanacView.height - destY);
   // Straight onto the control, as the face's own painting would do it: a
   // scroll step is then two copies and no trip through the message queue.
   if (AlmanacControl && IsWindowVisible(AlmanacControl)) {
@@ -388,7 +399,8 @@ void NewAlmanacCommand() {
   // The window may have ended while the dialog was open; a cancel changes nothing.
   if (!IsWindow(MainWindow) || accepted != 1) return;
   gAlmanac.filePath = LabelFilePath(gAlmanac.name);
-  DrawNewAlmanac(AlmanacStrip);
+  gLabelTable.records.clear();  // a new almanac's file does not exist yet
+  LayOutShownAlmanac();
   ShowMessage("Almanaque Creado ...");
   RefreshView();
   SetAlmanacShownMenus();
@@ -401,6 +413,24 @@ void OpenAlmanacCommand() {
   SetFocus(AlmanacControl);
   DrawAlmanacFromFile();
 }
+
+void ShowStoredLabel(const std::vector<LabelRecord>& stored) {
+  if (!MainWindow || !IsWindow(MainWindow)) return;
+  SetForegroundWindow(MainWindow);
+  SetFocus(AlmanacControl);
+  if (!stored.empty()) {
+    // The file now ends with these records: so does the table. Only the
+    // tiles from the first row that moved are drawn again.
+    std::vector<LabelRecord>& records = gLabelTable.records;
+    records.insert(records.end(), stored.begin(), stored.end());
+    AlmanacLayout before = std::move(gLayout);
+    gLayout = LayOutAlmanac(gAlmanac, records);
+    DropTilesFrom(AlmanacStrip, FirstChangedRow(before, records, gLayout, records));
+  }
+  RefreshView();
+}
+
+const AlmanacLayout& ShownLayout() { return gLayout; }
 
 void SetAlmanacTitle(const std::string& name) {
   if (MainWindow) SetWindowTextA(MainWindow, ("Almanaque - " + name + ".zanual").c_str());

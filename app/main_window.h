@@ -4,17 +4,23 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "../data/label_file.h"
+#include "../render/layout.h"
 #include "../render/surface.h"
+#include "../render/tile_strip.h"
 
 extern HWND MainWindow;
 extern HMENU MainMenu;
 extern HWND AlmanacControl;
-extern Surface AlmanacStrip;
+// The almanac's picture, in tiles drawn as the view needs them.
+extern TileStrip AlmanacStrip;
 // The visible slice; it is also the control's persistent image, which the
 // control repaints from (its face shows the view's top-left part).
 extern Surface AlmanacView;
-extern int32_t ViewOffset;
+// Where the picture's top lies on the view: -95 shows it from row 95 on.
+extern int64_t ViewOffset;
 extern int32_t dialogOpen;
 extern std::string currentFile;
 
@@ -26,12 +32,18 @@ int RunMainWindow(const char* commandLine);
 // tests drive the window through this).
 HWND BuildMainWindow(const char* commandLine);
 
-// Shows AlmanacStrip at ViewOffset in AlmanacControl.
+// Shows the picture at ViewOffset in AlmanacControl.
 void RefreshView();
 // "Nuevo": the new almanac dialog, then the day boxes.
 void NewAlmanacCommand();
 // Reads gAlmanac.filePath and draws the almanac with its labels; a file that
 // cannot be read or is damaged is reported and nothing is drawn.
 void OpenAlmanacCommand();
+// The label dialog's closing refresh: the lines it stored (none after
+// "Cancelar") join the almanac shown, which is drawn again from the first row
+// that moved, and the almanac gets the keyboard focus.
+void ShowStoredLabel(const std::vector<LabelRecord>& stored);
+// The layout of the almanac shown (no days while there is none).
+const AlmanacLayout& ShownLayout();
 // Sets the title "Almanaque - <name>.zanual".
 void SetAlmanacTitle(const std::string& name);

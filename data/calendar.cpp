@@ -1,6 +1,5 @@
 #include "calendar.h"
 
-MonthLengthTable MonthLengths;
 NameTables gNames;
 
 namespace {

@@ -32,7 +32,6 @@ struct MonthLengthTable {
   std::array<int16_t, 13> days{};
   int16_t operator[](int month) const { return month >= 1 && month <= 12 ? days[month] : 0; }
 };
-extern MonthLengthTable MonthLengths;
 
 void BuildMonthLengths(MonthLengthTable& table, int16_t year);
 

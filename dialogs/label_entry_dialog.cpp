@@ -5,12 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "../app/main_window.h"
 #include "../app/message_box.h"
 #include "../data/almanac_state.h"
 #include "../data/calendar.h"
 #include "../data/label_file.h"
-#include "../render/almanac_page.h"
 #include "../render/gdi_util.h"
 #include "dialog_kit.h"
 #include "resource.h"
@@ -61,6 +59,8 @@ struct LabelEntryWindow {
   HBITMAP legends[kLegendCount] = {};
   Surface swatches[kSwatchCount];
   Surface preview;
+  const LabelEntryAlmanac* almanac = nullptr;  // what the caller told us
+  std::vector<LabelRecord> stored;             // the lines "Aceptar" stored
 };
 LabelEntryWindow gLabelEntry;
 
@@ -68,7 +68,6 @@ LabelEntryWindow gLabelEntry;
 HWND gLabelSavedFocus = nullptr;
 
 LabelDialogHook gStartedHook = nullptr;
-LabelRefresh gRefresh = nullptr;
 
 std::string TwoDigits(int value) {
   char text[16];
@@ -147,18 +146,18 @@ void AddColorBox(HWND dialog, const ControlPlace& frame, COLORREF color) {
 // The years the almanac shows, as the year list offers them.
 int YearsOffered(int16_t years[2]) {
   years[0] = gAlmanac.startYear;
-  if (!SpansNextYear) return 1;
+  if (!gLabelEntry.almanac->spansNextYear) return 1;
   years[1] = int16_t(gAlmanac.startYear + 1);
   return 2;
 }
 
 // Days in the day list of `month`: the longest that month is in any year
 // the almanac shows, so 29 February of a leap start year can be chosen even
-// when the drawing last reached a common year.
+// when the days last reached a common year.
 int DayListLength(int month) {
   int16_t years[2];
   int count = YearsOffered(years);
-  int longest = MonthLengths[month];
+  int longest = gLabelEntry.almanac->monthLengths[month];
   for (int i = 0; i < count; ++i) {
     MonthLengthTable table;
     BuildMonthLengths(table, years[i]);
@@ -438,12 +437,14 @@ void OnAccept(HWND dialog) {
 
   // The whole label in one write: it is stored entirely or not at all, and
   // when it cannot be, the text stays here to try again.
-  FileError error = AppendLabel(gAlmanac.filePath, LinesOfTextBox(gLabelEntry.textBox));
+  std::vector<LabelRecord> lines = LinesOfTextBox(gLabelEntry.textBox);
+  FileError error = AppendLabel(gAlmanac.filePath, lines);
   if (error != FileError::None) {
     ShowMessage(std::string("No se pudo guardar la etiqueta. ") + FileErrorText(error) +
                 " El texto sigue en la ventana para volver a intentarlo.");
     return;
   }
+  gLabelEntry.stored = std::move(lines);
   EndDialogWindow(dialog, 0);
 }
 
@@ -478,15 +479,10 @@ INT_PTR OnDrawItem(const DRAWITEMSTRUCT* item) {
 
 void OnDestroy(HWND dialog) {
   ReleaseLegends(dialog);
-  // Closing refresh: the main window redraws from the file, so a label just
-  // stored shows at once.
+  // Closing refresh: the caller shows the label just stored at once.
   const LabelDraft& d = gLabelDraft;
-  if (!d.lastText.empty() && d.month > 0 && d.day > 0) {
-    if (gRefresh)
-      gRefresh();
-    else
-      OpenAlmanacCommand();
-  }
+  if (!d.lastText.empty() && d.month > 0 && d.day > 0 && gLabelEntry.almanac->closed)
+    gLabelEntry.almanac->closed(gLabelEntry.stored);
 }
 
 INT_PTR CALLBACK LabelEntryDialog(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -515,10 +511,14 @@ INT_PTR CALLBACK LabelEntryDialog(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-INT_PTR ShowLabelEntryDialog(HWND) {
+INT_PTR ShowLabelEntryDialog(HWND, const LabelEntryAlmanac& almanac) {
   if (gLabelEntry.dialog) return 0;  // one at a time
+  gLabelEntry.almanac = &almanac;
   HWND dialog = CreateLabelEntryWindow();
-  if (!dialog) return 0;
+  if (!dialog) {
+    gLabelEntry.almanac = nullptr;
+    return 0;
+  }
   gLabelEntry.dialog = dialog;
   AddLabelControls(dialog);
   INT_PTR result = RunDialog(dialog, 0);
@@ -549,4 +549,3 @@ const Surface* ColorBoxSurface(int id) {
 }
 
 void SetLabelDialogStartedHook(LabelDialogHook hook) { gStartedHook = hook; }
-void SetLabelRefresh(LabelRefresh refresh) { gRefresh = refresh; }

@@ -4,7 +4,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "../data/calendar.h"
+#include "../data/label_file.h"
 #include "../render/surface.h"
 
 // What the user has chosen for a label. It lives for the whole run, so the
@@ -18,10 +21,19 @@ struct LabelDraft {
 };
 extern LabelDraft gLabelDraft;
 
-// Shows the dialog; returns when it has ended (always 0). A stored label is
-// drawn by the main window's OpenAlmanacCommand when the dialog closes.
-// The dialog never has an owner, so the main window stays usable.
-INT_PTR ShowLabelEntryDialog(HWND parent);
+// What the dialog is told of the almanac shown, from its layout.
+struct LabelEntryAlmanac {
+  bool spansNextYear = false;     // the year list also offers the start year + 1
+  MonthLengthTable monthLengths;  // as the days leave them: February of the last year shown
+  // Called as the dialog closes, once a day and month have been chosen, with
+  // the lines "Aceptar" stored (none when it was not pressed), so the
+  // almanac shows them at once.
+  void (*closed)(const std::vector<LabelRecord>& stored) = nullptr;
+};
+
+// Shows the dialog; returns when it has ended (always 0). The dialog never
+// has an owner, so the main window stays usable.
+INT_PTR ShowLabelEntryDialog(HWND parent, const LabelEntryAlmanac& almanac);
 
 // The colour at (2, 2) of a square's surface: the swatch's colour.
 COLORREF ReadSwatchColor(HWND dialog, int id);
@@ -31,10 +43,7 @@ void FillColorBox(HWND dialog, int id, COLORREF color);
 // is open; nullptr otherwise.
 const Surface* ColorBoxSurface(int id);
 
-// Seams for the tests: `hook` is called once the dialog is shown and its
-// loop runs; `refresh` replaces OpenAlmanacCommand as the closing refresh.
-// Pass nullptr to go back to normal.
+// Seam for the tests: `hook` is called once the dialog is shown and its
+// loop runs. Pass nullptr to go back to normal.
 using LabelDialogHook = void (*)(HWND dialog);
 void SetLabelDialogStartedHook(LabelDialogHook hook);
-using LabelRefresh = void (*)();
-void SetLabelRefresh(LabelRefresh refresh);

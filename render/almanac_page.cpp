@@ -10,9 +10,6 @@
 #include "gdi_util.h"
 #include "label_text.h"
 
-int32_t EndScrollTop = 0;
-bool SpansNextYear = false;
-
 namespace {
 
 constexpr int kCellWidth = 125;
@@ -22,113 +19,69 @@ constexpr COLORREF kHeaderColor = RGB(128, 128, 128);
 constexpr COLORREF kWeekdayColor = RGB(192, 192, 192);
 constexpr COLORREF kSundayColor = RGB(255, 0, 0);
 
-// Everything one drawing creates, released when the drawing ends.
-struct DrawingTools {
-  DayBoxFonts dayFonts = CreateDayBoxFonts();
-  OwnedFont labelFont{CreateLabelFont()};
-  OwnedPen framePen{CreatePen(PS_SOLID, 1, kFrameColor)};
-  IconCache icons;
-  ~DrawingTools() { DeleteDayBoxFonts(dayFonts); }
-};
+// How far the ink of a day box or a label line may reach past the rows the
+// layout gives it (a glyph of another font, a picture below its row): what
+// lies this close to the rows asked for is drawn too, and clipped.
+constexpr int64_t kInkMargin = 32;
+// A label line's picture ends this far below its row's top.
+constexpr int64_t kLineInk = 20;
 
 // The three texts of a day box: where they go and how they look.
 enum class BoxText { Header, Number, Weekday };
 
-void DrawBoxText(HDC dc, BoxText which, const DayBand& band, const DayBoxFonts& fonts) {
+void DrawBoxText(HDC dc, BoxText which, const DayBand& band, int boxTop, const DayBoxFonts& fonts) {
   switch (which) {
     case BoxText::Header: {
       std::string header = MonthNames(band.month) + " " + std::to_string(band.year);
-      DrawCellText(dc, header.c_str(), kDayBoxLeft + 2, band.top + 2, fonts.header, kHeaderColor);
+      DrawCellText(dc, header.c_str(), kDayBoxLeft + 2, boxTop + 2, fonts.header, kHeaderColor);
       break;
     }
     case BoxText::Number: {
       char number[8];
       snprintf(number, sizeof number, "%02d", int(band.day));
-      DrawCellText(dc, number, kDayBoxLeft, band.top + 14, fonts.number,
+      DrawCellText(dc, number, kDayBoxLeft, boxTop + 14, fonts.number,
                    band.weekday == 7 ? kSundayColor : RGB(0, 0, 0));
       break;
     }
     case BoxText::Weekday:
-      DrawCellText(dc, WeekdayNames(band.weekday).c_str(), kDayBoxLeft, band.top + 74,
-                   fonts.weekday, kWeekdayColor);
+      DrawCellText(dc, WeekdayNames(band.weekday).c_str(), kDayBoxLeft, boxTop + 74, fonts.weekday,
+                   kWeekdayColor);
       break;
   }
 }
 
 // Expects the frame pen and a white brush selected.
-void DrawDayFrame(HDC dc, int32_t top) {
+void DrawDayFrame(HDC dc, int top) {
   Rectangle(dc, kDayBoxLeft, top, kDayBoxLeft + kCellWidth, top + kBoxHeight);
 }
 
+// The block with the lines of it that may show in rows [top, top + rows)
+// of the picture; the dc's row 0 is the picture's row `top`.
 void DrawLabelBlock(HDC dc, const LabelBlock& block, const std::vector<LabelRecord>& records,
-                    DrawingTools& tools) {
+                    int64_t top, int rows, AlmanacTools& tools) {
   const LabelRecord& first = records[block.firstRecord];
   {
+    // A block reaching past the rows keeps its outline just outside them:
+    // GDI never sees a coordinate far from the dc, however tall the label.
+    const int blockTop = int(std::max<int64_t>(block.top - top, -2));
+    const int blockBottom = int(std::min<int64_t>(block.top + block.height() - top, rows + 2));
     OwnedBrush fill(CreateSolidBrush(COLORREF(first.color) & 0x00FFFFFF));
     ScopedSelect pen(dc, GetStockObject(BLACK_PEN));
     ScopedSelect brush(dc, fill);
-    Rectangle(dc, kBlockLeft, block.top, kBlockRight, block.top + block.height());
+    Rectangle(dc, kBlockLeft, blockTop, kBlockRight, blockBottom);
   }
-  const int firstRow = RowAtOrBelow(block.top);
-  for (size_t k = 0; k < block.lineCount; ++k) {
+  // Line k sits on the grid row whose top is firstRowTop + 16 k.
+  const int64_t firstRowTop = kGridRowHeight * (RowAtOrBelow(block.top) - 1);
+  const int64_t from = top - kInkMargin - kLineInk - firstRowTop;
+  const int64_t to = top + rows + kInkMargin - firstRowTop;
+  const size_t firstLine = from <= 0 ? 0 : size_t(from / kGridRowHeight);
+  const size_t endLine = to < 0 ? 0 : std::min(block.lineCount, size_t(to / kGridRowHeight + 1));
+  for (size_t k = firstLine; k < endLine; ++k) {
     const LabelRecord& line = records[block.firstRecord + k];
-    int row = firstRow + int(k);
-    DrawLabelLine(dc, MarkupVariant::LabelLine, row, line.text, tools.labelFont);
-    DrawLineIcons(dc, MarkupVariant::LabelLine, row, line.text, COLORREF(line.color),
-                  tools.icons);
-  }
-}
-
-void DrawAlmanac(Surface& strip, const std::vector<LabelRecord>& records) {
-  LoadNameTables();
-  AlmanacLayout layout = LayOutAlmanac(gAlmanac, records);
-  EndScrollTop = layout.endScrollTop;
-  SpansNextYear = layout.spansNextYear;
-  if (layout.days.empty()) {  // no valid almanac: nothing to draw
-    ClearSurface(strip);
-    return;
-  }
-  MonthLengths = layout.monthLengths;
-
-  // The strip grows to the almanac (never shrinks); if it cannot grow, what
-  // does not fit is clipped.
-  const int needed = std::min(layout.height, kMaxStripHeight);
-  if (!strip.dc)
-    CreateSurface(strip, kStripWidth, needed);
-  else
-    EnsureSurfaceHeight(strip, needed);
-  if (!strip.dc) return;
-  ClearSurface(strip);
-
-  HDC dc = strip.dc;
-  DrawingTools tools;
-  size_t visible = 0;  // days whose band starts on the strip
-  while (visible < layout.days.size() && layout.days[visible].top < strip.height) ++visible;
-
-  // Box by box this is what DrawDayBox does. Nothing drawn here overlaps, so
-  // it is drawn in passes that select each pen and font once: selecting a
-  // font costs more than printing a short text.
-  {
-    ScopedSelect pen(dc, tools.framePen);
-    ScopedSelect brush(dc, GetStockObject(WHITE_BRUSH));
-    for (size_t i = 0; i < visible; ++i) DrawDayFrame(dc, layout.days[i].top);
-  }
-  const struct {
-    BoxText which;
-    HFONT font;
-  } passes[] = {{BoxText::Header, tools.dayFonts.header},
-                {BoxText::Number, tools.dayFonts.number},
-                {BoxText::Weekday, tools.dayFonts.weekday}};
-  for (const auto& pass : passes) {
-    ScopedSelect font(dc, pass.font);
-    for (size_t i = 0; i < visible; ++i) DrawBoxText(dc, pass.which, layout.days[i], tools.dayFonts);
-  }
-  ScopedSelect font(dc, tools.labelFont);
-  for (size_t i = 0; i < visible; ++i) {
-    for (const LabelBlock& block : layout.days[i].blocks) {
-      if (block.top >= strip.height) break;
-      DrawLabelBlock(dc, block, records, tools);
-    }
+    const int rowTop = int(firstRowTop + int64_t(kGridRowHeight) * int64_t(k) - top);
+    DrawLabelLineAt(dc, MarkupVariant::LabelLine, rowTop, line.text, tools.labelFont);
+    DrawLineIconsAt(dc, MarkupVariant::LabelLine, rowTop, line.text, COLORREF(line.color),
+                    tools.icons);
   }
 }
 
@@ -146,11 +99,68 @@ void DeleteDayBoxFonts(DayBoxFonts& fonts) {
   }
 }
 
-void DrawNewAlmanac(Surface& strip) { DrawAlmanac(strip, {}); }
+AlmanacTools::AlmanacTools()
+    : dayFonts(CreateDayBoxFonts()),
+      labelFont(CreateLabelFont()),
+      framePen(CreatePen(PS_SOLID, 1, kFrameColor)) {
+  LoadNameTables();
+}
 
-void DrawAlmanacWithLabels(Surface& strip) { DrawAlmanac(strip, gLabelTable.records); }
+AlmanacTools::~AlmanacTools() { DeleteDayBoxFonts(dayFonts); }
 
-void DrawDayBox(HDC dc, int32_t top, int16_t day, int16_t month, int16_t year, int weekday,
+void DrawAlmanacRows(HDC dc, const AlmanacLayout& layout, const std::vector<LabelRecord>& records,
+                     int64_t top, int64_t bottom, AlmanacTools& tools) {
+  if (bottom <= top) return;
+  const int rows = int(std::min<int64_t>(bottom - top, INT32_MAX / 2));
+  const int saved = SaveDC(dc);
+  IntersectClipRect(dc, 0, 0, kStripWidth, rows);
+  RECT all = {0, 0, kStripWidth, rows};
+  FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+
+  // The days are in row order: find the first whose box, and the first
+  // whose band, may show, and the first that starts below the rows.
+  const std::vector<DayBand>& days = layout.days;
+  auto boxes = std::partition_point(days.begin(), days.end(), [&](const DayBand& d) {
+    return d.top + kDayPitch + kInkMargin <= top;
+  });
+  auto bands = std::partition_point(
+      days.begin(), boxes, [&](const DayBand& d) { return d.top + d.advance + kInkMargin <= top; });
+  auto end = std::partition_point(boxes, days.end(),
+                                  [&](const DayBand& d) { return d.top - kInkMargin < bottom; });
+
+  // Box by box this is what DrawDayBox does. Nothing drawn here overlaps, so
+  // it is drawn in passes that select each pen and font once: selecting a
+  // font costs more than printing a short text.
+  {
+    ScopedSelect pen(dc, tools.framePen);
+    ScopedSelect brush(dc, GetStockObject(WHITE_BRUSH));
+    for (auto d = boxes; d != end; ++d) DrawDayFrame(dc, int(d->top - top));
+  }
+  const struct {
+    BoxText which;
+    HFONT font;
+  } passes[] = {{BoxText::Header, tools.dayFonts.header},
+                {BoxText::Number, tools.dayFonts.number},
+                {BoxText::Weekday, tools.dayFonts.weekday}};
+  for (const auto& pass : passes) {
+    ScopedSelect font(dc, pass.font);
+    for (auto d = boxes; d != end; ++d)
+      DrawBoxText(dc, pass.which, *d, int(d->top - top), tools.dayFonts);
+  }
+  {
+    ScopedSelect font(dc, tools.labelFont);
+    for (auto d = bands; d != end; ++d) {
+      auto block = std::partition_point(
+          d->blocks.begin(), d->blocks.end(),
+          [&](const LabelBlock& b) { return b.top + b.height() + kInkMargin <= top; });
+      for (; block != d->blocks.end() && block->top - kInkMargin < bottom; ++block)
+        DrawLabelBlock(dc, *block, records, top, rows, tools);
+    }
+  }
+  RestoreDC(dc, saved);
+}
+
+void DrawDayBox(HDC dc, int top, int16_t day, int16_t month, int16_t year, int weekday,
                 const DayBoxFonts& fonts) {
   {
     OwnedPen frame(CreatePen(PS_SOLID, 1, kFrameColor));
@@ -159,13 +169,12 @@ void DrawDayBox(HDC dc, int32_t top, int16_t day, int16_t month, int16_t year, i
     DrawDayFrame(dc, top);
   }
   DayBand band;
-  band.top = top;
   band.day = day;
   band.month = month;
   band.year = year;
   band.weekday = weekday;
   for (BoxText which : {BoxText::Header, BoxText::Number, BoxText::Weekday})
-    DrawBoxText(dc, which, band, fonts);
+    DrawBoxText(dc, which, band, top, fonts);
 }
 
 void DrawCellText(HDC dc, const char* text, int x, int y, HFONT font, COLORREF color) {

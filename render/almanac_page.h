@@ -1,36 +1,47 @@
-// Drawing an almanac onto the strip: day boxes, label blocks, text, icons.
+// Drawing an almanac from its layout: day boxes, label blocks, text, icons,
+// for any run of rows of its picture.
 #pragma once
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
+#include "gdi_util.h"
+#include "label_text.h"
 #include "layout.h"
-#include "surface.h"
 
-// Set by every drawing; read by the End key and the label entry dialog.
-extern int32_t EndScrollTop;
-extern bool SpansNextYear;
-
-// Draws gAlmanac's day boxes (no labels) on `strip`, which is grown to the
-// almanac's height and cleared first. gAlmanac must hold valid settings.
-void DrawNewAlmanac(Surface& strip);
-// Draws gAlmanac with the labels of gLabelTable (already read) on `strip`,
-// grown and cleared first. gAlmanac must hold valid settings.
-void DrawAlmanacWithLabels(Surface& strip);
-
-// One day box with its top at `top` and left edge 1. `fonts` come from
-// CreateDayBoxFonts.
+// The three fonts of a day box.
 struct DayBoxFonts {
   HFONT header, number, weekday;
 };
 DayBoxFonts CreateDayBoxFonts();
 void DeleteDayBoxFonts(DayBoxFonts& fonts);
-void DrawDayBox(HDC dc, int32_t top, int16_t day, int16_t month, int16_t year, int weekday,
-                const DayBoxFonts& fonts);
 
-// The tallest strip a drawing asks for (about 300 MB at 32 bits a pixel);
-// anything below it is clipped.
-constexpr int kMaxStripHeight = 65536;
+// The fonts, pen and icon pictures a drawing uses (and the month and weekday
+// names loaded). Making them costs more than drawing a screenful, so whoever
+// draws often keeps one.
+struct AlmanacTools {
+  AlmanacTools();
+  ~AlmanacTools();
+  AlmanacTools(const AlmanacTools&) = delete;
+  AlmanacTools& operator=(const AlmanacTools&) = delete;
+  DayBoxFonts dayFonts;
+  OwnedFont labelFont;
+  OwnedPen framePen;
+  IconCache icons;
+};
+
+// Draws rows [top, bottom) of the picture of the almanac `layout` places,
+// with the labels of `records` (the records it was laid out from), into
+// `dc`: row 0 of the dc is row `top` of the picture, and only rows
+// 0 .. bottom - top of the dc are touched, whitened first. The cost follows
+// what those rows hold, not the size of the almanac.
+void DrawAlmanacRows(HDC dc, const AlmanacLayout& layout, const std::vector<LabelRecord>& records,
+                     int64_t top, int64_t bottom, AlmanacTools& tools);
+
+// One day box with its top at `top` and left edge 1.
+void DrawDayBox(HDC dc, int top, int16_t day, int16_t month, int16_t year, int weekday,
+                const DayBoxFonts& fonts);
 
 // `text` centred in a 125-pixel cell starting at x, top at y, transparent.
 void DrawCellText(HDC dc, const char* text, int x, int y, HFONT font, COLORREF color);

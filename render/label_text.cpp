@@ -104,6 +104,12 @@ bool IconCache::Insert(int number, HBITMAP picture) {
   SetStretchBltMode(imageDc_, oldMode);
   SelectObject(source, old);
   if (!scaled) return false;
+  FinishSlot(number);
+  return true;
+}
+
+void IconCache::FinishSlot(int number) {
+  const int w = IconWidth(number), h = IconHeight(number), left = (number - 1) * kIconSlot;
   GdiFlush();  // the pixels are read and written directly below
   for (int y = 0; y < kIconSlot; ++y) {
     for (int x = 0; x < kIconSlot; ++x) {
@@ -115,17 +121,38 @@ bool IconCache::Insert(int number, HBITMAP picture) {
     }
   }
   state_[size_t(number)] = kLoaded;
-  return true;
 }
 
 void IconCache::Load(int number) {
   state_[size_t(number)] = kMissing;
-  HBITMAP picture = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr),
-                                                    MAKEINTRESOURCEA(number), IMAGE_BITMAP, 0,
-                                                    0, LR_CREATEDIBSECTION));
-  if (!picture) return;
-  Insert(number, picture);
-  DeleteObject(picture);
+  if (!PrepareAtlas()) return;
+  // Scaled straight from the resource's own bits into the atlas: the same
+  // pixels as loading it as a bitmap first, at a small part of the cost.
+  HRSRC found =
+      FindResourceA(nullptr, MAKEINTRESOURCEA(number), MAKEINTRESOURCEA(2) /* RT_BITMAP */);
+  HGLOBAL loaded = found ? LoadResource(nullptr, found) : nullptr;
+  const auto* info = static_cast<const BITMAPINFO*>(loaded ? LockResource(loaded) : nullptr);
+  const DWORD size = found ? SizeofResource(nullptr, found) : 0;
+  if (!info || size < sizeof(BITMAPINFOHEADER)) return;
+  const BITMAPINFOHEADER& header = info->bmiHeader;
+  if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biWidth <= 0 || header.biHeight == 0)
+    return;
+  size_t colors = 0;
+  if (header.biBitCount <= 8)
+    colors = header.biClrUsed ? header.biClrUsed : size_t(1) << header.biBitCount;
+  else if (header.biCompression == BI_BITFIELDS && header.biSize == sizeof(BITMAPINFOHEADER))
+    colors = 3;  // the three masks follow the header
+  const size_t bitsOffset = header.biSize + colors * sizeof(RGBQUAD);
+  const size_t stride = (size_t(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+  const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
+  if (bitsOffset + stride * size_t(height) > size) return;
+  const int left = (number - 1) * kIconSlot;
+  int oldMode = SetStretchBltMode(imageDc_, BLACKONWHITE);
+  int scaled = StretchDIBits(
+      imageDc_, left, 0, IconWidth(number), IconHeight(number), 0, 0, header.biWidth, height,
+      reinterpret_cast<const char*>(info) + bitsOffset, info, DIB_RGB_COLORS, SRCCOPY);
+  SetStretchBltMode(imageDc_, oldMode);
+  if (scaled > 0) FinishSlot(number);
 }
 
 void IconCache::Draw(HDC dc, int number, int x, int y) {
@@ -142,6 +169,10 @@ void IconCache::Draw(HDC dc, int number, int x, int y) {
 HFONT CreateLabelFont() { return CreatePointFont("Courier New", 10); }
 
 void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFONT labelFont) {
+  DrawLabelLineAt(dc, variant, GridY(row), text, labelFont);
+}
+
+void DrawLabelLineAt(HDC dc, MarkupVariant variant, int rowTop, const char* text, HFONT labelFont) {
   if (!text) return;
   // The fixed grid, not the font's measured cell, so that text, patches and
   // pictures line up whatever the font's metrics.
@@ -154,7 +185,7 @@ void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFO
   UINT oldAlign = SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   std::vector<IconHit> hits = FindIconCodes(text, kMaxLineBytes);
   if (hits.empty()) {
-    TextOutA(dc, GridX(column), GridY(row), text, length);
+    TextOutA(dc, GridX(column), rowTop, text, length);
   } else {
     // A code's characters are never printed: its patch does not reach the
     // row's top pixels, where tall glyphs of some fonts would still show.
@@ -162,9 +193,9 @@ void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFO
     int hadClip = saved ? GetClipRgn(dc, saved) : -1;
     for (const IconHit& hit : hits) {
       int left = GridX(column + hit.position - 1);
-      ExcludeClipRect(dc, left, GridY(row), left + 4 * kGridColumnWidth, GridY(row + 1));
+      ExcludeClipRect(dc, left, rowTop, left + 4 * kGridColumnWidth, rowTop + kGridRowHeight);
     }
-    TextOutA(dc, GridX(column), GridY(row), text, length);
+    TextOutA(dc, GridX(column), rowTop, text, length);
     SelectClipRgn(dc, hadClip == 1 ? saved : nullptr);
     if (saved) DeleteObject(saved);
   }
@@ -173,10 +204,14 @@ void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFO
 
 void DrawLineIcons(HDC dc, MarkupVariant variant, int row, const char* text, COLORREF patchColor,
                    IconCache& icons) {
+  DrawLineIconsAt(dc, variant, GridY(row), text, patchColor, icons);
+}
+
+void DrawLineIconsAt(HDC dc, MarkupVariant variant, int rowTop, const char* text,
+                     COLORREF patchColor, IconCache& icons) {
   std::vector<IconHit> hits = FindIconCodes(text, kMaxLineBytes);
   if (hits.empty()) return;
   const bool label = variant == MarkupVariant::LabelLine;
-  const int rowTop = GridY(row);
   OwnedBrush patch(CreateSolidBrush(patchColor & 0x00FFFFFF));
   for (const IconHit& hit : hits) {
     const int p = hit.position;

@@ -32,6 +32,9 @@ class IconCache {
   enum : uint8_t { kNotTried, kLoaded, kMissing };
   bool PrepareAtlas();
   void Load(int number);
+  // Makes the scaled picture in icon `number`'s slot drawable: magenta
+  // becomes transparent.
+  void FinishSlot(int number);
   // All pictures side by side: the picture with magenta made black, and a
   // mask that is white where the picture is transparent.
   HDC imageDc_ = nullptr;
@@ -58,5 +61,11 @@ void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFO
 // characters) and draws the icon on it, codes in ascending order.
 void DrawLineIcons(HDC dc, MarkupVariant variant, int row, const char* text, COLORREF patchColor,
                    IconCache& icons);
+// The same two for a grid row whose top lies at y = `rowTop` of the dc (a
+// multiple of 16 rows away from the grid's own rows), as a tile of the
+// almanac holds them.
+void DrawLabelLineAt(HDC dc, MarkupVariant variant, int rowTop, const char* text, HFONT labelFont);
+void DrawLineIconsAt(HDC dc, MarkupVariant variant, int rowTop, const char* text,
+                     COLORREF patchColor, IconCache& icons);
 // Draws one icon at (x, y) (loads it just for this call).
 void DrawIcon(int number, HDC dc, int x, int y);

@@ -1,17 +1,10 @@
 #include "layout.h"
 
 #include <algorithm>
+#include <cstring>
 #include <unordered_map>
 
 namespace {
-
-// Tops and heights are summed in 64 bits and kept well inside int32 so that
-// even an absurdly large label file cannot wrap the coordinates around.
-constexpr int64_t kCoordinateLimit = INT32_MAX / 2;
-
-int32_t ClampCoordinate(int64_t value) {
-  return int32_t(std::min<int64_t>(value, kCoordinateLimit));
-}
 
 int32_t DateKey(int16_t year, int16_t month, int16_t day) {
   return int32_t(year) * 512 + int32_t(month) * 32 + int32_t(day);
@@ -76,23 +69,66 @@ AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRe
   // Tops: a day advances by the taller of its box and its stacked blocks.
   int64_t top = 1;
   for (DayBand& band : layout.days) {
-    band.top = ClampCoordinate(top);
+    band.top = top;
     int64_t blockTop = top;
     for (LabelBlock& block : band.blocks) {
-      block.top = ClampCoordinate(blockTop);
-      blockTop += int64_t(kLineHeight) * int64_t(block.lineCount + 1) + 1;
+      block.top = blockTop;
+      blockTop += block.height() + 1;
     }
     int64_t used = blockTop - top;
-    band.advance = ClampCoordinate(std::max<int64_t>(kDayPitch, used));
+    band.advance = std::max<int64_t>(kDayPitch, used);
     top += band.advance;
   }
   layout.endScrollTop = layout.days.back().top;
   // The last band ends one blank row above where a further day would start.
-  layout.height = ClampCoordinate(top - 1);
+  layout.height = top - 1;
   return layout;
 }
 
-int RowAtOrBelow(int32_t y) {
+int64_t RowAtOrBelow(int64_t y) {
   if (y <= 0) return 1;
-  return int((int64_t(y) + kGridRowHeight - 1) / kGridRowHeight + 1);
+  return (y + kGridRowHeight - 1) / kGridRowHeight + 1;
+}
+
+namespace {
+
+// Whether two blocks are drawn alike: same place, lines, texts and colours.
+bool SameBlock(const LabelBlock& a, const std::vector<LabelRecord>& aRecords, const LabelBlock& b,
+               const std::vector<LabelRecord>& bRecords) {
+  if (a.top != b.top || a.lineCount != b.lineCount) return false;
+  for (size_t k = 0; k < a.lineCount; ++k) {
+    const LabelRecord& x = aRecords[a.firstRecord + k];
+    const LabelRecord& y = bRecords[b.firstRecord + k];
+    if (x.color != y.color || memcmp(x.text, y.text, sizeof x.text) != 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int64_t FirstChangedRow(const AlmanacLayout& before, const std::vector<LabelRecord>& beforeRecords,
+                        const AlmanacLayout& after, const std::vector<LabelRecord>& afterRecords) {
+  const size_t common = std::min(before.days.size(), after.days.size());
+  for (size_t i = 0; i < common; ++i) {
+    const DayBand& a = before.days[i];
+    const DayBand& b = after.days[i];
+    // Days above here are alike, so both bands start on the same row.
+    if (a.top != b.top || a.day != b.day || a.month != b.month || a.year != b.year ||
+        a.weekday != b.weekday)
+      return std::min(a.top, b.top);
+    const size_t blocks = std::max(a.blocks.size(), b.blocks.size());
+    for (size_t j = 0; j < blocks; ++j) {
+      if (j >= a.blocks.size()) return b.blocks[j].top;
+      if (j >= b.blocks.size()) return a.blocks[j].top;
+      if (!SameBlock(a.blocks[j], beforeRecords, b.blocks[j], afterRecords))
+        return std::min(a.blocks[j].top, b.blocks[j].top);
+    }
+  }
+  if (before.days.size() != after.days.size()) {
+    if (common == 0) return 0;
+    const DayBand& last = before.days[common - 1];
+    return last.top + last.advance;  // where the first day only one of them has starts
+  }
+  if (before.height != after.height) return std::min(before.height, after.height);
+  return kNoRow;
 }

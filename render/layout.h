@@ -1,5 +1,5 @@
-// Where every day box and label block of an almanac goes on the strip:
-// portable arithmetic, drawn by almanac_page.cpp.
+// Where every day box and label block of an almanac goes in its picture, in
+// 64-bit rows: portable arithmetic, drawn by almanac_page.cpp.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -9,7 +9,7 @@
 #include "../data/label_file.h"
 
 constexpr int kDayBoxLeft = 1;
-constexpr int kDayPitch = 95;        // height of a day band without labels
+constexpr int kDayPitch = 95;  // height of a day band without labels
 constexpr int kBlockLeft = 127;
 constexpr int kBlockRight = 1116;    // exclusive
 constexpr int kLineHeight = 18;      // per label line in a block
@@ -22,23 +22,23 @@ constexpr int kStripWidth = 1134;
 struct LabelBlock {
   size_t firstRecord = 0;
   size_t lineCount = 0;
-  int32_t top = 0;
-  int32_t height() const { return int32_t(kLineHeight * (lineCount + 1)); }
+  int64_t top = 0;
+  int64_t height() const { return int64_t(kLineHeight) * int64_t(lineCount + 1); }
 };
 
 struct DayBand {
   int16_t day = 0, month = 0, year = 0;
   int weekday = 0;  // 1 = Monday .. 7 = Sunday
-  int32_t top = 0;
-  int32_t advance = kDayPitch;  // max(95, height of its blocks)
+  int64_t top = 0;
+  int64_t advance = kDayPitch;  // max(95, height of its blocks)
   std::vector<LabelBlock> blocks;
 };
 
 struct AlmanacLayout {
   std::vector<DayBand> days;  // N + 1 days
-  int32_t endScrollTop = 0;   // top of the last day's band
+  int64_t endScrollTop = 0;   // top of the last day's band
   bool spansNextYear = false;
-  int32_t height = 0;         // rows the strip needs to hold all of it
+  int64_t height = 0;  // rows the picture needs to hold all of it
   // The month lengths as the day stepping leaves them after the last day:
   // February of the last year the drawing reached.
   MonthLengthTable monthLengths;
@@ -50,4 +50,14 @@ struct AlmanacLayout {
 AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRecord>& records);
 
 // Smallest grid row whose top 16 x (r - 1) is at or below y; 1 for y <= 0.
-int RowAtOrBelow(int32_t y);
+int64_t RowAtOrBelow(int64_t y);
+
+// No row: what FirstChangedRow gives when nothing changed.
+constexpr int64_t kNoRow = INT64_MAX;
+
+// The first row where the pictures of two layouts (each with the records it
+// was made from) may differ; everything above it is drawn alike. kNoRow when
+// they draw the same. After an append, both record lists may be the same
+// vector: a layout only refers to the records it was made from.
+int64_t FirstChangedRow(const AlmanacLayout& before, const std::vector<LabelRecord>& beforeRecords,
+                        const AlmanacLayout& after, const std::vector<LabelRecord>& afterRecords);

@@ -37,17 +37,6 @@ void FillSurface(Surface& surface, COLORREF color) {
 
 void ClearSurface(Surface& surface) { FillSurface(surface, RGB(255, 255, 255)); }
 
-bool EnsureSurfaceHeight(Surface& surface, int height) {
-  if (surface.dc && surface.height >= height) return true;
-  if (surface.width <= 0) return false;
-  // Make the new one first: when it cannot be had, the old surface stays.
-  Surface grown;
-  if (!CreateSurface(grown, surface.width, height)) return false;
-  ReleaseSurface(surface);
-  surface = grown;
-  return true;
-}
-
 void PaintSurface(HDC target, const RECT& area, const Surface& surface) {
   if (!surface.dc) return;
   int w = area.right - area.left;

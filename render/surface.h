@@ -20,8 +20,5 @@ void ReleaseSurface(Surface& surface);
 void FillSurface(Surface& surface, COLORREF color);
 // Fills the whole surface white.
 void ClearSurface(Surface& surface);
-// Makes the surface at least `height` rows tall (keeping its width). A new
-// bitmap is made only when it must grow; contents are not kept.
-bool EnsureSurfaceHeight(Surface& surface, int height);
 // Copies the surface onto the control's face (for WM_DRAWITEM / WM_PAINT).
 void PaintSurface(HDC target, const RECT& area, const Surface& surface);

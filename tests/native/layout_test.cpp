@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -36,6 +37,12 @@ TEST(RowAtOrBelow, FirstRowWhoseTopIsNotAboveY) {
   const int cases[][2] = {{-5, 1}, {0, 1}, {1, 2}, {15, 2}, {16, 2}, {17, 3}, {32, 3}, {33, 4}};
   for (const auto& c : cases) EXPECT_EQ(RowAtOrBelow(c[0]), c[1]) << "y = " << c[0];
   EXPECT_GT(RowAtOrBelow(INT32_MAX), 1);  // no wrap-around at the far end
+}
+
+TEST(RowAtOrBelow, RowsFarBeyondThirtyTwoBits) {
+  const int64_t y = int64_t(1) << 40;
+  EXPECT_EQ(RowAtOrBelow(y), (y >> 4) + 1);
+  EXPECT_EQ(RowAtOrBelow(y + 1), (y >> 4) + 2);
 }
 
 TEST(LayOutAlmanac, FifteenDaysWithoutLabels) {
@@ -75,11 +82,11 @@ TEST(LayOutAlmanac, SpansNextYearOnlyWhenANewFirstOfJanuaryIsDrawn) {
     int day, month, year, count;
     bool spans;
   } cases[] = {
-      {17, 12, 2024, 15, true},       // the last day is 1 January
-      {16, 12, 2024, 15, false},      // ends on 31 December
-      {1, 1, 2025, 364, false},       // the whole of 2025, ending on 31 December
+      {17, 12, 2024, 15, true},   // the last day is 1 January
+      {16, 12, 2024, 15, false},  // ends on 31 December
+      {1, 1, 2025, 364, false},   // the whole of 2025, ending on 31 December
       {31, 12, 2024, 15, true},
-      {1, 1, 2024, 366, true},        // 2024 is a leap year: ends on 1 January 2025
+      {1, 1, 2024, 366, true},  // 2024 is a leap year: ends on 1 January 2025
   };
   for (const Case& c : cases) {
     AlmanacLayout layout = LayOutAlmanac(Almanac(c.day, c.month, c.year, c.count), {});
@@ -152,6 +159,36 @@ TEST(LayOutAlmanac, TallLabelsOnTheLastDayMakeTheStripTaller) {
   EXPECT_EQ(layout.height, 1426 + 198);
 }
 
+TEST(LayOutAlmanac, LabelsTooTallForAnyScreenAreLaidOutWhole) {
+  // 100,000 lines on the first day, 2,000 one-line labels after it: far more
+  // rows than a bitmap could hold, all of them placed.
+  std::vector<LabelRecord> records;
+  AddLabel(records, 1, 1, 2025, 100000);
+  for (int i = 0; i < 2000; ++i) AddLabel(records, 2 + i % 300, 1, 2025, 1);
+  // Dates past January roll into the later months' days.
+  for (LabelRecord& r : records) {
+    if (r.day <= 31) continue;
+    CivilDate date{2025, 1, 1, 0};
+    AddDays(date, r.day - 1);
+    r.day = date.day, r.month = date.month, r.year = date.year;
+  }
+  AlmanacLayout layout = LayOutAlmanac(Almanac(1, 1, 2025, 365), records);
+  const LabelBlock& tall = layout.days[0].blocks.at(0);
+  EXPECT_EQ(tall.lineCount, 100000u);
+  EXPECT_EQ(tall.height(), 18 * 100001);
+  EXPECT_EQ(layout.days[0].advance, 18 * 100001 + 1);
+  int64_t top = 1 + 18 * 100001 + 1;
+  size_t blocks = 0;
+  for (size_t i = 1; i < layout.days.size(); ++i) {
+    ASSERT_EQ(layout.days[i].top, top) << "day " << i;
+    blocks += layout.days[i].blocks.size();
+    top += std::max<int64_t>(95, 37 * int64_t(layout.days[i].blocks.size()));
+  }
+  EXPECT_EQ(blocks, 2000u);
+  EXPECT_EQ(layout.endScrollTop, layout.days.back().top);
+  EXPECT_EQ(layout.height, top - 1);
+}
+
 TEST(LayOutAlmanac, LabelsOutsideTheDrawnDaysChangeNothing) {
   AlmanacLayout plain = LayOutAlmanac(Almanac(10, 3, 2025, 20), {});
   std::vector<LabelRecord> records;
@@ -190,9 +227,9 @@ TEST(LayOutAlmanac, LabelsOfOneDayFarApartInTheFileStackInFileOrder) {
 TEST(LayOutAlmanac, LinesBelongToTheLabelTheyFollow) {
   // The label's later lines count for it even when their own dates differ,
   // and a mark other than 1 does not end a label.
-  std::vector<LabelRecord> records = {
-      Line(2, 1, 2025, "a", false), Line(7, 1, 2025, "b", false), Line(2, 1, 2025, "c", true),
-      Line(5, 1, 2025, "d", false), Line(5, 1, 2025, "e", false)};
+  std::vector<LabelRecord> records = {Line(2, 1, 2025, "a", false), Line(7, 1, 2025, "b", false),
+                                      Line(2, 1, 2025, "c", true), Line(5, 1, 2025, "d", false),
+                                      Line(5, 1, 2025, "e", false)};
   records[3].isLastLine = 2;
   AlmanacLayout layout = LayOutAlmanac(Almanac(1, 1, 2025, 15), records);
   ASSERT_EQ(layout.days[1].blocks.size(), 1u);
@@ -220,8 +257,7 @@ TEST(LayOutAlmanac, HundredThousandRecordsLayOutInLinearTime) {
   }
   auto start = std::chrono::steady_clock::now();
   AlmanacLayout layout = LayOutAlmanac(state, records);
-  double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   size_t drawn = 0;
   int64_t expectedTop = 1;
   for (const DayBand& band : layout.days) {
@@ -231,6 +267,63 @@ TEST(LayOutAlmanac, HundredThousandRecordsLayOutInLinearTime) {
   }
   EXPECT_EQ(drawn, inside);
   EXPECT_LT(seconds, 2.0);
+}
+
+}  // namespace
+
+namespace {
+
+// Where the picture of `records` changes when `changed` replaces it.
+int64_t ChangedRow(const AlmanacState& state, const std::vector<LabelRecord>& records,
+                   const std::vector<LabelRecord>& changed) {
+  return FirstChangedRow(LayOutAlmanac(state, records), records, LayOutAlmanac(state, changed),
+                         changed);
+}
+
+TEST(FirstChangedRow, IsWhereTheFirstBlockOrDayThatDrawsDifferentlyBegins) {
+  const AlmanacState state = Almanac(1, 1, 2025, 20);
+  std::vector<LabelRecord> records;
+  AddLabel(records, 3, 1, 2025, 2);  // day 3: a block at 191, 54 rows
+  AddLabel(records, 9, 1, 2025, 1);
+  AddLabel(records, 3, 1, 2025, 1);  // day 3: a block at 246
+  const AlmanacLayout layout = LayOutAlmanac(state, records);
+  const int64_t day3 = layout.days[2].top, day5 = layout.days[4].top;
+  ASSERT_EQ(day3, 191);
+  ASSERT_EQ(layout.days[2].blocks.at(1).top, 246);
+  EXPECT_EQ(FirstChangedRow(layout, records, layout, records), kNoRow);
+
+  struct Case {
+    const char* what;
+    std::vector<LabelRecord> changed;
+    int64_t row;
+  };
+  std::vector<Case> cases;
+  auto with = [&](auto change) {
+    std::vector<LabelRecord> copy = records;
+    change(copy);
+    return copy;
+  };
+  cases.push_back({"a label added below day 3's two",
+                   with([](auto& r) { AddLabel(r, 3, 1, 2025, 4); }), 246 + 37});
+  cases.push_back({"a label added to a day without any",
+                   with([](auto& r) { AddLabel(r, 5, 1, 2025, 1); }), day5});
+  cases.push_back({"a label for a day the almanac does not show",
+                   with([](auto& r) { AddLabel(r, 1, 6, 2025, 3); }), kNoRow});
+  cases.push_back(
+      {"one word of day 3's second label", with([](auto& r) { SetRecordText(r[3], "y"); }), 246});
+  cases.push_back({"the colour of a line", with([](auto& r) { r[1].color = 5; }), day3});
+  cases.push_back({"the first label taken away",
+                   with([](auto& r) { r.erase(r.begin(), r.begin() + 2); }), day3});
+  cases.push_back({"the same records in another order that draws alike",
+                   with([](auto& r) { std::swap(r[2], r[3]); }), kNoRow});
+  for (const Case& c : cases) EXPECT_EQ(ChangedRow(state, records, c.changed), c.row) << c.what;
+
+  // Another almanac: from its first day, or from where only one has days.
+  const AlmanacLayout later = LayOutAlmanac(Almanac(2, 1, 2025, 20), records);
+  EXPECT_EQ(FirstChangedRow(layout, records, later, records), 1);
+  const AlmanacLayout longer = LayOutAlmanac(Almanac(1, 1, 2025, 25), records);
+  EXPECT_EQ(FirstChangedRow(layout, records, longer, records), layout.height + 1);
+  EXPECT_EQ(FirstChangedRow(AlmanacLayout(), records, layout, records), 0);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,7 +14,6 @@
 #include "data/almanac_state.h"
 #include "data/calendar.h"
 #include "data/label_file.h"
-#include "render/almanac_page.h"
 #include "resource.h"
 #include "tests/win/win_test_util.h"
 
@@ -22,7 +22,11 @@ namespace {
 const char kMissingMessage[] = "Seleccione día y mes, y escriba el texto que desea ...";
 
 std::function<void(HWND)> gScript;
+// What the main window would tell the dialog; its closing refresh counts
+// and keeps the lines handed back.
+LabelEntryAlmanac gAlmanacShown;
 int gRefreshes = 0;
+std::vector<LabelRecord> gHandedBack;
 
 void RunScript(HWND dialog) {
   gScript(dialog);
@@ -33,7 +37,7 @@ void RunScript(HWND dialog) {
 INT_PTR RunDialogWith(std::function<void(HWND)> script) {
   gScript = std::move(script);
   SetLabelDialogStartedHook(RunScript);
-  return ShowLabelEntryDialog(nullptr);
+  return ShowLabelEntryDialog(nullptr, gAlmanacShown);
 }
 
 HWND Item(HWND dialog, int id) { return GetDlgItem(dialog, id); }
@@ -110,13 +114,14 @@ class LabelEntryDialogTest : public ::testing::Test {
     ObserveMessages();
     gLabelDraft = LabelDraft();
     gRefreshes = 0;
-    SetLabelRefresh([] { ++gRefreshes; });
+    gHandedBack.clear();
+    gAlmanacShown.closed = [](const std::vector<LabelRecord>& stored) {
+      ++gRefreshes;
+      gHandedBack = stored;
+    };
     UseAlmanac(1, 1, 2025, 364, false);  // 1 January to 31 December 2025
   }
-  void TearDown() override {
-    SetLabelDialogStartedHook(nullptr);
-    SetLabelRefresh(nullptr);
-  }
+  void TearDown() override { SetLabelDialogStartedHook(nullptr); }
   void UseAlmanac(int16_t day, int16_t month, int16_t year, int16_t count, bool spans) {
     gAlmanac.name = "Prueba";
     gAlmanac.filePath = folder_.path() + "Prueba.zanual";
@@ -124,8 +129,8 @@ class LabelEntryDialogTest : public ::testing::Test {
     gAlmanac.startMonth = month;
     gAlmanac.startYear = year;
     gAlmanac.dayCount = count;
-    SpansNextYear = spans;
-    BuildMonthLengths(MonthLengths, int16_t(spans ? year + 1 : year));
+    gAlmanacShown.spansNextYear = spans;
+    BuildMonthLengths(gAlmanacShown.monthLengths, int16_t(spans ? year + 1 : year));
   }
   std::string FileBytes() { return ReadFileBytes(gAlmanac.filePath); }
   bool FileExistsNow() {
@@ -356,6 +361,13 @@ TEST_F(LabelEntryDialogTest, ThreeLinesBecomeThreeRecordsOfOneLabel) {
       ASSERT_EQ(raw[k], 0) << "record " << i << " byte " << k;
   }
   EXPECT_EQ(gRefreshes, 1) << "the main window redraws once the dialog has gone";
+  // It is handed the records as they are in the file.
+  ASSERT_EQ(gHandedBack.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    uint8_t encoded[kRecordSize];
+    EncodeLabelRecord(gHandedBack[i], encoded);
+    EXPECT_EQ(memcmp(encoded, bytes.data() + i * kRecordSize, kRecordSize), 0) << i;
+  }
 }
 
 TEST_F(LabelEntryDialogTest, WhiteWithoutSwatchAndEmptyLinesAreKept) {
@@ -643,6 +655,7 @@ TEST_F(LabelEntryDialogTest, EscapeStaysCloseEndsLikeCancelAndNothingIsStored) {
   });
   EXPECT_FALSE(FileExistsNow());
   EXPECT_EQ(gRefreshes, 1) << "a chosen day and month still redraw on closing";
+  EXPECT_TRUE(gHandedBack.empty()) << "with nothing stored";
   RunDialogWith([](HWND dialog) { Command(dialog, IDC_LABEL_CANCEL, BN_CLICKED); });
   EXPECT_FALSE(FileExistsNow());
 }

@@ -1,6 +1,6 @@
-// The main window driven in-process: scrolling a pattern drawn into the
-// strip, the control's image and face, the command line, the menu states and
-// the commands' guards.
+// The main window driven in-process: scrolling an opened almanac, the
+// control's image and face, the command line, the menu states and the
+// commands' guards.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -12,25 +12,18 @@
 #include "data/label_file.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/new_almanac_dialog.h"
-#include "render/almanac_page.h"
+#include "render/tile_strip.h"
 #include "resource.h"
 #include "tests/win/win_test_util.h"
 
 namespace {
 
-constexpr int kStripRows = 5000;
-constexpr int32_t kEnd = 4000;  // EndScrollTop of the pattern
+// 28 December 2023 and 40 days more: 41 bands, the last one's top at 1 + 40 x 95.
+constexpr int64_t kEnd = 1 + 40 * 95;
+constexpr COLORREF kFrameGrey = RGB(192, 192, 192);
+constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-// Strip row y is filled with a colour that encodes y, never white.
-COLORREF RowColour(int y) { return RGB(y & 0xFF, (y >> 8) & 0xFF, 77); }
-
-// The strip row shown in row `row` of the view (the control's image), -1 for white.
-int ShownStripRow(int row) {
-  COLORREF c = GetPixel(AlmanacView.dc, 20, row);
-  if (c == RGB(255, 255, 255)) return -1;
-  EXPECT_EQ(GetBValue(c), 77) << "row " << row;
-  return GetRValue(c) + 256 * GetGValue(c);
-}
+COLORREF ViewAt(int x, int y) { return GetPixel(AlmanacView.dc, x, y); }
 
 void TakePendingQuit() {
   MSG msg;
@@ -47,18 +40,22 @@ class MainWindowTest : public ::testing::Test {
     SendMessageA(MainWindow, WM_INITDIALOG, 0, 0);
   }
 
-  void DrawPattern() {
-    ASSERT_TRUE(EnsureSurfaceHeight(AlmanacStrip, kStripRows));
-    for (int y = 0; y < kStripRows; ++y) {
-      HBRUSH brush = CreateSolidBrush(RowColour(y));
-      RECT row = {0, y, AlmanacStrip.width, y + 1};
-      FillRect(AlmanacStrip.dc, &row, brush);
-      DeleteObject(brush);
+  // Opens the 41-day almanac, with `lines` (a label on its first day) or none.
+  void OpenAlmanac(int lines = 0) {
+    std::vector<LabelRecord> records;
+    for (int k = 0; k < lines; ++k) {
+      LabelRecord r;
+      r.day = 28, r.month = 12, r.year = 2023;
+      SetRecordText(r, "linea");
+      r.color = RGB(255, 255, 180);
+      r.isLastLine = k + 1 == lines ? 1 : 0;
+      records.push_back(r);
     }
-    EndScrollTop = kEnd;
-    gAlmanac.isReady = 1;
-    ViewOffset = 0;
-    RefreshView();
+    const std::string path = folder_.path() + "Casa.zanual";
+    ASSERT_TRUE(WriteAlmanacFile(path, 28, 12, 2023, 40, records));
+    Open(path.c_str());
+    ASSERT_EQ(gAlmanac.isReady, 1);
+    ASSERT_EQ(ViewOffset, 0);
   }
 
   void Key(WPARAM vk) { SendMessageA(AlmanacControl, WM_KEYDOWN, vk, 0); }
@@ -73,18 +70,19 @@ class MainWindowTest : public ::testing::Test {
     if (MainWindow) DestroyWindow(MainWindow);
     TakePendingQuit();
     EXPECT_EQ(MainWindow, nullptr);
-    EXPECT_EQ(AlmanacStrip.dc, nullptr) << "strip released with the window";
+    for (const StripTile& tile : AlmanacStrip.tiles)
+      EXPECT_EQ(tile.surface.dc, nullptr) << "tiles released with the window";
     EXPECT_EQ(AlmanacView.dc, nullptr) << "view released with the window";
-    EndScrollTop = 0;
     ViewOffset = 0;
     gAlmanac = AlmanacState();
   }
+
+  TempFolder folder_;
 };
 
 TEST_F(MainWindowTest, StartsWithWhiteSurfacesAndNuevaGreyed) {
   Open();
-  EXPECT_EQ(AlmanacStrip.width, 1134);
-  EXPECT_GE(AlmanacStrip.height, 771);
+  EXPECT_EQ(KeptTileCount(AlmanacStrip), 0) << "nothing drawn yet";
   EXPECT_EQ(AlmanacView.width, 1134);
   EXPECT_EQ(AlmanacView.height, 771);
   RECT face;
@@ -93,7 +91,6 @@ TEST_F(MainWindowTest, StartsWithWhiteSurfacesAndNuevaGreyed) {
   EXPECT_LE(face.right, AlmanacView.width);
   EXPECT_LE(face.bottom, AlmanacView.height);
   EXPECT_EQ(GetPixel(AlmanacView.dc, 500, 300), RGB(255, 255, 255));
-  EXPECT_EQ(GetPixel(AlmanacStrip.dc, 500, 300), RGB(255, 255, 255));
   EXPECT_TRUE(Grey(IDM_LABEL_NEW));
   EXPECT_FALSE(Grey(IDM_NEW));
   EXPECT_FALSE(Grey(IDM_OPEN));
@@ -111,47 +108,24 @@ TEST_F(MainWindowTest, StartsWithWhiteSurfacesAndNuevaGreyed) {
   EXPECT_FALSE(GetWindowLongA(MainWindow, GWL_STYLE) & WS_SYSMENU);
 }
 
-TEST_F(MainWindowTest, RefreshCopiesTheStripAtTheOffset) {
-  Open();
-  DrawPattern();
-  EXPECT_EQ(ShownStripRow(0), 0);
-  EXPECT_EQ(ShownStripRow(700), 700);
-  ViewOffset = -1234;
-  RefreshView();
-  EXPECT_EQ(ShownStripRow(0), 1234);
-  EXPECT_EQ(ShownStripRow(733), 1234 + 733);
-  // Past the end of the strip the view is white.
-  ViewOffset = -(kStripRows - 100);
-  RefreshView();
-  EXPECT_EQ(ShownStripRow(99), kStripRows - 1);
-  EXPECT_EQ(ShownStripRow(100), -1);
-  // Above the top of the strip too.
-  ViewOffset = 70;
-  RefreshView();
-  EXPECT_EQ(ShownStripRow(69), -1);
-  EXPECT_EQ(ShownStripRow(70), 0);
-}
-
 TEST_F(MainWindowTest, ArrowsHomeAndEndMoveByDayBands) {
-  Open();
-  DrawPattern();
+  OpenAlmanac();
   Key(VK_UP);
   EXPECT_EQ(ViewOffset, 0) << "Up at the top does nothing";
   Key(VK_DOWN);
   EXPECT_EQ(ViewOffset, -95);
-  EXPECT_EQ(ShownStripRow(0), 95);
+  EXPECT_EQ(ViewAt(1, 1), kFrameGrey) << "the second day's box at the top";
   Key(VK_DOWN);
   Key(VK_DOWN);
   EXPECT_EQ(ViewOffset, -285);
   Key(VK_UP);
   EXPECT_EQ(ViewOffset, -190);
-  EXPECT_EQ(ShownStripRow(0), 190);
   Key(VK_HOME);
   EXPECT_EQ(ViewOffset, 0);
-  EXPECT_EQ(ShownStripRow(0), 0);
   Key(VK_END);
   EXPECT_EQ(ViewOffset, -kEnd);
-  EXPECT_EQ(ShownStripRow(0), kEnd);
+  EXPECT_EQ(ViewAt(1, 0), kFrameGrey) << "the last day's box at the top";
+  EXPECT_EQ(ViewAt(1, 94), kWhite) << "and nothing below it";
   Key(VK_DOWN);
   EXPECT_EQ(ViewOffset, -kEnd) << "Down stops at the End position";
   Key(VK_UP);
@@ -167,13 +141,11 @@ TEST_F(MainWindowTest, ArrowsHomeAndEndMoveByDayBands) {
 }
 
 TEST_F(MainWindowTest, WheelMovesBy25WithinTheLimits) {
-  Open();
-  DrawPattern();
+  OpenAlmanac();
   Wheel(120);  // away from the user: up, not above the top
   EXPECT_EQ(ViewOffset, 0);
   Wheel(-120);  // towards the user: down
   EXPECT_EQ(ViewOffset, -25);
-  EXPECT_EQ(ShownStripRow(0), 25);
   Wheel(-120);
   Wheel(-240);  // one message is one step, however far the wheel turned
   EXPECT_EQ(ViewOffset, -75);
@@ -184,8 +156,8 @@ TEST_F(MainWindowTest, WheelMovesBy25WithinTheLimits) {
   EXPECT_EQ(ViewOffset, -25);
   Key(VK_UP);
   EXPECT_EQ(ViewOffset, 70);
-  EXPECT_EQ(ShownStripRow(69), -1);
-  EXPECT_EQ(ShownStripRow(70), 0);
+  EXPECT_EQ(ViewAt(1, 70), kWhite);
+  EXPECT_EQ(ViewAt(1, 71), kFrameGrey) << "the first box 70 rows lower";
   Key(VK_UP);
   EXPECT_EQ(ViewOffset, 70);
   Wheel(120);
@@ -194,28 +166,28 @@ TEST_F(MainWindowTest, WheelMovesBy25WithinTheLimits) {
   // Down to the End position and no further.
   for (int i = 0; i < 200; ++i) Wheel(-120);
   EXPECT_EQ(ViewOffset, -kEnd);
-  EXPECT_EQ(ShownStripRow(0), kEnd);
   ViewOffset = -kEnd + 10;
   Wheel(-120);
   EXPECT_EQ(ViewOffset, -kEnd);
 }
 
-TEST_F(MainWindowTest, WheelStopsAt84000OnVeryLongStrips) {
-  Open();
-  DrawPattern();
-  EndScrollTop = 200000;  // an end further down than the wheel may go
+TEST_F(MainWindowTest, TheWheelReachesTheEndOfAnAlmanacPast84000Rows) {
+  OpenAlmanac(5000);  // a 90,019-row label on the first day
+  const int64_t end = kEnd + 18 * 5001 + 1 - 95;
   ViewOffset = -83990;
   Wheel(-120);
   EXPECT_EQ(ViewOffset, -84015);
   Wheel(-120);
-  EXPECT_EQ(ViewOffset, -84015);
-  Key(VK_DOWN);
-  EXPECT_EQ(ViewOffset, -84110) << "the arrow has no such limit";
+  EXPECT_EQ(ViewOffset, -84040) << "on past 84,000";
+  for (int i = 0; i < 1000; ++i) Wheel(-120);
+  EXPECT_EQ(ViewOffset, -end) << "down to the End position and no further";
+  EXPECT_EQ(ViewAt(1, 0), kFrameGrey) << "the last day's box at the top";
+  Wheel(120);
+  EXPECT_EQ(ViewOffset, -end + 25);
 }
 
 TEST_F(MainWindowTest, NothingMovesWithoutAnAlmanac) {
-  Open();
-  DrawPattern();
+  OpenAlmanac();
   gAlmanac.isReady = 0;
   Key(VK_DOWN);
   Key(VK_END);
@@ -229,20 +201,24 @@ TEST_F(MainWindowTest, NothingMovesWithoutAnAlmanac) {
 }
 
 TEST_F(MainWindowTest, TheFacePaintsFromTheImage) {
-  Open();
-  DrawPattern();
+  OpenAlmanac(3);
   ShowWindow(MainWindow, SW_SHOW);
   ViewOffset = -300;
   RefreshView();
-  HDC face = GetDC(AlmanacControl);
-  EXPECT_EQ(GetPixel(face, 20, 0), RowColour(300));
-  EXPECT_EQ(GetPixel(face, 20, 500), RowColour(800));
-  ReleaseDC(AlmanacControl, face);
+  // Frames of the fourth and ninth days, and the view around them.
+  const POINT points[] = {{1, 81}, {60, 81 + 93}, {1, 556}, {20, 0}, {600, 300}, {1, 80}};
+  ASSERT_EQ(ViewAt(1, 81), kFrameGrey);
+  ASSERT_EQ(ViewAt(1, 556), kFrameGrey);
+  auto faceShowsTheView = [&] {
+    HDC face = GetDC(AlmanacControl);
+    for (POINT p : points)
+      EXPECT_EQ(GetPixel(face, p.x, p.y), ViewAt(p.x, p.y)) << p.x << "," << p.y;
+    ReleaseDC(AlmanacControl, face);
+  };
+  faceShowsTheView();
   // A repaint from the system shows the same.
   RedrawWindow(AlmanacControl, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-  face = GetDC(AlmanacControl);
-  EXPECT_EQ(GetPixel(face, 20, 10), RowColour(310));
-  ReleaseDC(AlmanacControl, face);
+  faceShowsTheView();
 }
 
 TEST_F(MainWindowTest, ACommandLineFileOpensWhereItIs) {

@@ -2,8 +2,11 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "data/label_file.h"
 
 // A fresh folder under %TEMP%, removed with everything in it at the end.
 class TempFolder {
@@ -47,6 +50,57 @@ inline std::string ReadFileBytes(const std::string& path) {
   while (ReadFile(h, buf, sizeof buf, &n, nullptr) && n) bytes.append(buf, n);
   CloseHandle(h);
   return bytes;
+}
+
+// Rows [top, top + rows) of what `dc` shows, x 0 .. width, as 0x00RRGGBB
+// values row by row (read through a copy, so the dc is left as it is).
+inline std::vector<uint32_t> RowsOf(HDC dc, int top, int width, int rows) {
+  std::vector<uint32_t> pixels;
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -rows;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP copy = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HDC copyDc = CreateCompatibleDC(dc);
+  if (copy && copyDc) {
+    HGDIOBJ old = SelectObject(copyDc, copy);
+    BitBlt(copyDc, 0, 0, width, rows, dc, 0, top, SRCCOPY);
+    GdiFlush();
+    const uint32_t* p = static_cast<const uint32_t*>(bits);
+    pixels.assign(p, p + size_t(width) * size_t(rows));
+    for (uint32_t& px : pixels) px &= 0x00FFFFFF;
+    SelectObject(copyDc, old);
+  }
+  if (copyDc) DeleteDC(copyDc);
+  if (copy) DeleteObject(copy);
+  return pixels;
+}
+
+// Writes the label file of an almanac of `count` + 1 days from the start
+// date holding `lines`, their almanac fields filled in; without lines, one
+// dated the day before the start (which is not drawn) says what it covers.
+inline bool WriteAlmanacFile(const std::string& path, int16_t day, int16_t month, int16_t year,
+                             int16_t count, std::vector<LabelRecord> lines) {
+  if (lines.empty()) {
+    LabelRecord before;
+    before.day = int16_t(day > 1 ? day - 1 : 28);
+    before.month = int16_t(day > 1 ? month : month > 1 ? month - 1 : 12);
+    before.year = int16_t(day > 1 || month > 1 ? year : year - 1);
+    before.isLastLine = 1;
+    lines.push_back(before);
+  }
+  for (LabelRecord& r : lines) {
+    r.almanacStartDay = day;
+    r.almanacStartMonth = month;
+    r.almanacStartYear = year;
+    r.almanacDayCount = count;
+  }
+  DeleteFileA(path.c_str());
+  return AppendLabel(path, lines) == FileError::None;
 }
 
 // Collects what the program would have shown in message boxes.

@@ -1,113 +1,283 @@
-// Measures the figures we hold ourselves to, under Wine on this machine:
-// the cost of one scroll step against the two block copies it consists of,
-// the redraw of a full year with 2,000 label lines, and the working set of a
-// 31-day almanac. Prints the numbers; asserts nothing.
+// Measures the figures we hold ourselves to, under Wine on this machine, for
+// three almanacs: 31 days, and 366 days with 2,000 and with 20,000 one-line
+// labels (each line with one picture code). For each: the first drawing on
+// open (file read, layout, first view on the screen), saving one more label
+// and seeing it, every Down step from Home to End against the two block
+// copies a step consists of (the baseline, from the same run), and the
+// working set. The files are written first; each almanac then runs in a
+// process of its own, so the memory figures are the program's alone and do
+// not mix. Prints a table; asserts nothing.
+//
+//   wine build/win/bench.exe                 all three almanacs, one table
+//   wine build/win/bench.exe <n> <file>      almanac n from its file, one line
 #include <windows.h>
+// psapi.h needs windows.h before it.
 #include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "data/almanac_state.h"
 #include "data/calendar.h"
 #include "data/label_file.h"
-#include "render/almanac_page.h"
+#include "render/layout.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-template <typename F>
-double BestMs(int rounds, F&& work) {
-  double best = 1e9;
-  for (int i = 0; i < rounds; ++i) {
-    auto start = Clock::now();
-    work();
-    best = std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-  }
-  return best;
+struct Scenario {
+  const char* name;
+  int16_t dayCount;  // N: the almanac shows N + 1 days
+  int lines;         // one-line labels, spread over the days in turn
+};
+const Scenario kScenarios[] = {
+    {"31 days, 31 lines", 30, 31},
+    {"366 days, 2,000 lines", 365, 2000},
+    {"366 days, 20,000 lines", 365, 20000},
+};
+constexpr int kScenarioCount = int(sizeof kScenarios / sizeof kScenarios[0]);
+constexpr int kOpenRounds = 5;
+constexpr int kSaveRounds = 10;
+
+double Ms(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-void SetAlmanac(int16_t day, int16_t month, int16_t year, int16_t count) {
-  gAlmanac.startDay = day;
-  gAlmanac.startMonth = month;
-  gAlmanac.startYear = year;
-  gAlmanac.dayCount = count;
-  gAlmanac.isReady = 1;
+double Percentile(std::vector<double> values, double p) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  size_t at = size_t(p * double(values.size() - 1) + 0.5);
+  return values[std::min(at, values.size() - 1)];
 }
 
-size_t WorkingSetMb() {
+double Mb(SIZE_T bytes) { return double(bytes) / (1024.0 * 1024.0); }
+
+PROCESS_MEMORY_COUNTERS Memory() {
   PROCESS_MEMORY_COUNTERS counters = {};
+  counters.cb = sizeof counters;
   GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
-  return counters.WorkingSetSize / (1024 * 1024);
+  return counters;
+}
+
+void TakePendingQuit() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+}
+
+LabelRecord Line(const CivilDate& date, const CivilDate& start, int16_t dayCount, int i) {
+  LabelRecord r;
+  r.day = date.day;
+  r.month = date.month;
+  r.year = date.year;
+  char text[64];
+  snprintf(text, sizeof text, "Cita numero %d con el medico \\#%02d", i, 1 + i % 99);
+  SetRecordText(r, text);
+  r.color = RGB(178, 225, 241);
+  r.isLastLine = 1;
+  r.almanacStartDay = start.day;
+  r.almanacStartMonth = start.month;
+  r.almanacStartYear = start.year;
+  r.almanacDayCount = dayCount;
+  return r;
+}
+
+// A fresh main window on the screen, as the program starts without a file.
+bool StartWindow() {
+  if (!BuildMainWindow("")) return false;
+  SendMessageA(MainWindow, WM_INITDIALOG, 0, 0);
+  ShowWindow(MainWindow, SW_SHOW);
+  UpdateWindow(MainWindow);
+  return true;
+}
+
+void EndWindow() {
+  if (MainWindow) DestroyWindow(MainWindow);
+  TakePendingQuit();
+}
+
+void Key(WPARAM vk) { SendMessageA(AlmanacControl, WM_KEYDOWN, vk, 0); }
+
+struct Figures {
+  double openMs = 0, saveMs = 0;
+  double stepMedian = 0, stepP99 = 0, copyMedian = 0, copyP99 = 0;
+  double usedMb = 0, peakMb = 0;
+  long long rows = 0;
+  int steps = 0;
+};
+
+const CivilDate kStart{2024, 1, 1, 0};
+
+bool WriteScenarioFile(const Scenario& s, const std::string& path) {
+  DeleteFileA(path.c_str());
+  std::vector<LabelRecord> records;
+  for (int i = 0; i < s.lines; ++i) {
+    CivilDate date = kStart;
+    AddDays(date, i % (s.dayCount + 1));
+    records.push_back(Line(date, kStart, s.dayCount, i));
+  }
+  return AppendLabel(path, records) == FileError::None;
+}
+
+Figures RunScenario(const Scenario& s, const std::string& path) {
+  Figures f;
+
+  // Open: file read, layout, drawing and the first view on the screen. Every
+  // round in a fresh window, so each starts with the surfaces a start has.
+  std::vector<double> opens;
+  for (int round = 0; round < kOpenRounds; ++round) {
+    EndWindow();
+    if (!StartWindow()) return f;
+    gAlmanac = AlmanacState();
+    gAlmanac.name = "Banco";
+    gAlmanac.filePath = path;
+    gAlmanac.isReady = 1;
+    auto t = Clock::now();
+    OpenAlmanacCommand();
+    opens.push_back(Ms(t));
+  }
+  f.openMs = Percentile(opens, 0.5);
+  f.rows = ShownLayout().height;
+
+  // Scrolling: every Down step from Home to End, each timed on its own.
+  std::vector<double> steps;
+  Key(VK_HOME);
+  for (;;) {
+    const int64_t before = ViewOffset;
+    auto t = Clock::now();
+    Key(VK_DOWN);
+    steps.push_back(Ms(t));
+    if (ViewOffset == before) break;
+  }
+  f.steps = int(steps.size());
+  f.stepMedian = Percentile(steps, 0.5);
+  f.stepP99 = Percentile(steps, 0.99);
+
+  // Saving one more label on the first day (the view shows it) and seeing it.
+  std::vector<double> saves;
+  Key(VK_HOME);
+  for (int round = 0; round < kSaveRounds; ++round) {
+    std::vector<LabelRecord> label = {Line(kStart, kStart, s.dayCount, round)};
+    auto t = Clock::now();
+    AppendLabel(path, label);
+    ShowStoredLabel(label);  // what the label dialog does as it closes
+    saves.push_back(Ms(t));
+  }
+  f.saveMs = Percentile(saves, 0.5);
+  // The program's memory, having drawn every part of the almanac.
+  f.usedMb = Mb(Memory().WorkingSetSize);
+  f.peakMb = Mb(Memory().PeakWorkingSetSize);
+
+  // The baseline: the same number of pairs of block copies, a tall surface
+  // to the view and the view to the control's face.
+  {
+    Surface source;
+    CreateSurface(source, AlmanacView.width, 2048);
+    RECT face;
+    GetClientRect(AlmanacControl, &face);
+    HDC control = GetDC(AlmanacControl);
+    std::vector<double> copies;
+    for (size_t i = 0; i < steps.size(); ++i) {
+      auto t = Clock::now();
+      BitBlt(AlmanacView.dc, 0, 0, AlmanacView.width, AlmanacView.height, source.dc, 0,
+             int(95 * i % 1200), SRCCOPY);
+      BitBlt(control, 0, 0, face.right, face.bottom, AlmanacView.dc, 0, 0, SRCCOPY);
+      GdiFlush();
+      copies.push_back(Ms(t));
+    }
+    ReleaseDC(AlmanacControl, control);
+    ReleaseSurface(source);
+    f.copyMedian = Percentile(copies, 0.5);
+    f.copyP99 = Percentile(copies, 0.99);
+  }
+
+  EndWindow();
+  return f;
+}
+
+void PrintFigures(int index, const Figures& f) {
+  printf("RESULT %d %.2f %.2f %.3f %.3f %.3f %.3f %.1f %.1f %lld %d\n", index, f.openMs, f.saveMs,
+         f.stepMedian, f.stepP99, f.copyMedian, f.copyP99, f.usedMb, f.peakMb, f.rows, f.steps);
+  fflush(stdout);
+}
+
+// Runs almanac `index` in a child process and reads back its figures.
+bool RunChild(int index, const std::string& path, Figures& f) {
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string command =
+      "\"" + std::string(exe) + "\" " + std::to_string(index) + " \"" + path + "\"";
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  PROCESS_INFORMATION process = {};
+  BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                &startup, &process);
+  CloseHandle(writeEnd);
+  std::string output;
+  if (started) {
+    char buffer[4096];
+    DWORD got = 0;
+    while (ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got > 0)
+      output.append(buffer, got);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+  }
+  CloseHandle(readEnd);
+  size_t at = output.find("RESULT ");
+  if (at == std::string::npos) return false;
+  int got = 0;
+  return sscanf(output.c_str() + at, "RESULT %*d %lf %lf %lf %lf %lf %lf %lf %lf %lld %d",
+                &f.openMs, &f.saveMs, &f.stepMedian, &f.stepP99, &f.copyMedian, &f.copyP99,
+                &f.usedMb, &f.peakMb, &f.rows, &got) == 10 &&
+         (f.steps = got, true);
 }
 
 }  // namespace
 
-int main() {
-  printf("at start: working set %zu MB\n", WorkingSetMb());
+int main(int argc, char** argv) {
   SetMessageObserver([](const std::string&) {});
-  if (!BuildMainWindow("")) return 1;
-  SendMessageA(MainWindow, WM_INITDIALOG, 0, 0);
-  // On the screen, as RunDialog shows it: copies to a hidden window cost nothing.
-  ShowWindow(MainWindow, SW_SHOW);
-  UpdateWindow(MainWindow);
-  printf("empty main window: working set %zu MB\n", WorkingSetMb());
-
-  // Memory: a 31-day almanac drawn.
-  SetAlmanac(1, 1, 2025, 31);
-  DrawNewAlmanac(AlmanacStrip);
-  RefreshView();
-  printf("31-day almanac: strip %d rows, working set %zu MB\n", AlmanacStrip.height,
-         WorkingSetMb());
-
-  // Redraw: 366 days, 1,000 two-line labels with an icon on each line.
-  SetAlmanac(1, 1, 2024, 365);
-  gLabelTable.records.clear();
-  for (int i = 0; i < 1000; ++i) {
-    CivilDate date{2024, 1, 1, 0};
-    AddDays(date, i % 366);
-    for (int line = 0; line < 2; ++line) {
-      LabelRecord r;
-      r.day = date.day;
-      r.month = date.month;
-      r.year = date.year;
-      SetRecordText(r, line ? "segunda linea \\#27" : "Cita con el medico \\#09");
-      r.color = RGB(178, 225, 241);
-      r.isLastLine = line;
-      gLabelTable.records.push_back(r);
-    }
+  if (argc > 2) {
+    int index = atoi(argv[1]);
+    if (index < 0 || index >= kScenarioCount) return 2;
+    PrintFigures(index, RunScenario(kScenarios[index], argv[2]));
+    return 0;
   }
-  DrawAlmanacWithLabels(AlmanacStrip);  // grows the strip once
-  double redraw = BestMs(5, [] { DrawAlmanacWithLabels(AlmanacStrip); });
-  printf("redraw of 366 days with 2,000 label lines: %.1f ms (strip %d rows)\n", redraw,
-         AlmanacStrip.height);
-
-  // Scrolling: one Down key against the two copies strip -> view -> control.
-  const int steps = 200;
-  ViewOffset = 0;
-  double keys = BestMs(3, [&] {
-    ViewOffset = 0;
-    for (int i = 0; i < steps; ++i) SendMessageA(AlmanacControl, WM_KEYDOWN, VK_DOWN, 0);
-  });
-  RECT client;
-  GetClientRect(AlmanacControl, &client);
-  double copies = BestMs(3, [&] {
-    HDC control = GetDC(AlmanacControl);
-    for (int i = 0; i < steps; ++i) {
-      BitBlt(AlmanacView.dc, 0, 0, AlmanacView.width, AlmanacView.height, AlmanacStrip.dc, 0,
-             95 * i, SRCCOPY);
-      BitBlt(control, 0, 0, client.right, client.bottom, AlmanacView.dc, 0, 0, SRCCOPY);
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder =
+      std::string(temp) + "tarvina-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  printf("%-24s %8s %8s %18s %18s %9s %9s %9s %6s\n", "almanac", "open ms", "save ms",
+         "step ms med / p99", "copies med / p99", "step/copy", "WS MB", "peak MB", "steps");
+  for (int i = 0; i < kScenarioCount; ++i) {
+    const std::string path = folder + "Banco" + std::to_string(i) + ".zanual";
+    Figures f;
+    if (!WriteScenarioFile(kScenarios[i], path) || !RunChild(i, path, f)) {
+      printf("%-24s (no figures)\n", kScenarios[i].name);
+    } else {
+      printf("%-24s %8.1f %8.1f %8.3f / %7.3f %8.3f / %7.3f %9.2f %9.1f %9.1f %6d  (%lld rows)\n",
+             kScenarios[i].name, f.openMs, f.saveMs, f.stepMedian, f.stepP99, f.copyMedian,
+             f.copyP99, f.copyMedian > 0 ? f.stepMedian / f.copyMedian : 0.0, f.usedMb, f.peakMb,
+             f.steps, f.rows);
     }
-    GdiFlush();
-    ReleaseDC(AlmanacControl, control);
-  });
-  printf("scroll step: %.3f ms; two block copies: %.3f ms; ratio %.2f\n", keys / steps,
-         copies / steps, keys / copies);
-
-  DestroyWindow(MainWindow);
+    DeleteFileA(path.c_str());
+  }
+  RemoveDirectoryA(folder.c_str());
   return 0;
 }

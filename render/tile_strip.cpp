@@ -1,0 +1,88 @@
+#include "tile_strip.h"
+
+#include <algorithm>
+
+namespace {
+
+// The tile holding rows of `index`, drawn now if it is not kept.
+StripTile* TileFor(TileStrip& strip, const AlmanacLayout& layout,
+                   const std::vector<LabelRecord>& records, int64_t index) {
+  StripTile* chosen = nullptr;
+  for (StripTile& tile : strip.tiles) {
+    if (tile.index == index) {
+      tile.lastUse = ++strip.uses;
+      return &tile;
+    }
+    // A free tile first, then the least recently used.
+    if (!chosen || (chosen->index >= 0 && (tile.index < 0 || tile.lastUse < chosen->lastUse)))
+      chosen = &tile;
+  }
+  if (!chosen->surface.dc && !CreateSurface(chosen->surface, kStripWidth, kTileRows))
+    return nullptr;
+  if (!strip.tools) strip.tools = std::make_unique<AlmanacTools>();
+  const int64_t top = index * kTileRows;
+  DrawAlmanacRows(chosen->surface.dc, layout, records, top, top + kTileRows, *strip.tools);
+  chosen->index = index;
+  chosen->lastUse = ++strip.uses;
+  return chosen;
+}
+
+void FillWhite(HDC dc, int top, int rows) {
+  RECT r = {0, top, kStripWidth, top + rows};
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+}
+
+}  // namespace
+
+bool PrepareTiles(TileStrip& strip) {
+  bool all = true;
+  for (StripTile& tile : strip.tiles)
+    if (!tile.surface.dc) all &= CreateSurface(tile.surface, kStripWidth, kTileRows);
+  return all;
+}
+
+void CopyStripRows(TileStrip& strip, const AlmanacLayout& layout,
+                   const std::vector<LabelRecord>& records, HDC dc, int destY, int64_t top,
+                   int rows) {
+  int done = 0;
+  while (done < rows) {
+    const int64_t row = top + done;
+    int run = rows - done;
+    if (row < 0 || row >= layout.height) {
+      // Outside the picture: white up to where it begins, or to the end.
+      if (row < 0) run = int(std::min<int64_t>(run, -row));
+      FillWhite(dc, destY + done, run);
+    } else {
+      const int64_t index = row / kTileRows;
+      const int offset = int(row - index * kTileRows);
+      run = int(std::min<int64_t>({run, kTileRows - offset, layout.height - row}));
+      StripTile* tile = TileFor(strip, layout, records, index);
+      if (tile)
+        BitBlt(dc, 0, destY + done, kStripWidth, run, tile->surface.dc, 0, offset, SRCCOPY);
+      else
+        FillWhite(dc, destY + done, run);  // no memory for a tile: nothing to show
+    }
+    done += run;
+  }
+}
+
+void DropTilesFrom(TileStrip& strip, int64_t row) {
+  const int64_t first = row <= 0 ? 0 : row / kTileRows;
+  for (StripTile& tile : strip.tiles)
+    if (tile.index >= first) tile.index = -1;
+}
+
+void ReleaseTiles(TileStrip& strip) {
+  for (StripTile& tile : strip.tiles) {
+    ReleaseSurface(tile.surface);
+    tile = StripTile();
+  }
+  strip.tools.reset();
+  strip.uses = 0;
+}
+
+int KeptTileCount(const TileStrip& strip) {
+  int kept = 0;
+  for (const StripTile& tile : strip.tiles) kept += tile.index >= 0 ? 1 : 0;
+  return kept;
+}

@@ -1,0 +1,221 @@
+// The view as the main window shows it, composed from the strip's tiles at
+// many scroll positions, against the same rows of the picture drawn in one
+// piece; and the end of almanacs far taller than any bitmap.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "app/message_box.h"
+#include "data/almanac_state.h"
+#include "data/calendar.h"
+#include "data/label_file.h"
+#include "render/almanac_page.h"
+#include "render/tile_strip.h"
+#include "tests/win/win_test_util.h"
+
+namespace {
+
+constexpr COLORREF kFrameGrey = RGB(192, 192, 192);
+// Rows drawn above and below the view for the reference: far more than any
+// ink reaches past the item it belongs to.
+constexpr int kAround = 512;
+
+// 0x00RRGGBB as RowsOf gives it.
+uint32_t Pixel(COLORREF c) {
+  return uint32_t(GetRValue(c)) << 16 | GetGValue(c) << 8 | GetBValue(c);
+}
+
+LabelRecord Line(const CivilDate& date, const std::string& text, bool last, COLORREF color) {
+  LabelRecord r;
+  r.day = date.day, r.month = date.month, r.year = date.year;
+  SetRecordText(r, text.c_str());
+  r.color = int32_t(color);
+  r.isLastLine = last ? 1 : 0;
+  return r;
+}
+
+// A label of `lines` lines on the day `offset` days after `start`, an icon
+// code on each line.
+void AddLabel(std::vector<LabelRecord>& records, const CivilDate& start, int offset, int lines,
+              COLORREF color) {
+  CivilDate date = start;
+  AddDays(date, offset);
+  for (int k = 0; k < lines; ++k) {
+    std::string text = "linea " + std::to_string(k) + " \\#" + (k % 99 < 9 ? "0" : "") +
+                       std::to_string(1 + k % 99) + " fin";
+    records.push_back(Line(date, text, k + 1 == lines, color));
+  }
+}
+
+struct TestAlmanac {
+  const char* what;
+  CivilDate start;
+  int16_t count;
+  std::vector<LabelRecord> records;
+  bool lastDayHasALabel;
+};
+
+std::vector<TestAlmanac> Almanacs() {
+  std::vector<TestAlmanac> almanacs;
+  const COLORREF colors[] = {RGB(252, 249, 196), RGB(178, 225, 241), RGB(255, 168, 125)};
+
+  TestAlmanac fifteen{"15 days", {2025, 1, 1, 0}, 15, {}, false};
+  AddLabel(fifteen.records, fifteen.start, 0, 2, colors[0]);
+  AddLabel(fifteen.records, fifteen.start, 0, 3, colors[1]);
+  AddLabel(fifteen.records, fifteen.start, 9, 12, colors[2]);
+  almanacs.push_back(fifteen);
+
+  TestAlmanac yearEnd{"366 days across a year end", {2024, 12, 15, 0}, 365, {}, true};
+  for (int day : {0, 16, 17, 100, 365}) AddLabel(yearEnd.records, yearEnd.start, day, 2, colors[1]);
+  almanacs.push_back(yearEnd);
+
+  TestAlmanac many{"2,000 one-line labels over 366 days", {2024, 1, 1, 0}, 365, {}, true};
+  for (int i = 0; i < 2000; ++i) AddLabel(many.records, many.start, i % 366, 1, colors[i % 3]);
+  almanacs.push_back(many);
+
+  TestAlmanac tall{"a 5,000-line label first, 100,000 lines later", {2025, 3, 1, 0}, 60, {}, true};
+  AddLabel(tall.records, tall.start, 0, 5000, colors[0]);
+  AddLabel(tall.records, tall.start, 30, 100000, colors[2]);
+  AddLabel(tall.records, tall.start, 31, 4, colors[1]);
+  AddLabel(tall.records, tall.start, 60, 1, colors[1]);
+  almanacs.push_back(tall);
+  return almanacs;
+}
+
+// Picture rows the view starts at: the top, just above it, both edges of
+// the tiles it crosses first and last, the end and around it, and rows
+// spread over the whole picture in an order that makes the strip give up
+// tiles and draw them again.
+std::vector<int64_t> ViewTops(const AlmanacLayout& layout) {
+  const int64_t end = layout.endScrollTop;
+  std::vector<int64_t> tops = {0, -70, -1, 1, end, end - 95, end - 1};
+  const int64_t tiles = (layout.height + kTileRows - 1) / kTileRows;
+  for (int64_t k : {int64_t(1), int64_t(2), tiles / 2, tiles - 1}) {
+    if (k < 1) continue;
+    for (int64_t edge : {k * kTileRows, k * kTileRows - 771})
+      for (int64_t d : {-1, 0, 1}) tops.push_back(edge + d);
+  }
+  uint32_t seed = 12345;
+  for (int i = 0; i < 24; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    tops.push_back(int64_t((uint64_t(seed >> 8) * uint64_t(end + 1)) >> 24));
+  }
+  tops.push_back(0);
+  return tops;
+}
+
+// Expects the view to show the picture from row `top` as DrawAlmanacRows
+// draws it in one piece.
+void ExpectViewShowsRowsFrom(int64_t top, AlmanacTools& tools) {
+  const AlmanacLayout& layout = ShownLayout();
+  const int width = AlmanacView.width, rows = AlmanacView.height;
+  ViewOffset = -top;
+  RefreshView();
+  Surface reference;
+  ASSERT_TRUE(CreateSurface(reference, width, rows + 2 * kAround));
+  DrawAlmanacRows(reference.dc, layout, gLabelTable.records, top - kAround, top + rows + kAround,
+                  tools);
+  const std::vector<uint32_t> want = RowsOf(reference.dc, kAround, width, rows);
+  ReleaseSurface(reference);
+  const std::vector<uint32_t> got = RowsOf(AlmanacView.dc, 0, width, rows);
+  ASSERT_EQ(got.size(), want.size());
+  size_t differ = 0, first = 0;
+  for (size_t i = 0; i < got.size(); ++i)
+    if (got[i] != want[i] && differ++ == 0) first = i;
+  EXPECT_EQ(differ, 0u) << "view from row " << top << ": first at x " << first % width << ", y "
+                        << first / width;
+}
+
+// Whether some label line of the layout has its picture cut by a tile's edge.
+bool AnIconCrossesATileEdge(const AlmanacLayout& layout) {
+  for (const DayBand& day : layout.days)
+    for (const LabelBlock& block : day.blocks) {
+      const int64_t firstRowTop = 16 * (RowAtOrBelow(block.top) - 1);
+      for (int64_t k = 0; k < int64_t(block.lineCount); ++k) {
+        const int64_t rowTop = firstRowTop + 16 * k;
+        if ((rowTop + 2) / kTileRows != (rowTop + 19) / kTileRows) return true;
+      }
+    }
+  return false;
+}
+
+void TakePendingQuit() {
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
+}
+
+TEST(AlmanacView, ComposedFromTilesItEqualsThePictureDrawnInOnePiece) {
+  TempFolder folder;
+  ObserveMessages();
+  AlmanacTools tools;
+  bool iconOnATileEdge = false;
+  for (TestAlmanac& almanac : Almanacs()) {
+    SCOPED_TRACE(almanac.what);
+    const std::string path = folder.path() + "Vista.zanual";
+    ASSERT_TRUE(WriteAlmanacFile(path, almanac.start.day, almanac.start.month, almanac.start.year,
+                                 almanac.count, almanac.records));
+    ASSERT_NE(BuildMainWindow(path.c_str()), nullptr);
+    SendMessageA(MainWindow, WM_INITDIALOG, 0, 0);
+    ASSERT_EQ(ShownLayout().days.size(), size_t(almanac.count + 1));
+    iconOnATileEdge |= AnIconCrossesATileEdge(ShownLayout());
+
+    for (int64_t top : ViewTops(ShownLayout())) {
+      ExpectViewShowsRowsFrom(top, tools);
+      ASSERT_LE(KeptTileCount(AlmanacStrip), kTileBudget);
+    }
+
+    // End: the last day at the top, drawn, with its label block.
+    SendMessageA(AlmanacControl, WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(ViewOffset, -ShownLayout().endScrollTop);
+    const std::vector<uint32_t> end = RowsOf(AlmanacView.dc, 0, AlmanacView.width, 95);
+    const int width = AlmanacView.width;
+    EXPECT_EQ(end[1], Pixel(kFrameGrey)) << "the last day's frame";
+    size_t ink = 0;  // its day number
+    for (int y = 14; y < 74; ++y)
+      for (int x = 2; x < 124; ++x) ink += end[size_t(y * width + x)] != 0xFFFFFF ? 1 : 0;
+    EXPECT_GT(ink, 50u) << "the last day's number";
+    const DayBand& last = ShownLayout().days.back();
+    EXPECT_EQ(last.blocks.empty(), !almanac.lastDayHasALabel);
+    if (!last.blocks.empty()) {
+      const LabelRecord& label = gLabelTable.records[last.blocks[0].firstRecord];
+      EXPECT_EQ(end[size_t(600)], 0u) << "its block's outline";
+      EXPECT_EQ(end[size_t(10 * width + 1000)], Pixel(COLORREF(label.color))) << "its fill";
+    }
+
+    // A label saved on the day at the top of the view, and one far below:
+    // the view and what lies further down show them.
+    const int64_t top = ShownLayout().days[ShownLayout().days.size() / 2].top;
+    ViewOffset = -top;
+    RefreshView();
+    for (int offset : {almanac.count / 2, int(almanac.count)}) {
+      std::vector<LabelRecord> label;
+      AddLabel(label, almanac.start, offset, 3, RGB(200, 100, 100));
+      for (LabelRecord& r : label) {
+        r.almanacStartDay = almanac.start.day;
+        r.almanacStartMonth = almanac.start.month;
+        r.almanacStartYear = almanac.start.year;
+        r.almanacDayCount = almanac.count;
+      }
+      ASSERT_EQ(AppendLabel(path, label), FileError::None);
+      ShowStoredLabel(label);
+    }
+    EXPECT_EQ(gLabelTable.records.size(), ReadFileBytes(path).size() / kRecordSize);
+    ExpectViewShowsRowsFrom(top, tools);
+    ExpectViewShowsRowsFrom(ShownLayout().endScrollTop, tools);
+    ExpectViewShowsRowsFrom(ShownLayout().endScrollTop - 700, tools);
+
+    DestroyWindow(MainWindow);
+    TakePendingQuit();
+    ViewOffset = 0;
+  }
+  EXPECT_TRUE(iconOnATileEdge) << "some picture drawn across two tiles";
+  EXPECT_TRUE(ObservedMessages().empty());
+  SetMessageObserver(nullptr);
+  gAlmanac = AlmanacState();
+}
+
+}  // namespace
