@@ -8,6 +8,11 @@ label="Entrada de datos"
 create() {
   tarvina_start
   equal "plain start" tarvina "$(wait_window 'tarvina|Programador')"
+  new_almanac "$@"
+}
+
+# new_almanac day month year count name: "Nuevo" in the empty main window, accepted.
+new_almanac() {
   read -r fl ft fr fb <<<"$(rect_of tarvina 1001 client)"
   choose_menu tarvina 0 0
   equal "Nuevo opens its dialog" "$new" "$(wait_window "$new" 10)"
