@@ -23,10 +23,11 @@ documents_back() {
     >/dev/null 2>&1 </dev/null
 }
 
-# reg_value key name: the value's data as reg shows it (a DWORD as 0x...), or nothing.
-reg_value() {
-  wine reg query "$1" /v "$2" 2>/dev/null </dev/null | tr -d '\r' |
-    awk -v n="$2" '$1 == n { sub(/^ *[^ ]+ +REG_[A-Z_]+ +/, ""); print; exit }'
+# reg_values key: the key's values, "name=data" a line, sorted (a DWORD as 0x...).
+reg_values() {
+  wine reg query "$1" 2>/dev/null </dev/null | tr -d '\r' |
+    awk '$2 ~ /^REG_/ { n = $1; sub(/^ *[^ ]+ +REG_[A-Z_]+ +/, ""); print n "=" $0 }' |
+    LC_ALL=C sort
 }
 
 # names_in dir: the names in dir, sorted, on one line.

@@ -43,12 +43,17 @@ equal "installed: the program's files" "" "$(installed)"
 check "the Start-menu shortcut opens the installed program" \
   grep -aqF "$inst_win\\tarvina.exe" "$lnk"
 exe_kb=$(($(stat -c %s "$inst/tarvina.exe") / 1024))
-quiet="\"$inst_win\\desinstalar.exe\" /S"
-equal "the uninstall entry" \
-  "tarvina|$TARVINA_VERSION|tarvina|$inst_win\\tarvina.exe,0|\"$inst_win\\desinstalar.exe\"|$quiet|$inst_win|0x1|0x1" \
-  "$(for v in DisplayName DisplayVersion Publisher DisplayIcon UninstallString QuietUninstallString \
-       InstallLocation NoModify NoRepair; do printf '%s|' "$(reg_value "$key" "$v")"; done | sed 's/|$//')"
-size="$(reg_value "$key" EstimatedSize)"
+entry="$(reg_values "$key")"
+equal "the uninstall entry" "DisplayIcon=$inst_win\\tarvina.exe,0
+DisplayName=tarvina
+DisplayVersion=$TARVINA_VERSION
+InstallLocation=$inst_win
+NoModify=0x1
+NoRepair=0x1
+Publisher=tarvina
+QuietUninstallString=\"$inst_win\\desinstalar.exe\" /S
+UninstallString=\"$inst_win\\desinstalar.exe\"" "$(grep -v '^EstimatedSize=' <<<"$entry")"
+size="$(sed -n 's/^EstimatedSize=//p' <<<"$entry")"
 check "its estimated size ($size KB) covers the program ($exe_kb KB)" \
   test "$((size))" -ge "$exe_kb" -a "$((size))" -lt $((exe_kb * 2))
 
@@ -62,9 +67,9 @@ doubled="${exe//\\/\\\\}"
 equal "the association names the installed copy, per user" "zanual-files \"$doubled\" \"%1\"" \
   "$(reg_default 'HKCU\Software\Classes\.zanual') $(reg_default 'HKCU\Software\Classes\zanual-files\Shell\Open\Command')"
 equal "then the main window" tarvina "$(wait_window tarvina)"
-new_almanac 1 3 2025 30 Casa
+new_almanac 20 Casa
 check "Almanaques made inside Documents" test -d "$docs/Almanaques"
-add_label 3 1
+add_label "$(date +%-m)" "$(date +%-d)"
 equal "the label is stored in Documentos\\Almanaques" 284 "$(stat -c %s "$almanac" 2>/dev/null)"
 equal "nothing stored beside the installed program" "" "$(cd "$inst" && ls ./*.zanual 2>/dev/null)"
 choose_menu "$title" 0 3
@@ -92,7 +97,7 @@ equal "uninstalled: only the almanac is left in the program's folder" "Viejo.zan
   "$(names_in "$inst")"
 equal "uninstalled: that almanac as it was" "$before" "$(md5sum <"$inst/Viejo.zanual")"
 check "uninstalled: no shortcut" test ! -e "$lnk"
-equal "uninstalled: no uninstall entry (reg query fails)" 1 \
+equal "uninstalled: no uninstall key (reg query fails)" 1 \
   "$(wine reg query "$key" >/dev/null 2>&1 </dev/null; echo $?)"
 equal "uninstalled: no association" "|" \
   "$(reg_default 'HKCU\Software\Classes\.zanual')|$(reg_default 'HKCU\Software\Classes\zanual-files\Shell\Open\Command')"

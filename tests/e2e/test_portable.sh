@@ -21,8 +21,8 @@ equal "the zip holds" "LEEME.txt THIRD-PARTY-NOTICES.txt tarvina.exe" \
   "$(names_in "$dir")"
 
 export TARVINA_AT="$dir/tarvina.exe"
-create 1 3 2025 30 Viaje
-add_label 3 1
+create 20 Viaje
+add_label "$(date +%-m)" "$(date +%-d)"
 equal "the label is stored beside the program" 284 "$(stat -c %s "$dir/Viaje.zanual" 2>/dev/null)"
 equal "and nothing else is left there" "LEEME.txt THIRD-PARTY-NOTICES.txt Viaje.zanual tarvina.exe" \
   "$(names_in "$dir")"
