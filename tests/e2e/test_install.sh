@@ -59,7 +59,7 @@ check "its estimated size ($size KB) covers the program ($exe_kb KB)" \
 
 # The first start registers .zanual for this copy; "Nuevo" makes Casa, and
 # its label goes to Documentos\Almanaques.
-export TARVINA_AT="$inst/tarvina.exe"
+PROGRAM_DIR="$inst"
 tarvina_start
 expect_message ".zanual Registrado"
 exe="$inst_win\\tarvina.exe"

@@ -20,7 +20,7 @@ unzip -q "$TARVINA_ZIP" -d "$dir" || fail "the zip does not unpack"
 equal "the zip holds" "LEEME.txt THIRD-PARTY-NOTICES.txt tarvina.exe" \
   "$(names_in "$dir")"
 
-export TARVINA_AT="$dir/tarvina.exe"
+PROGRAM_DIR="$dir"
 create 20 Viaje
 add_label "$(date +%-m)" "$(date +%-d)"
 equal "the label is stored beside the program" 284 "$(stat -c %s "$dir/Viaje.zanual" 2>/dev/null)"
