@@ -1,5 +1,5 @@
 # Thin layer over CMake presets; the logic lives in CMakeLists.txt and scripts/.
-.PHONY: all run test build deps icons walkthrough clean
+.PHONY: all run test build dist deps icons walkthrough clean
 
 all: build
 
@@ -16,6 +16,12 @@ run: build
 test:
 	@scripts/test.sh
 
+# Release packages: dist/tarvina-<version>-setup.exe and dist/tarvina-<version>-portable.zip.
+dist: deps
+	@cmake --preset dist >/dev/null
+	@cmake --build --preset dist -j$$(nproc)
+	@ls -1 dist/tarvina-*
+
 # Regenerates the committed pictures under resources/ (needs Python PIL and the emoji font).
 icons:
 	@TARVINA_ASSETS=1 scripts/deps.sh
@@ -27,4 +33,4 @@ walkthrough: build
 	@tools/walkthrough/walkthrough.sh
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "../data/program_folder.h"
+#include "almanac_folder.h"
 #include "command_line.h"
 #include "file_association.h"
 #include "main_window.h"
@@ -40,6 +41,7 @@ void InitCommonControlsByName() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetProgramFolder(FolderOfModule());
+  SetAlmanacFolder(ChooseAlmanacFolder(ProgramFolder()));
   InitCommonControlsByName();
   EnsureFileAssociation();
   RunMainWindow(ArgumentText(GetCommandLineA()).c_str());

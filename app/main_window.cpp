@@ -6,12 +6,14 @@
 
 #include "../data/almanac_state.h"
 #include "../data/label_file.h"
+#include "../data/program_folder.h"
 #include "../dialogs/about_dialog.h"
 #include "../dialogs/dialog_kit.h"
 #include "../dialogs/label_entry_dialog.h"
 #include "../dialogs/new_almanac_dialog.h"
 #include "../render/layout.h"
 #include "../render/tile_strip.h"
+#include "almanac_folder.h"
 #include "command_line.h"
 #include "file_choose.h"
 #include "message_box.h"
@@ -213,9 +215,24 @@ void OnInitDialog() {
   }
 }
 
+// A new almanac's labels go to the almanac folder: when they cannot, say so
+// now rather than at its first label.
+bool AlmanacFolderUsable() {
+  FileError error = PrepareAlmanacFolder(AlmanacFolder());
+  if (error == FileError::None) return true;
+  std::string folder = AlmanacFolder();
+  if (folder.size() > 1 && folder.back() == '\\') folder.pop_back();
+  ShowMessage("No se pueden crear almanaques en la carpeta \"" + folder + "\".\r\n" +
+              FileErrorText(error));
+  return false;
+}
+
 void OnNew() {
   if (gNewDialogOpen || IsMenuItemGrey(IDM_NEW)) return;
-  NewAlmanacCommand();
+  gNewDialogOpen = true;  // also while the message is shown
+  bool usable = AlmanacFolderUsable();
+  gNewDialogOpen = false;
+  if (usable) NewAlmanacCommand();
 }
 
 void OnOpen() {

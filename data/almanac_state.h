@@ -5,7 +5,7 @@
 
 struct AlmanacState {
   std::string name;      // no folder, no extension
-  std::string filePath;  // the label file: the opened file, or the program folder's for a new one
+  std::string filePath;  // the label file: the opened file, or the almanac folder's for a new one
   int16_t startDay = 0;
   int16_t startMonth = 0;
   int16_t startYear = 0;

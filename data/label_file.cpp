@@ -89,7 +89,7 @@ void SetRecordText(LabelRecord& record, const char* text) {
 }
 
 std::string LabelFilePath(const std::string& name) {
-  return ProgramFolder() + name + kLabelFileExtension;
+  return AlmanacFolder() + name + kLabelFileExtension;
 }
 
 NameCheck CheckAlmanacName(const std::string& name, const std::string& folder) {
@@ -120,7 +120,7 @@ FileError AppendLabelRecord(const char* text, int32_t color, int16_t day, int16_
   record.almanacStartMonth = startMonth;
   record.almanacStartYear = startYear;
   record.almanacDayCount = dayCount;
-  if (CheckAlmanacName(name, ProgramFolder()) != NameCheck::Ok) return FileError::BadName;
+  if (CheckAlmanacName(name, AlmanacFolder()) != NameCheck::Ok) return FileError::BadName;
   return AppendLabel(LabelFilePath(name), {record});
 }
 

@@ -44,7 +44,7 @@ extern LabelTable gLabelTable;
 // The last record written or read.
 extern LabelRecord recordBuffer;
 
-// Program folder + name + ".zanual".
+// Almanac folder + name + ".zanual".
 std::string LabelFilePath(const std::string& name);
 
 enum class NameCheck { Ok, Empty, BadCharacter, DeviceName, TooLong };
@@ -55,7 +55,7 @@ NameCheck CheckAlmanacName(const std::string& name, const std::string& folder);
 
 bool LabelFileExists(const std::string& path);
 
-// Appends one record to the label file of `name` in the program folder.
+// Appends one record to the label file of `name` in the almanac folder.
 FileError AppendLabelRecord(const char* text, int32_t color, int16_t day, int16_t month,
                             int16_t year, int32_t isLastLine, const std::string& name,
                             int16_t startDay, int16_t startMonth, int16_t startYear,

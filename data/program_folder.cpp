@@ -2,8 +2,15 @@
 
 namespace {
 std::string gProgramFolder;
-}
+std::string gAlmanacFolder;
+}  // namespace
 
 const std::string& ProgramFolder() { return gProgramFolder; }
 
 void SetProgramFolder(const std::string& folder) { gProgramFolder = folder; }
+
+const std::string& AlmanacFolder() {
+  return gAlmanacFolder.empty() ? gProgramFolder : gAlmanacFolder;
+}
+
+void SetAlmanacFolder(const std::string& folder) { gAlmanacFolder = folder; }

@@ -1,7 +1,12 @@
-// The folder where new almanacs keep their label files: the program's own
-// folder, with its trailing backslash. One place, so tests can point it elsewhere.
+// The program's own folder, and the folder where new almanacs keep their
+// label files; both with their trailing backslash. One place each, so tests
+// can point them elsewhere.
 #pragma once
 #include <string>
 
 const std::string& ProgramFolder();
 void SetProgramFolder(const std::string& folder);
+
+// The program's folder until a setting names another (an installed copy).
+const std::string& AlmanacFolder();
+void SetAlmanacFolder(const std::string& folder);

@@ -117,7 +117,7 @@ void OnDayCountCommand(HWND dialog) {
 
 // The reason a name cannot become an almanac, or nullptr when it can.
 const char* NameProblem(const std::string& name) {
-  switch (CheckAlmanacName(name, ProgramFolder())) {
+  switch (CheckAlmanacName(name, AlmanacFolder())) {
     case NameCheck::Ok:
       break;
     case NameCheck::Empty:

@@ -5,7 +5,8 @@ set -euo pipefail
 need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for pkg in cmake make g++ mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine \
-           fonts-liberation xvfb xauth xdotool imagemagick python3-pil googletest libgtest-dev; do
+           fonts-liberation xvfb xauth xdotool imagemagick python3-pil googletest libgtest-dev \
+           nsis zip unzip; do
   have "$pkg" || need+=("$pkg")
 done
 if [ "${TARVINA_ASSETS:-0}" = 1 ]; then

@@ -26,6 +26,20 @@ type_label() {
   key $(printf 'Down %.0s' $(seq "$2"))
 }
 
+# add_label month_downs day_downs: "Nueva" in the almanac titled $title, the
+# label of type_label, "Aceptar".
+add_label() {
+  choose_menu "$title" 1 0
+  if [ "$(wait_window "$label" 15)" != "$label" ]; then
+    fail "no label dialog"
+    return 1
+  fi
+  settle
+  type_label "$1" "$2"
+  click_control "$label" 1057
+  window_gone "$label" 10 || fail "the label dialog stayed open: $(message_text)"
+}
+
 # Day boxes every 95 pixels: the frame's top row is grey at each top, and
 # the row above it is white. Prints the tops that are not so.
 boxes_at() {

@@ -4,22 +4,31 @@
 new="Elige tiempo"
 label="Entrada de datos"
 
-# create day month year count name: "Nuevo" from a fresh start, accepted.
+# create [day month year] count name: "Nuevo" from a fresh start, accepted.
 create() {
   tarvina_start
   equal "plain start" tarvina "$(wait_window 'tarvina|Programador')"
+  new_almanac "$@"
+}
+
+# new_almanac [day month year] count name: "Nuevo" in the empty main window,
+# accepted; without a date the almanac starts today, where the picker opens.
+new_almanac() {
   read -r fl ft fr fb <<<"$(rect_of tarvina 1001 client)"
   choose_menu tarvina 0 0
   equal "Nuevo opens its dialog" "$new" "$(wait_window "$new" 10)"
-  pick_date "$new" 2001 "$1" "$2" "$3"
-  equal "the picker shows $1/$2/$3" "$(picker_shows "$1" "$2" "$3")" "$(probe text "$new" 2001)"
+  if [ $# -gt 2 ]; then
+    pick_date "$new" 2001 "$1" "$2" "$3"
+    equal "the picker shows $1/$2/$3" "$(picker_shows "$1" "$2" "$3")" "$(probe text "$new" 2001)"
+    shift 3
+  fi
   click_control "$new" 2002
-  type_text "$4"
+  type_text "$1"
   click_control "$new" 2009
-  type_text "$5"
+  type_text "$2"
   click_control "$new" 2006
   expect_message "Almanaque Creado ..."
-  title="Almanaque - $5.zanual"
+  title="Almanaque - $2.zanual"
   equal "the title" "$title" "$(wait_window "$title")"
   click_client "$title" 900 400
 }

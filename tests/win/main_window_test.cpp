@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "data/almanac_state.h"
 #include "data/label_file.h"
+#include "data/program_folder.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/new_almanac_dialog.h"
 #include "render/tile_strip.h"
@@ -344,6 +346,50 @@ TEST_F(MainWindowTest, CommandsAndTheirGuards) {
   EXPECT_TRUE(ObservedMessages().empty());
   SetNewAlmanacDialogHook(nullptr);
   SetAboutDialogHook(nullptr);
+}
+
+int gDialogsOpened = 0;
+void CountAndClose(HWND dialog) {
+  ++gDialogsOpened;
+  CloseAtOnce(dialog);
+}
+
+TEST_F(MainWindowTest, NuevoMakesTheAlmanacFolderOrSaysAtOnceWhyItCannot) {
+  TempFolder temp;
+  SetNewAlmanacDialogHook(CountAndClose);
+  Open();
+  ObserveMessages();
+  // A folder inside a file cannot be made: said at once, no dialog, nothing left.
+  const std::string file = temp.path() + "archivo";
+  CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  SetAlmanacFolder(file + "\\Almanaques\\");
+  gDialogsOpened = 0;
+  SendMessageA(MainWindow, WM_COMMAND, IDM_NEW, 0);
+  EXPECT_EQ(gDialogsOpened, 0);
+  ASSERT_EQ(ObservedMessages().size(), 1u);
+  EXPECT_EQ(ObservedMessages()[0], "No se pueden crear almanaques en la carpeta \"" + file +
+                                       "\\Almanaques\".\r\n" +
+                                       FileErrorText(FileError::PathNotFound));
+  EXPECT_EQ(GetFileAttributesA((file + "\\Almanaques").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(Grey(IDM_NEW)) << "Nuevo stays available";
+  // A missing folder whose parent exists is made, and left empty, before the dialog opens.
+  const std::string folder = temp.path() + "Almanaques\\";
+  SetAlmanacFolder(folder);
+  SendMessageA(MainWindow, WM_COMMAND, IDM_NEW, 0);
+  EXPECT_EQ(gDialogsOpened, 1);
+  EXPECT_EQ(ObservedMessages().size(), 1u) << "nothing more said";
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA((folder + "*.*").c_str(), &found);
+  std::vector<std::string> inside;
+  if (h != INVALID_HANDLE_VALUE) {
+    do inside.push_back(found.cFileName);
+    while (FindNextFileA(h, &found));
+    FindClose(h);
+  }
+  EXPECT_EQ(inside, (std::vector<std::string>{".", ".."})) << "the folder exists and is empty";
+  RemoveDirectoryA(folder.c_str());
+  SetAlmanacFolder("");
+  SetNewAlmanacDialogHook(nullptr);
 }
 
 }  // namespace
