@@ -197,6 +197,50 @@ TEST_F(LabelFileTest, ReadsAHundredThousandRecords) {
   EXPECT_EQ(gLabelTable.records.back().isLastLine, 1);
 }
 
+TEST_F(LabelFileTest, HugeFilesAreRefusedBeforeAnythingIsRead) {
+  // Sparse files: the size is there, the disk is not used.
+  auto make = [&](const std::string& path, int64_t records, const std::string& head) {
+    std::ofstream(path, std::ios::binary) << head;
+    ASSERT_EQ(truncate(path.c_str(), records * int64_t(kRecordSize)), 0);
+  };
+  uint8_t valid[kRecordSize];
+  EncodeLabelRecord(Line("x", 1), valid);
+  const std::string almanac(reinterpret_cast<char*>(valid), kRecordSize);
+  make(Path("Enorme"), int64_t(kMaxRecords) + 1, almanac);
+  make(Path("Video"), (int64_t(4) << 30) / int64_t(kRecordSize), "RIFF....AVI LIST");
+  for (const char* name : {"Enorme", "Video"}) {
+    gAlmanac.startYear = 1999;
+    ResetFileFaults();
+    EXPECT_EQ(ReadLabelRecords(Path(name)), FileError::TooLarge) << name;
+    EXPECT_EQ(FileOperationCount(FileOp::Read), 0) << name;
+    EXPECT_TRUE(gLabelTable.records.empty());
+    EXPECT_EQ(gAlmanac.startYear, 1999);
+  }
+  // Within the limit, a file that is no almanac is known by its first record alone.
+  make(Path("Otro"), 10000, "no es un almanaque");
+  ResetFileFaults();
+  EXPECT_EQ(ReadLabelRecords(Path("Otro")), FileError::Damaged);
+  EXPECT_EQ(FileOperationCount(FileOp::Read), 1);
+  // A save that would take a file past the limit is refused, the file unchanged.
+  make(Path("Lleno"), int64_t(kMaxRecords) - 1, almanac);
+  EXPECT_EQ(AppendLabel(Path("Lleno"), {Line("a", 0), Line("b", 1)}), FileError::TooLarge);
+  struct stat st;
+  ASSERT_EQ(stat(Path("Lleno").c_str(), &st), 0);
+  EXPECT_EQ(uint64_t(st.st_size), (kMaxRecords - 1) * kRecordSize);
+}
+
+TEST_F(LabelFileTest, LabelsOfAnotherAlmanacOfTheSameNameAreRefused) {
+  // Another copy of the program made "Clase" first, for other dates.
+  LabelRecord theirs = Line("suya", 1);
+  theirs.almanacStartMonth = 9;
+  ASSERT_EQ(AppendLabel(Path("Clase"), {theirs}), FileError::None);
+  const std::string before = ReadBytes(Path("Clase"));
+  EXPECT_EQ(AppendLabel(Path("Clase"), {Line("mia", 0), Line("mia", 1)}), FileError::OtherAlmanac);
+  EXPECT_EQ(ReadBytes(Path("Clase")), before);
+  theirs.day = 7;
+  EXPECT_EQ(AppendLabel(Path("Clase"), {theirs}), FileError::None) << "its own labels still go in";
+}
+
 TEST_F(LabelFileTest, ReadingNeverCreatesAFile) {
   EXPECT_FALSE(LabelFileExists(Path("Nada")));
   EXPECT_EQ(ReadLabelRecords(Path("Nada")), FileError::NotFound);
