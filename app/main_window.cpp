@@ -3,6 +3,7 @@
 #include "main_window.h"
 
 #include <algorithm>
+#include <new>
 
 #include "../data/almanac_state.h"
 #include "../data/label_file.h"
@@ -16,6 +17,7 @@
 #include "message_box.h"
 #include "path_util.h"
 #include "resource.h"
+#include "wide.h"
 
 HWND MainWindow = nullptr;
 HMENU MainMenu = nullptr;
@@ -86,7 +88,8 @@ bool DrawAlmanacFromFile() {
   if (!path.empty() && LabelFileExists(path)) {
     FileError error = ReadLabelRecords(path);
     if (error != FileError::None) {
-      ShowMessage("No se puede leer el almanaque \"" + path + "\".\r\n" + FileErrorText(error));
+      ShowMessage("No se puede leer el almanaque \"", path,
+                  std::string("\".\r\n") + FileErrorText(error));
       return false;
     }
   } else {
@@ -94,11 +97,18 @@ bool DrawAlmanacFromFile() {
   }
   if (!IsValidAlmanacSettings(gAlmanac.startDay, gAlmanac.startMonth, gAlmanac.startYear,
                               gAlmanac.dayCount)) {
-    ShowMessage("No se puede mostrar el almanaque \"" + path +
+    ShowMessage("No se puede mostrar el almanaque \"", path,
                 "\".\r\nEl archivo no tiene ninguna etiqueta que diga qué días abarca.");
     return false;
   }
-  DrawAlmanacWithLabels(AlmanacStrip);
+  // Called from message handlers: nothing may be thrown out of them.
+  try {
+    DrawAlmanacWithLabels(AlmanacStrip);
+  } catch (const std::bad_alloc&) {
+    ShowMessage("No se puede mostrar el almanaque \"", path,
+                std::string("\".\r\n") + FileErrorText(FileError::NoMemory));
+    return false;
+  }
   RefreshView();
   return true;
 }
@@ -403,5 +413,10 @@ void OpenAlmanacCommand() {
 }
 
 void SetAlmanacTitle(const std::string& name) {
-  if (MainWindow) SetWindowTextA(MainWindow, ("Almanaque - " + name + ".zanual").c_str());
+  if (!MainWindow) return;
+  // The name comes from a path and may be in any script. The window is an
+  // ANSI one, whose procedure would get the text cut down to the code page;
+  // the default procedure's wide side keeps it whole.
+  std::wstring title = L"Almanaque - " + Widen(name) + L".zanual";
+  DefWindowProcW(MainWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
 }

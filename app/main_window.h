@@ -19,7 +19,7 @@ extern int32_t dialogOpen;
 extern std::string currentFile;
 
 // Builds the window, shows it and runs its loop; returns 0 when it has been
-// destroyed. `commandLine` is the text after the program name.
+// destroyed. `commandLine` is the text after the program name, in UTF-8.
 int RunMainWindow(const char* commandLine);
 
 // Builds the window, hidden, without running it (RunMainWindow does both;
@@ -33,5 +33,5 @@ void NewAlmanacCommand();
 // Reads gAlmanac.filePath and draws the almanac with its labels; a file that
 // cannot be read or is damaged is reported and nothing is drawn.
 void OpenAlmanacCommand();
-// Sets the title "Almanaque - <name>.zanual".
+// Sets the title "Almanaque - <name>.zanual"; `name` is UTF-8.
 void SetAlmanacTitle(const std::string& name);

@@ -6,6 +6,7 @@
 
 #include "almanac_state.h"
 #include "program_folder.h"
+#include "utf8.h"
 
 LabelTable gLabelTable;
 LabelRecord recordBuffer;
@@ -95,11 +96,12 @@ std::string LabelFilePath(const std::string& name) {
 
 NameCheck CheckAlmanacName(const std::string& name, const std::string& folder) {
   if (name.empty()) return NameCheck::Empty;
+  if (!IsUtf8(name)) return NameCheck::BadCharacter;
   for (unsigned char c : name)
     if (c < 32 || std::strchr("\\/:*?\"<>|", c)) return NameCheck::BadCharacter;
   if (IsDeviceName(name)) return NameCheck::DeviceName;
-  // MAX_PATH (260) counts the terminating NUL.
-  if (folder.size() + name.size() + std::strlen(kLabelFileExtension) > 259)
+  // MAX_PATH (260) counts UTF-16 units, with the terminating NUL.
+  if (Utf16Length(folder) + Utf16Length(name) + std::strlen(kLabelFileExtension) > 259)
     return NameCheck::TooLong;
   return NameCheck::Ok;
 }

@@ -51,9 +51,9 @@ extern LabelRecord recordBuffer;
 std::string LabelFilePath(const std::string& name);
 
 enum class NameCheck { Ok, Empty, BadCharacter, DeviceName, TooLong };
-// Whether `name` can become a label file in `folder`: no characters a
-// Windows file name cannot hold, no device name (CON, NUL, COM1, ...), and a
-// whole path that fits in MAX_PATH.
+// Whether `name` (UTF-8, as `folder`) can become a label file in `folder`:
+// well-formed text without characters a Windows file name cannot hold, no
+// device name (CON, NUL, COM1, ...), and a whole path that fits in MAX_PATH.
 NameCheck CheckAlmanacName(const std::string& name, const std::string& folder);
 
 bool LabelFileExists(const std::string& path);

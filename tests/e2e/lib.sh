@@ -114,12 +114,12 @@ winpath() { command winepath -w "$1" 2>/dev/null </dev/null; }
 
 # ---- the program ----
 
-# tarvina_start [argument text]: starts the copy in $WORK with exactly
-# "<exe path> <argument text>" as its command line (quotes kept as given),
-# in $WORK as the current folder.
+# tarvina_start [argument text]: starts the copy in $PROGRAM_DIR ($WORK
+# unless a case moves it) with exactly "<exe path> <argument text>" as its
+# command line (quotes kept as given), in $WORK as the current folder.
 tarvina_start() {
   local line attempt _
-  line="\"$(winpath "$WORK/tarvina.exe")\""
+  line="\"$(winpath "${PROGRAM_DIR:-$WORK}/tarvina.exe")\""
   [ $# -gt 0 ] && line="$line $*"
   # Now and then, on a busy machine, Wine fails to start a process at all;
   # that is not the program's doing, so such a start is tried once more.

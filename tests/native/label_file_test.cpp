@@ -274,7 +274,7 @@ TEST(AlmanacNames, RefusesWhatCannotBeAFileName) {
   const std::string folder = "C:\\Almanaques\\";
   EXPECT_EQ(CheckAlmanacName("Clase", folder), NameCheck::Ok);
   EXPECT_EQ(CheckAlmanacName("   ", folder), NameCheck::Ok);
-  EXPECT_EQ(CheckAlmanacName("Año 2025", folder), NameCheck::Ok);
+  EXPECT_EQ(CheckAlmanacName("A\xC3\xB1o 2025", folder), NameCheck::Ok);  // UTF-8, as every path
   EXPECT_EQ(CheckAlmanacName("", folder), NameCheck::Empty);
   for (const char* bad : {"a\\b", "a/b", "a:b", "a*", "?", "\"q\"", "<", ">", "a|b", "\x01", "a\x1f"})
     EXPECT_EQ(CheckAlmanacName(bad, folder), NameCheck::BadCharacter) << bad;
@@ -285,6 +285,16 @@ TEST(AlmanacNames, RefusesWhatCannotBeAFileName) {
   std::string fits(259 - folder.size() - 7, 'a');
   EXPECT_EQ(CheckAlmanacName(fits, folder), NameCheck::Ok);
   EXPECT_EQ(CheckAlmanacName(fits + "a", folder), NameCheck::TooLong);
+  // Windows counts UTF-16 units, not bytes: two for a character beyond U+FFFF.
+  const std::string lambda = "\xCE\xBB", calendar = "\xF0\x9F\x93\x85";
+  std::string greek;
+  for (size_t i = 0; i < fits.size(); ++i) greek += lambda;
+  EXPECT_EQ(CheckAlmanacName(greek, folder), NameCheck::Ok);
+  EXPECT_EQ(CheckAlmanacName(greek + lambda, folder), NameCheck::TooLong);
+  EXPECT_EQ(CheckAlmanacName(greek.substr(2) + calendar, folder), NameCheck::TooLong);
+  EXPECT_EQ(CheckAlmanacName(greek.substr(4) + calendar, folder), NameCheck::Ok);
+  for (const char* broken : {"a\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF0\x9F\x93"})
+    EXPECT_EQ(CheckAlmanacName(broken, folder), NameCheck::BadCharacter) << broken;
 }
 
 TEST(AlmanacSettings, AcceptOnlyDrawableAlmanacs) {

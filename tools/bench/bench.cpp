@@ -49,7 +49,7 @@ size_t WorkingSetMb() {
 
 int main() {
   printf("at start: working set %zu MB\n", WorkingSetMb());
-  SetMessageObserver([](const std::string&) {});
+  SetMessageObserver([](const std::wstring&) {});
   if (!BuildMainWindow("")) return 1;
   SendMessageA(MainWindow, WM_INITDIALOG, 0, 0);
   // On the screen, as RunDialog shows it: copies to a hidden window cost nothing.
