@@ -266,7 +266,7 @@ FileError ReadLabelRecords(const std::string& path) {
     records.reserve(size_t(count));
     records.push_back(first);
     const size_t kChunkRecords = 4096;
-    std::vector<uint8_t> chunk(kChunkRecords * kRecordSize);
+    std::vector<uint8_t> chunk(std::min<size_t>(kChunkRecords, size_t(count)) * kRecordSize);
     int64_t offset = int64_t(kRecordSize);
     while (int64_t(records.size()) < count) {
       if ((error = file.ReadAt(offset, chunk.data(), chunk.size(), got)) != FileError::None)
