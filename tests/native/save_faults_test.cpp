@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <string>
@@ -51,14 +52,13 @@ class SaveFaults : public ::testing::Test {
     return counts;
   }
 
-  // Saves a two-line label once to count its operations, then again with
-  // each of them failing in turn, and with each operation of the taking
-  // back failing after a failed write: always reported, always as before.
-  void EveryFailurePoint(const std::string* before) {
-    const std::vector<LabelRecord> label = {TestLine("uno", 0), TestLine("dos \\#09", 1)};
+  // Runs `save` once to count its operations, then again with each of them
+  // failing in turn, and with each operation of the taking back failing
+  // after a failed write: always reported, the file always as before.
+  void EveryFailurePoint(const std::string* before, const std::function<FileError()>& save) {
     Lay(before);
     ResetFileFaults();
-    ASSERT_EQ(AppendLabel(path_, label), FileError::None);
+    ASSERT_EQ(save(), FileError::None);
     const Counts clean = Taken();
     EXPECT_EQ(clean.at(FileOp::Flush), 1) << "a save is on the disk before it counts as done";
     const std::string saved = Bytes();
@@ -78,7 +78,7 @@ class SaveFaults : public ::testing::Test {
         Lay(before);
         ResetFileFaults();
         FailFileOperation(kKinds[k], n);
-        EXPECT_EQ(AppendLabel(path_, label), FileError::DiskFull) << what;
+        EXPECT_EQ(save(), FileError::DiskFull) << what;
         expectAsBefore(what);
         ++tried;
       }
@@ -89,7 +89,7 @@ class SaveFaults : public ::testing::Test {
     Lay(before);
     ResetFileFaults();
     FailFileOperation(FileOp::Write, 1);
-    ASSERT_EQ(AppendLabel(path_, label), FileError::DiskFull);
+    ASSERT_EQ(save(), FileError::DiskFull);
     const Counts undo = Taken();
     for (size_t k = 0; k < std::size(kKinds); ++k) {
       for (int n = 1; n <= undo.at(kKinds[k]); ++n) {
@@ -100,7 +100,7 @@ class SaveFaults : public ::testing::Test {
         ResetFileFaults();
         FailFileOperation(FileOp::Write, 1);
         FailFileOperation(kKinds[k], n, FileError::Other);
-        EXPECT_NE(AppendLabel(path_, label), FileError::None) << what;
+        EXPECT_NE(save(), FileError::None) << what;
         if (!before && kKinds[k] == FileOp::Remove)
           EXPECT_EQ(Bytes(), "") << what << ": a file that cannot be removed is left empty";
         else
@@ -111,7 +111,7 @@ class SaveFaults : public ::testing::Test {
     // With nothing failing, the same save lands whole.
     Lay(before);
     ResetFileFaults();
-    ASSERT_EQ(AppendLabel(path_, label), FileError::None);
+    ASSERT_EQ(save(), FileError::None);
     EXPECT_EQ(Bytes(), saved);
   }
 
@@ -119,7 +119,9 @@ class SaveFaults : public ::testing::Test {
   std::string path_;
 };
 
-std::string Records(std::initializer_list<LabelRecord> records) {
+std::vector<LabelRecord> TwoLines() { return {TestLine("uno", 0), TestLine("dos \\#09", 1)}; }
+
+std::string Records(const std::vector<LabelRecord>& records) {
   std::string bytes;
   for (const LabelRecord& r : records) {
     uint8_t b[kRecordSize];
@@ -133,9 +135,12 @@ TEST_F(SaveFaults, EveryFailurePointLeavesAnExistingFileAsItWas) {
   // Two records and the partial one an earlier crash left: the new label
   // covers the partial bytes, so taking it back must write them again.
   std::string before = Records({TestLine("a", 1), TestLine("b", 1)}) + std::string(50, '\x5a');
-  EveryFailurePoint(&before);
+  EveryFailurePoint(&before, [&] { return AppendLabel(path_, TwoLines()); });
+  EXPECT_EQ(Bytes(), Records({TestLine("a", 1), TestLine("b", 1)}) + Records(TwoLines()));
 }
 
-TEST_F(SaveFaults, AFailedFirstSaveLeavesNoFile) { EveryFailurePoint(nullptr); }
+TEST_F(SaveFaults, AFailedFirstSaveLeavesNoFile) {
+  EveryFailurePoint(nullptr, [&] { return AppendLabel(path_, TwoLines()); });
+}
 
 }  // namespace
