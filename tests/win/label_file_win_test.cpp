@@ -39,6 +39,21 @@ TEST(LabelFileWin, OtherProgramsReadingOrHoldingItAMomentDoNotStopUs) {
   EXPECT_EQ(gLabelTable.records.size(), 1u);
 }
 
+TEST(LabelFileWin, AFailedSaveIsTakenBack) {
+  TempFolder dir;
+  std::string path = dir.path() + "Nuevo.zanual";
+  ResetFileFaults();
+  FailFileOperation(FileOp::Write, 1);
+  EXPECT_EQ(AppendLabel(path, {Line("a", 0), Line("b", 1)}), FileError::DiskFull);
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << "the file it made stays";
+  ASSERT_EQ(AppendLabel(path, {Line("a", 1)}), FileError::None);
+  const std::string before = ReadFileBytes(path);
+  FailFileOperation(FileOp::Flush, 1);
+  EXPECT_EQ(AppendLabel(path, {Line("b", 0), Line("c", 1)}), FileError::DiskFull);
+  EXPECT_EQ(ReadFileBytes(path), before);
+  ResetFileFaults();
+}
+
 TEST(LabelFileWin, WhileWeWriteNobodyElseMayOpenTheFile) {
   TempFolder dir;
   std::string path = dir.path() + "Solo.zanual";
