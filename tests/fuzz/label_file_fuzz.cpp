@@ -2,6 +2,7 @@
 // what it read, and a label saved into the same file afterwards.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -10,9 +11,14 @@
 
 namespace {
 
-std::string ScratchPath() {
+std::string gScratch;
+
+// One file per process, in memory where there is such a folder; removed at the end.
+const std::string& ScratchPath() {
   const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-  return std::string(base) + "/tarvina-fuzz-" + std::to_string(getpid()) + ".zanual";
+  gScratch = std::string(base) + "/tarvina-fuzz-" + std::to_string(getpid()) + ".zanual";
+  std::atexit([] { unlink(gScratch.c_str()); });
+  return gScratch;
 }
 
 std::string Bytes(const std::string& path) {
