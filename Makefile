@@ -1,5 +1,5 @@
 # Thin layer over CMake presets; the logic lives in CMakeLists.txt and scripts/.
-.PHONY: all run test build dist deps icons walkthrough clean
+.PHONY: all run test build dist deps icons walkthrough fuzz clean
 
 all: build
 
@@ -31,6 +31,11 @@ icons:
 # under docs/walkthrough/ (shown in the README).
 walkthrough: build
 	@tools/walkthrough/walkthrough.sh
+
+# Runs each fuzz target for FUZZ_SECONDS (default 60) with clang's libFuzzer;
+# make test replays the kept corpus and every crash found.
+fuzz:
+	@scripts/fuzz.sh
 
 clean:
 	rm -rf build dist

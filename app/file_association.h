@@ -14,7 +14,11 @@ bool RegisterFileType(const char* word, int iconIndex);
 int WriteRegistryText(HKEY root, const char* keyPath, const char* valueName, const char* data);
 // Every "\" doubled.
 std::string DoubleBackslashes(const std::string& path);
-// The start-up check: when ".zanual" has no usable open command, registers
-// it and tells the user whether that worked. Another program's association
-// is left alone.
+// The program an open command starts (quoted, or unquoted up to ".exe"),
+// with the doubled backslashes of our own values made single again.
+std::string ProgramOfCommand(const std::string& command);
+// The start-up check: when ".zanual" has no usable open command, or one
+// naming a tarvina.exe that no longer exists, registers the running program
+// and tells the user whether that worked. Another program's association is
+// left alone. Texts here are UTF-8.
 void EnsureFileAssociation();

@@ -1,4 +1,5 @@
-// "Leer": the system's open-file dialog, remembering the folder of the last choice.
+// "Leer": the system's open-file dialog, remembering the folder of the last
+// choice. Paths are UTF-8 here and UTF-16 in the dialog.
 #include "file_choose.h"
 
 #include <commdlg.h>
@@ -6,7 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include "../data/utf8.h"
 #include "path_util.h"
+#include "wide.h"
 
 namespace {
 
@@ -19,24 +22,9 @@ char lastFolder[kFolderBytes] = {};
 
 void SetLastFolder(const std::string& folder) {
   std::memset(lastFolder, 0, sizeof lastFolder);
-  std::strncpy(lastFolder, folder.c_str(), kFolderBytes - 1);
-}
-
-std::wstring Wide(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), nullptr, 0);
-  std::wstring wide(n > 0 ? n : 0, L'\0');
-  if (n > 0) MultiByteToWideChar(CP_ACP, 0, text.c_str(), int(text.size()), &wide[0], n);
-  return wide;
-}
-
-std::string Narrow(const wchar_t* text) {
-  int n = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return std::string();
-  std::string narrow(n, '\0');
-  WideCharToMultiByte(CP_ACP, 0, text, -1, &narrow[0], n, nullptr, nullptr);
-  narrow.resize(n - 1);
-  return narrow;
+  // UTF-8: never cut inside a character.
+  std::string cut = CutUtf8(folder, kFolderBytes - 1);
+  std::memcpy(lastFolder, cut.data(), cut.size());
 }
 
 // Places the dialog 30 pixels right of and below its owner's top-left
@@ -74,14 +62,14 @@ int ChooseAlmanacFile(HWND owner, std::string& file) {
   std::string folder = TrimBlanks(FolderPart(file));
   SetLastFolder(folder);
 
-  std::wstring initialFolder = Wide(lastFolder);
+  std::wstring initialFolder = Widen(lastFolder);
   if (initialFolder.empty()) {
     DWORD n = GetCurrentDirectoryW(0, nullptr);
     std::vector<wchar_t> current(n + 1, L'\0');
     if (n && GetCurrentDirectoryW(n + 1, current.data())) initialFolder = current.data();
   }
   std::vector<wchar_t> path(kPathChars, L'\0');
-  std::wstring name = Wide(FilePart(file));
+  std::wstring name = Widen(FilePart(file));
   if (name.size() > kNameChars - 1) name.resize(kNameChars - 1);
   std::copy(name.begin(), name.end(), path.begin());
 

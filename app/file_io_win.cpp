@@ -1,8 +1,10 @@
-// Windows backend of ExclusiveFile: CreateFileA with no sharing, so a label
-// file held open by anyone else is refused and reported, never interleaved.
+// Windows backend of ExclusiveFile: written with no sharing, so a label file
+// held open by anyone else is refused and reported, never interleaved; read
+// sharing reads only. Paths meet Windows as UTF-16.
 #include <windows.h>
 
 #include "../data/file_io.h"
+#include "wide.h"
 
 namespace {
 
@@ -34,32 +36,50 @@ FileError FromLastError(DWORD err) {
 
 HANDLE AsHandle(intptr_t h) { return reinterpret_cast<HANDLE>(h); }
 
-FileError OpenExclusive(const std::string& path, DWORD access, DWORD disposition, intptr_t& out) {
-  HANDLE h = CreateFileA(path.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
-  if (h == INVALID_HANDLE_VALUE) return FromLastError(GetLastError());
-  out = reinterpret_cast<intptr_t>(h);
-  return FileError::None;
+// A failed injected write still lands part of its bytes, as a full disk does.
+size_t InjectedPart(size_t count) { return count / 2; }
+
+FileError OpenShared(const std::string& path, DWORD access, DWORD share, DWORD disposition,
+                     intptr_t& out, bool& created) {
+  const std::wstring wide = Widen(path);
+  return RetryWhileInUse([&] {
+    FileError injected;
+    if (FileFaultAt(FileOp::Open, injected)) return injected;
+    HANDLE h = CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return FromLastError(GetLastError());
+    created = disposition == OPEN_ALWAYS && GetLastError() != ERROR_ALREADY_EXISTS;
+    out = reinterpret_cast<intptr_t>(h);
+    return FileError::None;
+  });
 }
 
 }  // namespace
 
 FileError ExclusiveFile::OpenForAppend(const std::string& path) {
   Close();
-  return OpenExclusive(path, GENERIC_WRITE, OPEN_ALWAYS, handle_);
+  return OpenShared(path, GENERIC_READ | GENERIC_WRITE, 0, OPEN_ALWAYS, handle_, created_);
 }
 
 FileError ExclusiveFile::OpenForRead(const std::string& path) {
   Close();
-  return OpenExclusive(path, GENERIC_READ, OPEN_EXISTING, handle_);
+  // Others may read along (an indexer, an antivirus); nobody may write meanwhile.
+  return OpenShared(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, handle_, created_);
 }
 
-void ExclusiveFile::Close() {
-  if (handle_ != -1) CloseHandle(AsHandle(handle_));
+FileError ExclusiveFile::Close() {
+  if (handle_ == -1) return FileError::None;
+  FileError injected;
+  bool fails = FileFaultAt(FileOp::Close, injected);
+  BOOL closed = CloseHandle(AsHandle(handle_));
   handle_ = -1;
+  if (fails) return injected;
+  return closed ? FileError::None : FromLastError(GetLastError());
 }
 
 FileError ExclusiveFile::Size(int64_t& size) {
+  FileError injected;
+  if (FileFaultAt(FileOp::Size, injected)) return injected;
   LARGE_INTEGER li;
   if (!GetFileSizeEx(AsHandle(handle_), &li)) return FromLastError(GetLastError());
   size = li.QuadPart;
@@ -68,6 +88,8 @@ FileError ExclusiveFile::Size(int64_t& size) {
 
 FileError ExclusiveFile::ReadAt(int64_t offset, void* buffer, size_t count, size_t& got) {
   got = 0;
+  FileError injected;
+  if (FileFaultAt(FileOp::Read, injected)) return injected;
   while (got < count) {
     OVERLAPPED at = {};
     at.Offset = DWORD(uint64_t(offset + got) & 0xFFFFFFFFu);
@@ -86,22 +108,33 @@ FileError ExclusiveFile::ReadAt(int64_t offset, void* buffer, size_t count, size
 }
 
 FileError ExclusiveFile::WriteAt(int64_t offset, const void* buffer, size_t count) {
+  FileError injected;
+  bool fails = FileFaultAt(FileOp::Write, injected);
+  const size_t total = fails ? InjectedPart(count) : count;
   size_t done = 0;
-  while (done < count) {
+  while (done < total) {
     OVERLAPPED at = {};
     at.Offset = DWORD(uint64_t(offset + done) & 0xFFFFFFFFu);
     at.OffsetHigh = DWORD(uint64_t(offset + done) >> 32);
-    DWORD chunk = count - done > 0x40000000 ? 0x40000000 : DWORD(count - done);
+    DWORD chunk = total - done > 0x40000000 ? 0x40000000 : DWORD(total - done);
     DWORD n = 0;
     if (!WriteFile(AsHandle(handle_), static_cast<const char*>(buffer) + done, chunk, &n, &at))
       return FromLastError(GetLastError());
     if (n == 0) return FileError::DiskFull;
     done += n;
   }
-  return FileError::None;
+  return fails ? injected : FileError::None;
+}
+
+FileError ExclusiveFile::Flush() {
+  FileError injected;
+  if (FileFaultAt(FileOp::Flush, injected)) return injected;
+  return FlushFileBuffers(AsHandle(handle_)) ? FileError::None : FromLastError(GetLastError());
 }
 
 FileError ExclusiveFile::Truncate(int64_t size) {
+  FileError injected;
+  if (FileFaultAt(FileOp::Truncate, injected)) return injected;
   LARGE_INTEGER li;
   li.QuadPart = size;
   if (!SetFilePointerEx(AsHandle(handle_), li, nullptr, FILE_BEGIN) ||
@@ -111,6 +144,15 @@ FileError ExclusiveFile::Truncate(int64_t size) {
 }
 
 bool FileExists(const std::string& path) {
-  DWORD attributes = GetFileAttributesA(path.c_str());
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+FileError RemoveFile(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  return RetryWhileInUse([&] {
+    FileError injected;
+    if (FileFaultAt(FileOp::Remove, injected)) return injected;
+    return DeleteFileW(wide.c_str()) ? FileError::None : FromLastError(GetLastError());
+  });
 }

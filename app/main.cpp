@@ -9,14 +9,23 @@
 #include "command_line.h"
 #include "file_association.h"
 #include "main_window.h"
+#include "wide.h"
 
 namespace {
 
+// In UTF-8, so that a folder named in any script is kept whole.
 std::string FolderOfModule() {
-  char path[MAX_PATH] = {};
-  DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string folder(path, length < MAX_PATH ? length : 0);
-  return folder.substr(0, folder.find_last_of('\\') + 1);
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, &path[0], DWORD(path.size()));
+    if (length == 0) return std::string();
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);  // longer than MAX_PATH
+  }
+  return Narrow(path.substr(0, path.find_last_of(L'\\') + 1));
 }
 
 // Through the library by name, so a system without the newer entry point
@@ -44,6 +53,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetAlmanacFolder(ChooseAlmanacFolder(ProgramFolder()));
   InitCommonControlsByName();
   EnsureFileAssociation();
-  RunMainWindow(ArgumentText(GetCommandLineA()).c_str());
+  RunMainWindow(ArgumentText(Narrow(GetCommandLineW())).c_str());
   return 0;
 }

@@ -3,6 +3,7 @@
 #include "main_window.h"
 
 #include <algorithm>
+#include <new>
 
 #include "../data/almanac_state.h"
 #include "../data/label_file.h"
@@ -19,6 +20,7 @@
 #include "message_box.h"
 #include "path_util.h"
 #include "resource.h"
+#include "wide.h"
 
 HWND MainWindow = nullptr;
 HMENU MainMenu = nullptr;
@@ -97,23 +99,30 @@ void LayOutShownAlmanac() {
 bool DrawAlmanacFromFile() {
   const std::string& path = gAlmanac.filePath;
   std::vector<LabelRecord> shown = std::move(gLabelTable.records);
-  auto refuse = [&](const std::string& message) {
-    ShowMessage(message);
-    gLabelTable.records = std::move(shown);  // the records the layout was made from
-    return false;
-  };
   gLabelTable.records.clear();
   if (!path.empty() && LabelFileExists(path)) {
     FileError error = ReadLabelRecords(path);
-    if (error != FileError::None)
-      return refuse("No se puede leer el almanaque \"" + path + "\".\r\n" + FileErrorText(error));
+    if (error != FileError::None) {
+      ShowMessage("No se puede leer el almanaque \"", path,
+                  std::string("\".\r\n") + FileErrorText(error));
+      gLabelTable.records = std::move(shown);  // the records the layout was made from
+      return false;
+    }
   }
+  auto refuse = [&](const std::string& after) {
+    ShowMessage("No se puede mostrar el almanaque \"", path, after);
+    gLabelTable.records = std::move(shown);
+    return false;
+  };
   if (!IsValidAlmanacSettings(gAlmanac.startDay, gAlmanac.startMonth, gAlmanac.startYear,
-                              gAlmanac.dayCount)) {
-    return refuse("No se puede mostrar el almanaque \"" + path +
-                  "\".\r\nEl archivo no tiene ninguna etiqueta que diga qué días abarca.");
+                              gAlmanac.dayCount))
+    return refuse("\".\r\nEl archivo no tiene ninguna etiqueta que diga qué días abarca.");
+  // Called from message handlers: nothing may be thrown out of them.
+  try {
+    LayOutShownAlmanac();
+  } catch (const std::bad_alloc&) {
+    return refuse(std::string("\".\r\n") + FileErrorText(FileError::NoMemory));
   }
-  LayOutShownAlmanac();
   RefreshView();
   return true;
 }
@@ -450,5 +459,10 @@ void ShowStoredLabel(const std::vector<LabelRecord>& stored) {
 const AlmanacLayout& ShownLayout() { return gLayout; }
 
 void SetAlmanacTitle(const std::string& name) {
-  if (MainWindow) SetWindowTextA(MainWindow, ("Almanaque - " + name + ".zanual").c_str());
+  if (!MainWindow) return;
+  // The name comes from a path and may be in any script. The window is an
+  // ANSI one, whose procedure would get the text cut down to the code page;
+  // the default procedure's wide side keeps it whole.
+  std::wstring title = L"Almanaque - " + Widen(name) + L".zanual";
+  DefWindowProcW(MainWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
 }

@@ -25,7 +25,7 @@ extern int32_t dialogOpen;
 extern std::string currentFile;
 
 // Builds the window, shows it and runs its loop; returns 0 when it has been
-// destroyed. `commandLine` is the text after the program name.
+// destroyed. `commandLine` is the text after the program name, in UTF-8.
 int RunMainWindow(const char* commandLine);
 
 // Builds the window, hidden, without running it (RunMainWindow does both;
@@ -45,5 +45,5 @@ void OpenAlmanacCommand();
 void ShowStoredLabel(const std::vector<LabelRecord>& stored);
 // The layout of the almanac shown (no days while there is none).
 const AlmanacLayout& ShownLayout();
-// Sets the title "Almanaque - <name>.zanual".
+// Sets the title "Almanaque - <name>.zanual"; `name` is UTF-8.
 void SetAlmanacTitle(const std::string& name);

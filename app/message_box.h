@@ -1,11 +1,16 @@
 // Every message to the user goes through here: a modal box without owner,
-// caption "Programador", OK only, no icon. Tests may observe the messages
-// instead of showing them.
+// caption "Programador", OK only, no icon. The interface's texts are
+// Windows-1252; a path is UTF-8 and may be in any script, so it is handed
+// over apart and both reach the (wide) box as they are. Tests may observe
+// the messages instead of showing them.
 #pragma once
 #include <string>
 
 void ShowMessage(const std::string& text);
+// `before`, then `path`, then `after`.
+void ShowMessage(const std::string& before, const std::string& path, const std::string& after);
 
-// While an observer is set, messages go to it and no box is shown.
-using MessageObserver = void (*)(const std::string& text);
+// While an observer is set, messages go to it, in UTF-16 exactly as the box
+// would show them, and no box is shown.
+using MessageObserver = void (*)(const std::wstring& shown);
 void SetMessageObserver(MessageObserver observer);

@@ -1,5 +1,7 @@
 #include "path_util.h"
 
+#include "../data/utf8.h"
+
 namespace {
 constexpr size_t kMaxPathChars = 260;
 
@@ -20,12 +22,12 @@ std::string StripExtension(const std::string& name) {
 }
 
 std::string FolderPart(const std::string& path) {
-  if (path.size() > kMaxPathChars) return std::string();
+  if (Utf16Length(path) > kMaxPathChars) return std::string();
   return path.substr(0, FolderLength(path));
 }
 
 std::string FilePart(const std::string& path) {
-  if (path.size() > kMaxPathChars) return std::string();
+  if (Utf16Length(path) > kMaxPathChars) return std::string();
   return path.substr(FolderLength(path));
 }
 

@@ -1,4 +1,4 @@
-// Text helpers for paths (portable: no Windows calls).
+// Text helpers for paths, which are UTF-8 (portable: no Windows calls).
 #pragma once
 #include <string>
 
@@ -6,9 +6,11 @@
 std::string FileNameOfPath(const std::string& path);
 // The text before the last dot; a name without a dot is returned whole.
 std::string StripExtension(const std::string& name);
-// Everything up to and including the last "\" or ":"; empty for paths over 260 characters.
+// Everything up to and including the last "\" or ":"; empty for paths over 260 characters
+// (UTF-16 units, as Windows counts).
 std::string FolderPart(const std::string& path);
-// Everything after the folder part; empty for paths over 260 characters.
+// Everything after the folder part; empty for paths over 260 characters
+// (UTF-16 units, as Windows counts).
 std::string FilePart(const std::string& path);
 // Without leading and trailing blanks (0x20).
 std::string TrimBlanks(const std::string& text);

@@ -1,9 +1,11 @@
 // Exclusive file access for the label store. The Windows build opens files
-// with no sharing, so a second writer is refused instead of interleaved; the
-// native build (tests only) uses POSIX calls with the same contract.
+// for writing with no sharing, so a second writer is refused instead of
+// interleaved; the native build (tests only) uses POSIX calls with the same
+// contract. Paths are UTF-8.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 enum class FileError {
@@ -13,8 +15,11 @@ enum class FileError {
   InUse,         // another program holds it open
   AccessDenied,  // no permission, or a read-only file or folder
   DiskFull,
-  BadName,  // not a name a file can have
-  Damaged,  // the file exists but does not hold an almanac
+  BadName,       // not a name a file can have
+  Damaged,       // the file exists but does not hold an almanac
+  TooLarge,      // more label lines than an almanac may hold
+  OtherAlmanac,  // the file holds another almanac than the one shown
+  NoMemory,
   Other,
 };
 
@@ -28,22 +33,57 @@ class ExclusiveFile {
   ExclusiveFile& operator=(const ExclusiveFile&) = delete;
   ~ExclusiveFile() { Close(); }
 
-  // Write access; creates the file when missing and keeps what it holds.
+  // Read and write access, nobody else may open it meanwhile; creates the
+  // file when missing (then created() is true) and keeps what it holds.
   FileError OpenForAppend(const std::string& path);
-  // Read access; never creates the file.
+  // Read access, shared with other readers only; never creates the file.
   FileError OpenForRead(const std::string& path);
-  void Close();
+  // Both opens wait up to a second for a program that holds the file for a
+  // moment (an antivirus, an indexer, a backup) before they report InUse.
+
+  // Lets the file go. A failure means what was written may not be on the
+  // disk; the handle is released all the same.
+  FileError Close();
+  bool isOpen() const { return handle_ != -1; }
+  bool created() const { return created_; }
 
   FileError Size(int64_t& size);
   // Reads up to `count` bytes at `offset`; `got` is what arrived.
   FileError ReadAt(int64_t offset, void* buffer, size_t count, size_t& got);
   // Writes all `count` bytes at `offset`, or reports why not.
   FileError WriteAt(int64_t offset, const void* buffer, size_t count);
+  // Returns once everything written is on the disk.
+  FileError Flush();
   FileError Truncate(int64_t size);
 
  private:
   intptr_t handle_ = -1;
+  bool created_ = false;
 };
 
 // True when `path` names an existing file (not a folder) whose attributes can be read.
 bool FileExists(const std::string& path);
+// Deletes the file (waiting, like the opens, for a program that holds it a moment).
+FileError RemoveFile(const std::string& path);
+
+// ---- Fault injection, for tests ----
+// Every operation above passes one of these points; a test can make the
+// nth operation of a kind fail as a full disk, a pulled stick or a lost
+// share would, and count how many of each a task makes, so that every
+// failure point of a save can be tried in turn. An injected failure acts
+// like the real one: a failed write has written part of its bytes, a failed
+// close has released the handle, a failed open has created nothing.
+enum class FileOp { Open, Size, Read, Write, Flush, Truncate, Close, Remove, kCount };
+// From now on, the `nth` (1-based) operation of `op` fails with `error`.
+// Several may be armed at once, also of one kind.
+void FailFileOperation(FileOp op, int nth, FileError error = FileError::DiskFull);
+// Disarms every failure and sets the counts to zero.
+void ResetFileFaults();
+// Operations of `op` made since the last reset.
+int FileOperationCount(FileOp op);
+// For the backends: counts the operation; true, with the error to report,
+// when it is one that must fail.
+bool FileFaultAt(FileOp op, FileError& error);
+// For the backends: runs `open` again while it reports InUse, for up to a
+// second; returns its last result.
+FileError RetryWhileInUse(const std::function<FileError()>& open);

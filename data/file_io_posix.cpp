@@ -1,5 +1,5 @@
 // POSIX backend of ExclusiveFile, for the native test build. flock stands in
-// for the Windows no-sharing open.
+// for the Windows sharing rules: exclusive for writing, shared for reading.
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -34,39 +34,57 @@ FileError FromErrno(int err) {
   }
 }
 
-FileError OpenLocked(const std::string& path, int flags, intptr_t& handle) {
-  int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    // A missing folder is reported apart from a missing file.
-    if (errno == ENOENT && (flags & O_CREAT)) return FileError::PathNotFound;
-    return FromErrno(errno);
-  }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    return FileError::InUse;
-  }
-  handle = fd;
-  return FileError::None;
+// A failed injected write still lands part of its bytes, as a full disk does.
+size_t InjectedPart(size_t count) { return count / 2; }
+
+FileError OpenLocked(const std::string& path, int flags, int lock, intptr_t& handle,
+                     bool& created) {
+  return RetryWhileInUse([&] {
+    FileError injected;
+    if (FileFaultAt(FileOp::Open, injected)) return injected;
+    created = false;
+    int fd = ::open(path.c_str(), (flags & ~O_CREAT) | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT && (flags & O_CREAT)) {
+      fd = ::open(path.c_str(), flags | O_CLOEXEC | O_EXCL, 0644);
+      created = fd >= 0;
+      // A missing folder is reported apart from a missing file.
+      if (fd < 0 && errno == ENOENT) return FileError::PathNotFound;
+    }
+    if (fd < 0) return FromErrno(errno);
+    if (::flock(fd, lock | LOCK_NB) != 0) {
+      ::close(fd);
+      return FileError::InUse;
+    }
+    handle = fd;
+    return FileError::None;
+  });
 }
 
 }  // namespace
 
 FileError ExclusiveFile::OpenForAppend(const std::string& path) {
   Close();
-  return OpenLocked(path, O_WRONLY | O_CREAT, handle_);
+  return OpenLocked(path, O_RDWR | O_CREAT, LOCK_EX, handle_, created_);
 }
 
 FileError ExclusiveFile::OpenForRead(const std::string& path) {
   Close();
-  return OpenLocked(path, O_RDONLY, handle_);
+  return OpenLocked(path, O_RDONLY, LOCK_SH, handle_, created_);
 }
 
-void ExclusiveFile::Close() {
-  if (handle_ >= 0) ::close(int(handle_));
+FileError ExclusiveFile::Close() {
+  if (handle_ < 0) return FileError::None;
+  FileError injected;
+  bool fails = FileFaultAt(FileOp::Close, injected);
+  int result = ::close(int(handle_));
   handle_ = -1;
+  if (fails) return injected;
+  return result == 0 ? FileError::None : FromErrno(errno);
 }
 
 FileError ExclusiveFile::Size(int64_t& size) {
+  FileError injected;
+  if (FileFaultAt(FileOp::Size, injected)) return injected;
   struct stat st;
   if (::fstat(int(handle_), &st) != 0) return FromErrno(errno);
   size = st.st_size;
@@ -75,6 +93,8 @@ FileError ExclusiveFile::Size(int64_t& size) {
 
 FileError ExclusiveFile::ReadAt(int64_t offset, void* buffer, size_t count, size_t& got) {
   got = 0;
+  FileError injected;
+  if (FileFaultAt(FileOp::Read, injected)) return injected;
   while (got < count) {
     ssize_t n = ::pread(int(handle_), static_cast<char*>(buffer) + got, count - got, offset + got);
     if (n < 0) {
@@ -88,21 +108,40 @@ FileError ExclusiveFile::ReadAt(int64_t offset, void* buffer, size_t count, size
 }
 
 FileError ExclusiveFile::WriteAt(int64_t offset, const void* buffer, size_t count) {
+  FileError injected;
+  bool fails = FileFaultAt(FileOp::Write, injected);
+  const size_t total = fails ? InjectedPart(count) : count;
   size_t done = 0;
-  while (done < count) {
-    ssize_t n =
-        ::pwrite(int(handle_), static_cast<const char*>(buffer) + done, count - done, offset + done);
+  while (done < total) {
+    ssize_t n = ::pwrite(int(handle_), static_cast<const char*>(buffer) + done, total - done,
+                         offset + done);
     if (n < 0) {
       if (errno == EINTR) continue;
       return FromErrno(errno);
     }
     done += size_t(n);
   }
-  return FileError::None;
+  return fails ? injected : FileError::None;
+}
+
+FileError ExclusiveFile::Flush() {
+  FileError injected;
+  if (FileFaultAt(FileOp::Flush, injected)) return injected;
+  return ::fsync(int(handle_)) == 0 ? FileError::None : FromErrno(errno);
 }
 
 FileError ExclusiveFile::Truncate(int64_t size) {
+  FileError injected;
+  if (FileFaultAt(FileOp::Truncate, injected)) return injected;
   return ::ftruncate(int(handle_), size) == 0 ? FileError::None : FromErrno(errno);
+}
+
+FileError RemoveFile(const std::string& path) {
+  return RetryWhileInUse([&] {
+    FileError injected;
+    if (FileFaultAt(FileOp::Remove, injected)) return injected;
+    return ::unlink(path.c_str()) == 0 ? FileError::None : FromErrno(errno);
+  });
 }
 
 bool FileExists(const std::string& path) {

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "almanac_state.h"
 #include "program_folder.h"
+#include "utf8.h"
 
 LabelTable gLabelTable;
 LabelRecord recordBuffer;
@@ -94,11 +96,12 @@ std::string LabelFilePath(const std::string& name) {
 
 NameCheck CheckAlmanacName(const std::string& name, const std::string& folder) {
   if (name.empty()) return NameCheck::Empty;
+  if (!IsUtf8(name)) return NameCheck::BadCharacter;
   for (unsigned char c : name)
     if (c < 32 || std::strchr("\\/:*?\"<>|", c)) return NameCheck::BadCharacter;
   if (IsDeviceName(name)) return NameCheck::DeviceName;
-  // MAX_PATH (260) counts the terminating NUL.
-  if (folder.size() + name.size() + std::strlen(kLabelFileExtension) > 259)
+  // MAX_PATH (260) counts UTF-16 units, with the terminating NUL.
+  if (Utf16Length(folder) + Utf16Length(name) + std::strlen(kLabelFileExtension) > 259)
     return NameCheck::TooLong;
   return NameCheck::Ok;
 }
@@ -124,22 +127,112 @@ FileError AppendLabelRecord(const char* text, int32_t color, int16_t day, int16_
   return AppendLabel(LabelFilePath(name), {record});
 }
 
+namespace {
+
+bool SameAlmanac(const LabelRecord& a, const LabelRecord& b) {
+  return a.almanacStartDay == b.almanacStartDay && a.almanacStartMonth == b.almanacStartMonth &&
+         a.almanacStartYear == b.almanacStartYear && a.almanacDayCount == b.almanacDayCount;
+}
+
+// What a save must put back when it fails: the file's length and the bytes
+// of a partial record at its end, which the new label writes over.
+struct SavePoint {
+  bool created = false;  // the save made the file: taking back removes it
+  int64_t size = 0;
+  int64_t at = 0;  // where the label goes: after the last whole record
+  std::vector<uint8_t> tail;
+  bool touched = false;  // bytes may have been written
+};
+
+// Checks the file, then writes the label after its last whole record and
+// waits until it is on the disk.
+FileError WriteLabel(ExclusiveFile& file, const std::vector<uint8_t>& bytes,
+                     const LabelRecord& label, SavePoint& point) {
+  FileError error = file.Size(point.size);
+  if (error != FileError::None) return error;
+  point.at = point.size - point.size % int64_t(kRecordSize);
+  if (point.at >= int64_t(kRecordSize)) {
+    // Another copy of the program may have made a file of the same name
+    // for another almanac: its labels must not go in there.
+    uint8_t head[kRecordSize];
+    size_t got = 0;
+    if ((error = file.ReadAt(0, head, kRecordSize, got)) != FileError::None) return error;
+    LabelRecord first;
+    DecodeLabelRecord(head, first);
+    if (got < kRecordSize || !SameAlmanac(first, label)) return FileError::OtherAlmanac;
+  }
+  if (uint64_t(point.at / int64_t(kRecordSize)) + bytes.size() / kRecordSize > kMaxRecords)
+    return FileError::TooLarge;  // it could not be opened again
+  if (point.size > point.at) {
+    // A partial record left by an earlier failure is not a record: the new
+    // label covers it, and it is kept here in case the label cannot stay.
+    point.tail.resize(size_t(point.size - point.at));
+    size_t got = 0;
+    error = file.ReadAt(point.at, point.tail.data(), point.tail.size(), got);
+    if (error != FileError::None) return error;
+    point.tail.resize(got);
+  }
+  point.touched = true;
+  error = file.WriteAt(point.at, bytes.data(), bytes.size());
+  if (error == FileError::None) error = file.Flush();
+  return error;
+}
+
+FileError PutBack(ExclusiveFile& file, const SavePoint& point) {
+  FileError error = file.Truncate(point.at);
+  if (error == FileError::None && !point.tail.empty())
+    error = file.WriteAt(point.at, point.tail.data(), point.tail.size());
+  if (error == FileError::None) error = file.Flush();
+  return error;
+}
+
+// Leaves the file as it was before a failed save: through the handle still
+// held when there is one, and once more through a new one if that fails.
+void TakeBack(ExclusiveFile& file, const std::string& path, const SavePoint& point) {
+  if (point.created) {
+    file.Close();
+    if (RemoveFile(path) == FileError::None) return;
+    // It stays: then at least empty, as it was made.
+  } else if (!point.touched) {
+    return;
+  }
+  bool done = file.isOpen() && PutBack(file, point) == FileError::None;
+  done = file.Close() == FileError::None && done;
+  if (done) return;
+  ExclusiveFile again;
+  if (again.OpenForAppend(path) == FileError::None) {
+    PutBack(again, point);
+    again.Close();
+  }
+}
+
+}  // namespace
+
 FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& lines) {
   if (lines.empty()) return FileError::None;
-  std::vector<uint8_t> bytes(lines.size() * kRecordSize);
-  for (size_t i = 0; i < lines.size(); ++i) EncodeLabelRecord(lines[i], bytes.data() + i * kRecordSize);
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(lines.size() * kRecordSize);
+  } catch (const std::bad_alloc&) {
+    return FileError::NoMemory;
+  }
+  for (size_t i = 0; i < lines.size(); ++i)
+    EncodeLabelRecord(lines[i], bytes.data() + i * kRecordSize);
 
   ExclusiveFile file;
   FileError error = file.OpenForAppend(path);
   if (error != FileError::None) return error;
-  int64_t size = 0;
-  if ((error = file.Size(size)) != FileError::None) return error;
-  // A partial record left at the end by an earlier failure is not a record:
-  // the new label covers it.
-  int64_t at = size - size % int64_t(kRecordSize);
-  error = file.WriteAt(at, bytes.data(), bytes.size());
+  SavePoint point;
+  point.created = file.created();
+  try {
+    error = WriteLabel(file, bytes, lines.front(), point);
+  } catch (const std::bad_alloc&) {
+    error = FileError::NoMemory;
+  }
+  // Only a file let go without a failure counts as saved.
+  if (error == FileError::None) error = file.Close();
   if (error != FileError::None) {
-    file.Truncate(size);  // take back whatever part of the label did land
+    TakeBack(file, path, point);
     return error;
   }
   recordBuffer = lines.back();
@@ -153,36 +246,48 @@ FileError ReadLabelRecords(const std::string& path) {
   if (error != FileError::None) return error;
   int64_t size = 0;
   if ((error = file.Size(size)) != FileError::None) return error;
+  const int64_t count = size / int64_t(kRecordSize);
+  if (count > int64_t(kMaxRecords)) return FileError::TooLarge;
+  if (count == 0) return FileError::None;
+
+  // The first record says whether this is an almanac at all; nothing more
+  // is read or reserved for a file that is not one.
+  uint8_t head[kRecordSize];
+  size_t got = 0;
+  if ((error = file.ReadAt(0, head, kRecordSize, got)) != FileError::None) return error;
+  LabelRecord first;
+  DecodeLabelRecord(head, first);
+  if (got < kRecordSize || !IsValidAlmanacSettings(first.almanacStartDay, first.almanacStartMonth,
+                                                   first.almanacStartYear, first.almanacDayCount))
+    return FileError::Damaged;
 
   std::vector<LabelRecord> records;
-  records.reserve(size_t(size / int64_t(kRecordSize)));
-  const size_t kChunkRecords = 4096;
-  std::vector<uint8_t> chunk(kChunkRecords * kRecordSize);
-  int64_t offset = 0;
-  for (;;) {
-    size_t got = 0;
-    if ((error = file.ReadAt(offset, chunk.data(), chunk.size(), got)) != FileError::None)
-      return error;
-    size_t whole = got / kRecordSize;
-    for (size_t i = 0; i < whole; ++i) {
-      records.emplace_back();
-      DecodeLabelRecord(chunk.data() + i * kRecordSize, records.back());
+  try {
+    records.reserve(size_t(count));
+    records.push_back(first);
+    const size_t kChunkRecords = 4096;
+    std::vector<uint8_t> chunk(std::min<size_t>(kChunkRecords, size_t(count)) * kRecordSize);
+    int64_t offset = int64_t(kRecordSize);
+    while (int64_t(records.size()) < count) {
+      if ((error = file.ReadAt(offset, chunk.data(), chunk.size(), got)) != FileError::None)
+        return error;
+      size_t whole = std::min<size_t>(got / kRecordSize, size_t(count) - records.size());
+      for (size_t i = 0; i < whole; ++i) {
+        records.emplace_back();
+        DecodeLabelRecord(chunk.data() + i * kRecordSize, records.back());
+      }
+      if (got < chunk.size()) break;  // the file became shorter meanwhile
+      offset += int64_t(got);
     }
-    if (got < chunk.size()) break;
-    offset += int64_t(got);
+  } catch (const std::bad_alloc&) {
+    return FileError::NoMemory;
   }
 
-  if (!records.empty()) {
-    const LabelRecord& first = records.front();
-    if (!IsValidAlmanacSettings(first.almanacStartDay, first.almanacStartMonth,
-                                first.almanacStartYear, first.almanacDayCount))
-      return FileError::Damaged;
-    gAlmanac.startDay = first.almanacStartDay;
-    gAlmanac.startMonth = first.almanacStartMonth;
-    gAlmanac.startYear = first.almanacStartYear;
-    gAlmanac.dayCount = first.almanacDayCount;
-    recordBuffer = records.back();
-  }
+  gAlmanac.startDay = first.almanacStartDay;
+  gAlmanac.startMonth = first.almanacStartMonth;
+  gAlmanac.startYear = first.almanacStartYear;
+  gAlmanac.dayCount = first.almanacDayCount;
+  recordBuffer = records.back();
   gLabelTable.records = std::move(records);
   return FileError::None;
 }

@@ -12,6 +12,9 @@ constexpr size_t kRecordSize = 142;
 constexpr size_t kTextBytes = 120;
 constexpr size_t kMaxLineBytes = 119;  // the text always keeps room for its NUL
 constexpr const char* kLabelFileExtension = ".zanual";
+// The most records an almanac's file may hold (142 MB): a bigger file is
+// refused before anything is read, and no save makes a file bigger.
+constexpr size_t kMaxRecords = 1000000;
 
 // In memory the fields are plain members; EncodeLabelRecord and
 // DecodeLabelRecord fix the on-disk layout (packed, little-endian).
@@ -48,9 +51,9 @@ extern LabelRecord recordBuffer;
 std::string LabelFilePath(const std::string& name);
 
 enum class NameCheck { Ok, Empty, BadCharacter, DeviceName, TooLong };
-// Whether `name` can become a label file in `folder`: no characters a
-// Windows file name cannot hold, no device name (CON, NUL, COM1, ...), and a
-// whole path that fits in MAX_PATH.
+// Whether `name` (UTF-8, as `folder`) can become a label file in `folder`:
+// well-formed text without characters a Windows file name cannot hold, no
+// device name (CON, NUL, COM1, ...), and a whole path that fits in MAX_PATH.
 NameCheck CheckAlmanacName(const std::string& name, const std::string& folder);
 
 bool LabelFileExists(const std::string& path);
@@ -61,12 +64,17 @@ FileError AppendLabelRecord(const char* text, int32_t color, int16_t day, int16_
                             int16_t startDay, int16_t startMonth, int16_t startYear,
                             int16_t dayCount);
 
-// Appends all lines of one label with one open and one write. On any failure
-// the file is left as it was, so no half label remains.
+// Appends all lines of one label with one open and one write, and returns
+// None only once they are on the disk. A file whose first record describes
+// another almanac than the lines' is refused (OtherAlmanac). On any failure
+// the file is left as it was, byte for byte (a file the save made is
+// removed), so no half label remains.
 FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& lines);
 
 // Reads the whole file into gLabelTable. When its first record describes a
 // valid almanac, the four settings go into gAlmanac; when it does not, the
-// table is emptied, gAlmanac is left alone and Damaged is returned. An empty
-// file yields no records and leaves gAlmanac alone. Never creates the file.
+// table is emptied, gAlmanac is left alone and Damaged is returned; a file
+// of more than kMaxRecords records gives TooLarge, before anything is read.
+// An empty file yields no records and leaves gAlmanac alone. Never creates
+// the file, never throws.
 FileError ReadLabelRecords(const std::string& path);

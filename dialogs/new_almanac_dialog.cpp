@@ -6,6 +6,7 @@
 
 #include "../app/main_window.h"
 #include "../app/message_box.h"
+#include "../app/wide.h"
 #include "../data/almanac_state.h"
 #include "../data/calendar.h"
 #include "../data/label_file.h"
@@ -52,6 +53,17 @@ std::string TextOf(HWND control) {
 }
 
 std::string ItemText(HWND dialog, int id) { return TextOf(GetDlgItem(dialog, id)); }
+
+// The typed name becomes part of a path: read it as UTF-16 and keep it as
+// UTF-8, whatever the code page the box was typed in.
+std::string NameText(HWND dialog) {
+  HWND box = GetDlgItem(dialog, IDC_NAME);
+  int length = GetWindowTextLengthW(box);
+  std::wstring text(size_t(length > 0 ? length + 1 : 1), L'\0');
+  int got = GetWindowTextW(box, &text[0], int(text.size()));
+  text.resize(size_t(got > 0 ? got : 0));
+  return Narrow(text);
+}
 
 // The date the picker holds (its value, not its text, which follows the
 // user's date format).
@@ -138,7 +150,7 @@ const char* NameProblem(const std::string& name) {
 // Everything is checked before anything is stored: a refused "Aceptar"
 // leaves the almanac and the title as they were.
 void OnAccept(HWND dialog) {
-  std::string name = ItemText(dialog, IDC_NAME);
+  std::string name = NameText(dialog);
   int32_t count = CountValue(ItemText(dialog, IDC_DAY_COUNT));
   if (count < kMinDays || count > kMaxDays || name.empty()) {
     ShowMessage(kCountOrNameMessage);

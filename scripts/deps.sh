@@ -9,6 +9,9 @@ for pkg in cmake make g++ mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fonts
            nsis zip unzip; do
   have "$pkg" || need+=("$pkg")
 done
+if [ "${TARVINA_FUZZ:-0}" = 1 ]; then
+  for pkg in clang libclang-rt-dev; do have "$pkg" || need+=("$pkg"); done
+fi
 if [ "${TARVINA_ASSETS:-0}" = 1 ]; then
   for pkg in fonts-noto-color-emoji; do have "$pkg" || need+=("$pkg"); done
 fi

@@ -51,7 +51,7 @@ wine reg delete 'HKCU\Software\Classes\otro-files' /f >/dev/null 2>&1 </dev/null
 # The same program registered machine-wide only (as an older start did) counts too.
 reg_reset
 reg_set 'HKLM\Software\Classes\.zanual' zanual-files
-reg_set 'HKLM\Software\Classes\zanual-files\shell\open\command' '%SystemRoot%\tarvina.exe %1'
+reg_set 'HKLM\Software\Classes\zanual-files\shell\open\command' "$exe %1"
 tarvina_start
 equal "machine-wide association: no message" tarvina "$(wait_window 'tarvina|Programador')"
 equal "and nothing per user" "" "$(reg_default 'HKCU\Software\Classes\.zanual')"

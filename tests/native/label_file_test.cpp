@@ -197,6 +197,50 @@ TEST_F(LabelFileTest, ReadsAHundredThousandRecords) {
   EXPECT_EQ(gLabelTable.records.back().isLastLine, 1);
 }
 
+TEST_F(LabelFileTest, HugeFilesAreRefusedBeforeAnythingIsRead) {
+  // Sparse files: the size is there, the disk is not used.
+  auto make = [&](const std::string& path, int64_t records, const std::string& head) {
+    std::ofstream(path, std::ios::binary) << head;
+    ASSERT_EQ(truncate(path.c_str(), records * int64_t(kRecordSize)), 0);
+  };
+  uint8_t valid[kRecordSize];
+  EncodeLabelRecord(Line("x", 1), valid);
+  const std::string almanac(reinterpret_cast<char*>(valid), kRecordSize);
+  make(Path("Enorme"), int64_t(kMaxRecords) + 1, almanac);
+  make(Path("Video"), (int64_t(4) << 30) / int64_t(kRecordSize), "RIFF....AVI LIST");
+  for (const char* name : {"Enorme", "Video"}) {
+    gAlmanac.startYear = 1999;
+    ResetFileFaults();
+    EXPECT_EQ(ReadLabelRecords(Path(name)), FileError::TooLarge) << name;
+    EXPECT_EQ(FileOperationCount(FileOp::Read), 0) << name;
+    EXPECT_TRUE(gLabelTable.records.empty());
+    EXPECT_EQ(gAlmanac.startYear, 1999);
+  }
+  // Within the limit, a file that is no almanac is known by its first record alone.
+  make(Path("Otro"), 10000, "no es un almanaque");
+  ResetFileFaults();
+  EXPECT_EQ(ReadLabelRecords(Path("Otro")), FileError::Damaged);
+  EXPECT_EQ(FileOperationCount(FileOp::Read), 1);
+  // A save that would take a file past the limit is refused, the file unchanged.
+  make(Path("Lleno"), int64_t(kMaxRecords) - 1, almanac);
+  EXPECT_EQ(AppendLabel(Path("Lleno"), {Line("a", 0), Line("b", 1)}), FileError::TooLarge);
+  struct stat st;
+  ASSERT_EQ(stat(Path("Lleno").c_str(), &st), 0);
+  EXPECT_EQ(uint64_t(st.st_size), (kMaxRecords - 1) * kRecordSize);
+}
+
+TEST_F(LabelFileTest, LabelsOfAnotherAlmanacOfTheSameNameAreRefused) {
+  // Another copy of the program made "Clase" first, for other dates.
+  LabelRecord theirs = Line("suya", 1);
+  theirs.almanacStartMonth = 9;
+  ASSERT_EQ(AppendLabel(Path("Clase"), {theirs}), FileError::None);
+  const std::string before = ReadBytes(Path("Clase"));
+  EXPECT_EQ(AppendLabel(Path("Clase"), {Line("mia", 0), Line("mia", 1)}), FileError::OtherAlmanac);
+  EXPECT_EQ(ReadBytes(Path("Clase")), before);
+  theirs.day = 7;
+  EXPECT_EQ(AppendLabel(Path("Clase"), {theirs}), FileError::None) << "its own labels still go in";
+}
+
 TEST_F(LabelFileTest, ReadingNeverCreatesAFile) {
   EXPECT_FALSE(LabelFileExists(Path("Nada")));
   EXPECT_EQ(ReadLabelRecords(Path("Nada")), FileError::NotFound);
@@ -230,7 +274,7 @@ TEST(AlmanacNames, RefusesWhatCannotBeAFileName) {
   const std::string folder = "C:\\Almanaques\\";
   EXPECT_EQ(CheckAlmanacName("Clase", folder), NameCheck::Ok);
   EXPECT_EQ(CheckAlmanacName("   ", folder), NameCheck::Ok);
-  EXPECT_EQ(CheckAlmanacName("Año 2025", folder), NameCheck::Ok);
+  EXPECT_EQ(CheckAlmanacName("A\xC3\xB1o 2025", folder), NameCheck::Ok);  // UTF-8, as every path
   EXPECT_EQ(CheckAlmanacName("", folder), NameCheck::Empty);
   for (const char* bad : {"a\\b", "a/b", "a:b", "a*", "?", "\"q\"", "<", ">", "a|b", "\x01", "a\x1f"})
     EXPECT_EQ(CheckAlmanacName(bad, folder), NameCheck::BadCharacter) << bad;
@@ -241,6 +285,16 @@ TEST(AlmanacNames, RefusesWhatCannotBeAFileName) {
   std::string fits(259 - folder.size() - 7, 'a');
   EXPECT_EQ(CheckAlmanacName(fits, folder), NameCheck::Ok);
   EXPECT_EQ(CheckAlmanacName(fits + "a", folder), NameCheck::TooLong);
+  // Windows counts UTF-16 units, not bytes: two for a character beyond U+FFFF.
+  const std::string lambda = "\xCE\xBB", calendar = "\xF0\x9F\x93\x85";
+  std::string greek;
+  for (size_t i = 0; i < fits.size(); ++i) greek += lambda;
+  EXPECT_EQ(CheckAlmanacName(greek, folder), NameCheck::Ok);
+  EXPECT_EQ(CheckAlmanacName(greek + lambda, folder), NameCheck::TooLong);
+  EXPECT_EQ(CheckAlmanacName(greek.substr(2) + calendar, folder), NameCheck::TooLong);
+  EXPECT_EQ(CheckAlmanacName(greek.substr(4) + calendar, folder), NameCheck::Ok);
+  for (const char* broken : {"a\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF0\x9F\x93"})
+    EXPECT_EQ(CheckAlmanacName(broken, folder), NameCheck::BadCharacter) << broken;
 }
 
 TEST(AlmanacSettings, AcceptOnlyDrawableAlmanacs) {

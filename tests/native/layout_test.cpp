@@ -224,21 +224,39 @@ TEST(LayOutAlmanac, LabelsOfOneDayFarApartInTheFileStackInFileOrder) {
   EXPECT_EQ(layout.days[8].advance, 50 * 37);
 }
 
-TEST(LayOutAlmanac, LinesBelongToTheLabelTheyFollow) {
-  // The label's later lines count for it even when their own dates differ,
-  // and a mark other than 1 does not end a label.
-  std::vector<LabelRecord> records = {Line(2, 1, 2025, "a", false), Line(7, 1, 2025, "b", false),
-                                      Line(2, 1, 2025, "c", true), Line(5, 1, 2025, "d", false),
-                                      Line(5, 1, 2025, "e", false)};
-  records[3].isLastLine = 2;
+TEST(LayOutAlmanac, ALabelEndsWhereItsDateOrColourChangesOrARecordIsBroken) {
+  // A crash left a first line without its last, then a zero-filled record:
+  // the labels after them are drawn as usual. A mark other than 1 does not
+  // end a label.
+  std::vector<LabelRecord> records = {
+      Line(2, 1, 2025, "a", false), Line(0, 0, 0, "", false),          Line(4, 1, 2025, "b", true),
+      Line(5, 1, 2025, "c", false), Line(5, 1, 2025, "d", false),      Line(5, 1, 2025, "e", true),
+      Line(7, 1, 2025, "f", false), Line(7, 1, 2025, "g", true, 0xFF), Line(9, 1, 2025, "h", false),
+      Line(9, 1, 2025, "i", false)};
+  records[4].isLastLine = 2;
   AlmanacLayout layout = LayOutAlmanac(Almanac(1, 1, 2025, 15), records);
-  ASSERT_EQ(layout.days[1].blocks.size(), 1u);
-  EXPECT_EQ(layout.days[1].blocks[0].lineCount, 3u);
-  EXPECT_TRUE(layout.days[6].blocks.empty());
-  // The last label has no mark: it ends at the last record.
-  ASSERT_EQ(layout.days[4].blocks.size(), 1u);
-  EXPECT_EQ(layout.days[4].blocks[0].firstRecord, 3u);
-  EXPECT_EQ(layout.days[4].blocks[0].lineCount, 2u);
+  struct Expect {
+    size_t day, first, lines;
+  } const expected[] = {{1, 0, 1}, {3, 2, 1}, {4, 3, 3}, {6, 6, 1}, {6, 7, 1}, {8, 8, 2}};
+  size_t blocks = 0;
+  for (const DayBand& band : layout.days) blocks += band.blocks.size();
+  EXPECT_EQ(blocks, std::size(expected));
+  for (const Expect& e : expected) {
+    const std::vector<LabelBlock>& on = layout.days[e.day].blocks;
+    bool found = false;
+    for (const LabelBlock& b : on) found |= b.firstRecord == e.first && b.lineCount == e.lines;
+    EXPECT_TRUE(found) << "record " << e.first << ", " << e.lines << " lines, on day " << e.day;
+  }
+}
+
+TEST(LayOutAlmanac, RecordsWhoseDateIsNoDateAreNotDrawn) {
+  // Each would land on a real day if day and month ran over into the next.
+  std::vector<LabelRecord> records = {Line(33, 1, 2025, "1 feb", true),
+                                      Line(28, 17, 2024, "28 ene", true),
+                                      Line(-1, 2, 2025, "31 ene", true)};
+  AlmanacLayout layout = LayOutAlmanac(Almanac(25, 1, 2025, 30), records);
+  for (const DayBand& band : layout.days)
+    EXPECT_TRUE(band.blocks.empty()) << band.day << "/" << band.month;
 }
 
 TEST(LayOutAlmanac, HundredThousandRecordsLayOutInLinearTime) {

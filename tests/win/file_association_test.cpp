@@ -165,6 +165,42 @@ TEST_F(AssociationTest, StartUpRegistersOnceAndLeavesOthersAlone) {
   DeleteTree(HKEY_CURRENT_USER, "Software\\Classes\\zanual-files");
 }
 
+TEST(ProgramOfCommand, TheProgramAnAssociationStarts) {
+  const char* const cases[][2] = {
+      {"\"C:\\\\Mis cosas\\\\tarvina.exe\" \"%1\"", "C:\\Mis cosas\\tarvina.exe"},
+      {"C:\\\\Mis cosas\\\\prog.exe %1", "C:\\Mis cosas\\prog.exe"},
+      {"C:\\Prog\\TARVINA.EXE %1", "C:\\Prog\\TARVINA.EXE"},
+      {"\\\\\\\\servidor\\\\datos\\\\tarvina.exe %1", "\\\\servidor\\datos\\tarvina.exe"},
+      {"\\\\servidor\\datos\\tarvina.exe %1", "\\\\servidor\\datos\\tarvina.exe"},
+      {"  otro %1", "otro"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProgramOfCommand(c[0]), c[1]) << c[0];
+}
+
+TEST_F(AssociationTest, AnAssociationToAMovedCopyIsRepaired) {
+  const std::string command = "Software\\Classes\\zanual-files\\Shell\\Open\\Command";
+  DeleteTree(HKEY_CLASSES_ROOT, ".zanual");
+  DeleteTree(HKEY_CLASSES_ROOT, "zanual-files");
+  SetDefault(HKEY_CURRENT_USER, "Software\\Classes\\.zanual", "zanual-files");
+  // Another copy that still exists is left alone.
+  TempFolder other;
+  std::string otherCopy = other.path() + "tarvina.exe";
+  CloseHandle(CreateFileA(otherCopy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  SetDefault(HKEY_CURRENT_USER, command, "\"" + DoubleBackslashes(otherCopy) + "\" \"%1\"");
+  ObserveMessages();
+  EnsureFileAssociation();
+  EXPECT_TRUE(ObservedMessages().empty());
+  EXPECT_EQ(ProgramOfCommand(QueryOpenCommand(".zanual")), otherCopy);
+  // The first start was from a folder that is gone: the running copy takes over.
+  SetDefault(HKEY_CURRENT_USER, command, "\"C:\\\\Temporal\\\\Movido\\\\tarvina.exe\" \"%1\"");
+  EnsureFileAssociation();
+  ASSERT_EQ(ObservedMessages().size(), 1u);
+  EXPECT_EQ(ObservedMessages()[0].substr(0, 22), ".zanual Registrado ...");
+  EXPECT_EQ(ProgramOfCommand(QueryOpenCommand(".zanual")), ProgramPath());
+  DeleteTree(HKEY_CURRENT_USER, "Software\\Classes\\.zanual");
+  DeleteTree(HKEY_CURRENT_USER, "Software\\Classes\\zanual-files");
+}
+
 TEST(CommandLine, TheTextAfterTheProgramName) {
   EXPECT_EQ(ArgumentText("\"C:\\Mis cosas\\tarvina.exe\" D:\\Datos\\Casa.zanual"),
             "D:\\Datos\\Casa.zanual");

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "app/file_choose.h"
+#include "app/wide.h"
 #include "dialogs/dialog_kit.h"
 #include "tests/win/win_test_util.h"
 
@@ -151,6 +152,21 @@ TEST(FileChoose, StartsWhereTheLastChoiceWasAndForgetsItOnCancel) {
   person4.join();
   ASSERT_TRUE(fourth.found);
   EXPECT_EQ(fourth.folder, LastFolderName(data.path()));
+
+  // A folder named in another script: the path comes back whole, in UTF-8.
+  const std::wstring greekFolder = Wide(data.path()) + L"\x0397\x03bc\x03ad\x03c1\x03b1";
+  const std::wstring greekFile = greekFolder + L"\\\x0141ukasz.zanual";
+  CreateDirectoryW(greekFolder.c_str(), nullptr);
+  CloseHandle(CreateFileW(greekFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  Seen fifth;
+  std::thread person5(Drive, me, owner, greekFile, std::ref(fifth));
+  result = ChooseAlmanacFile(owner, file);
+  person5.join();
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(file, Narrow(greekFile));
+  EXPECT_EQ(LastChosenFolder(), Narrow(greekFolder) + "\\");
+  DeleteFileW(greekFile.c_str());
+  RemoveDirectoryW(greekFolder.c_str());
 
   DestroyWindow(owner);
   SetCurrentDirectoryA(before);

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "data/almanac_state.h"
 #include "data/label_file.h"
 #include "data/program_folder.h"
@@ -12,18 +14,44 @@ namespace {
 
 LabelRecord Line(const char* text, int isLast) { return TestLine(text, isLast); }
 
-TEST(LabelFileWin, AFileHeldOpenElsewhereIsReportedAndLeftWhole) {
+TEST(LabelFileWin, OtherProgramsReadingOrHoldingItAMomentDoNotStopUs) {
   TempFolder dir;
   std::string path = dir.path() + "Ocupado.zanual";
   ASSERT_EQ(AppendLabel(path, {Line("a", 1)}), FileError::None);
-  // Another program holds the file open, even sharing reads: we must not write.
-  HANDLE other = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             0, nullptr);
-  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  // An indexer reads the file, sharing reading: we read along, but we must not write.
+  HANDLE indexer = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(indexer, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(ReadLabelRecords(path), FileError::None);
   EXPECT_EQ(AppendLabel(path, {Line("b", 0), Line("c", 1)}), FileError::InUse);
-  EXPECT_EQ(ReadLabelRecords(path), FileError::InUse);
-  CloseHandle(other);
+  CloseHandle(indexer);
   EXPECT_EQ(ReadFileBytes(path).size(), kRecordSize);
+  // An antivirus holds it alone for a moment, right after our save.
+  HANDLE scanner = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(scanner, INVALID_HANDLE_VALUE);
+  std::thread lettingGo([scanner] {
+    Sleep(300);
+    CloseHandle(scanner);
+  });
+  gLabelTable.records.clear();
+  EXPECT_EQ(ReadLabelRecords(path), FileError::None);
+  lettingGo.join();
+  EXPECT_EQ(gLabelTable.records.size(), 1u);
+}
+
+TEST(LabelFileWin, AFailedSaveIsTakenBack) {
+  TempFolder dir;
+  std::string path = dir.path() + "Nuevo.zanual";
+  ResetFileFaults();
+  FailFileOperation(FileOp::Write, 1);
+  EXPECT_EQ(AppendLabel(path, {Line("a", 0), Line("b", 1)}), FileError::DiskFull);
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << "the file it made stays";
+  ASSERT_EQ(AppendLabel(path, {Line("a", 1)}), FileError::None);
+  const std::string before = ReadFileBytes(path);
+  FailFileOperation(FileOp::Flush, 1);
+  EXPECT_EQ(AppendLabel(path, {Line("b", 0), Line("c", 1)}), FileError::DiskFull);
+  EXPECT_EQ(ReadFileBytes(path), before);
+  ResetFileFaults();
 }
 
 TEST(LabelFileWin, WhileWeWriteNobodyElseMayOpenTheFile) {

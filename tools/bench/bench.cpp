@@ -251,7 +251,7 @@ bool RunChild(int index, const std::string& path, Figures& f) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  SetMessageObserver([](const std::string&) {});
+  SetMessageObserver([](const std::wstring&) {});
   if (argc > 2) {
     int index = atoi(argv[1]);
     if (index < 0 || index >= kScenarioCount) return 2;

@@ -217,9 +217,9 @@ int Idle(HWND only) {
   return 0;
 }
 
-int Hold(const char* path, double seconds) {
-  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                            OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+int Hold(const std::wstring& path, double seconds) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return 1;
   Print("held");
   std::fflush(stdout);
@@ -241,6 +241,10 @@ int Usage() {
 
 int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
+  // Titles and paths as given, in any script (argv has them in the code page).
+  int wideCount = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &wideCount);
+  auto Arg = [&](int i) { return wide && i < wideCount ? std::wstring(wide[i]) : Wide(argv[i]); };
   if (argc < 2) return Usage();
   std::string command = argv[1];
   if (command == "list") return List();
@@ -258,8 +262,8 @@ int main(int argc, char** argv) {
   }
   if (argc < 3) return Usage();
   if (command == "terminate") return Terminate(DWORD(std::strtoul(argv[2], nullptr, 10)));
-  if (command == "hold") return Hold(argv[2], argc > 3 ? std::atof(argv[3]) : 10.0);
-  std::wstring title = Wide(argv[2]);
+  if (command == "hold") return Hold(Arg(2), argc > 3 ? std::atof(argv[3]) : 10.0);
+  std::wstring title = Arg(2);
   if (command == "wait" || command == "gone")
     return Wait(title, argc > 3 ? std::atof(argv[3]) : 10.0, command == "wait");
 

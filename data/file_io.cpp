@@ -1,0 +1,85 @@
+// What both file backends share: the messages, the retry of a busy file,
+// and the failure points tests can arm.
+#include "file_io.h"
+
+#include <array>
+#include <chrono>
+#include <thread>
+#include <utility>
+#include <vector>
+
+const char* FileErrorText(FileError error) {
+  switch (error) {
+    case FileError::None:
+      return "";
+    case FileError::NotFound:
+      return "El archivo no existe.";
+    case FileError::PathNotFound:
+      return "La carpeta del archivo no existe.";
+    case FileError::InUse:
+      return "El archivo está abierto en otro programa.";
+    case FileError::AccessDenied:
+      return "No hay permiso para escribir en el archivo o en su carpeta.";
+    case FileError::DiskFull:
+      return "El disco está lleno.";
+    case FileError::BadName:
+      return "El nombre no vale para un archivo.";
+    case FileError::Damaged:
+      return "El archivo está dañado: no describe un almanaque válido.";
+    case FileError::TooLarge:
+      return "El archivo es demasiado grande: un almanaque guarda como mucho 1.000.000 de "
+             "líneas de etiqueta (142 MB).";
+    case FileError::OtherAlmanac:
+      return "El archivo guarda otro almanaque del mismo nombre, con otras fechas (quizás lo "
+             "creó otra copia de tarvina abierta a la vez).";
+    case FileError::NoMemory:
+      return "No hay memoria suficiente.";
+    case FileError::Other:
+      break;
+  }
+  return "No se pudo usar el archivo.";
+}
+
+namespace {
+
+constexpr auto kRetryFor = std::chrono::milliseconds(1000);
+constexpr auto kRetryPause = std::chrono::milliseconds(50);
+
+struct FaultTable {
+  std::array<int, size_t(FileOp::kCount)> counts{};
+  std::vector<std::pair<FileOp, int>> armed;  // kind and the number that fails
+  std::vector<FileError> errors;
+};
+FaultTable gFaults;
+
+}  // namespace
+
+void FailFileOperation(FileOp op, int nth, FileError error) {
+  gFaults.armed.emplace_back(op, gFaults.counts[size_t(op)] + nth);
+  gFaults.errors.push_back(error);
+}
+
+void ResetFileFaults() { gFaults = FaultTable(); }
+
+int FileOperationCount(FileOp op) { return gFaults.counts[size_t(op)]; }
+
+bool FileFaultAt(FileOp op, FileError& error) {
+  int number = ++gFaults.counts[size_t(op)];
+  for (size_t i = 0; i < gFaults.armed.size(); ++i) {
+    if (gFaults.armed[i] == std::make_pair(op, number)) {
+      error = gFaults.errors[i];
+      return true;
+    }
+  }
+  return false;
+}
+
+FileError RetryWhileInUse(const std::function<FileError()>& open) {
+  const auto started = std::chrono::steady_clock::now();
+  for (;;) {
+    FileError error = open();
+    if (error != FileError::InUse || std::chrono::steady_clock::now() - started >= kRetryFor)
+      return error;
+    std::this_thread::sleep_for(kRetryPause);
+  }
+}
