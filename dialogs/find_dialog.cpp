@@ -105,7 +105,7 @@ bool FindDialog(const FindRequest& request, std::string& text) {
   DialogFrame frame;
   frame.title = "Buscar";
   frame.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
-  frame.position = {420, 114};
+  frame.position = {860, 114};  // over the labels' right side, clear of the day boxes
   frame.client = {330, 72};
   HWND dialog = CreateDialogWindow(frame, FindProc);
   if (!dialog) return false;

@@ -109,7 +109,7 @@ bool GoToDateDialog(const GoToDateRequest& request, CivilDate& chosen) {
   DialogFrame frame;
   frame.title = "Ir a la fecha";
   frame.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
-  frame.position = {420, 114};
+  frame.position = {860, 114};  // over the labels' right side, clear of the day boxes
   frame.client = {250, 72};
   HWND dialog = CreateDialogWindow(frame, GoToDateProc);
   if (!dialog) return false;
