@@ -92,7 +92,3 @@ bool FindLabelLine(const AlmanacLayout& layout, const std::vector<LabelRecord>& 
   }
   return false;
 }
-
-size_t RecordAt(const AlmanacLayout& layout, const LabelPlace& place) {
-  return layout.days[place.day].blocks[place.block].firstRecord + place.line;
-}

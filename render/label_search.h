@@ -28,6 +28,3 @@ LabelPlace AfterLine(const LabelPlace& place);
 // past any day, block or line the almanac has stands for the next one there is.
 bool FindLabelLine(const AlmanacLayout& layout, const std::vector<LabelRecord>& records,
                    const std::string& text, const LabelPlace& from, LabelPlace& found);
-
-// The record a place shows. The place must exist.
-size_t RecordAt(const AlmanacLayout& layout, const LabelPlace& place);

@@ -75,7 +75,8 @@ class SearchWalk : public ::testing::Test {
   // The text of the line found from `from`, or "" when none is.
   std::string Find(const std::string& text, const LabelPlace& from) {
     if (!FindLabelLine(layout_, records_, text, from, found_)) return "";
-    return records_[RecordAt(layout_, found_)].text;
+    const LabelBlock& block = layout_.days[found_.day].blocks[found_.block];
+    return records_[block.firstRecord + found_.line].text;
   }
   std::vector<LabelRecord> records_;
   AlmanacLayout layout_;

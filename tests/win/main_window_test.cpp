@@ -209,16 +209,15 @@ void FindDentista(HWND dialog) {
 
 TEST_F(MainWindowTest, AFoundLineIsOutlinedUntilTheViewMoves) {
   const std::string path = folder_.path() + "Casa.zanual";
-  LabelRecord lines[3];
-  const char* texts[] = {"uno", "Dentista", "DENTÍSTA"};
-  const int days[] = {6, 6, 16};  // January 2024: the 10th and 20th days
-  for (int i = 0; i < 3; ++i) {
-    lines[i].day = int16_t(days[i]), lines[i].month = 1, lines[i].year = 2024;
+  LabelRecord lines[2];  // on 6 January 2024, the 10th day
+  const char* texts[] = {"uno", "Dentista"};
+  for (int i = 0; i < 2; ++i) {
+    lines[i].day = 6, lines[i].month = 1, lines[i].year = 2024;
     SetRecordText(lines[i], texts[i]);
     lines[i].color = RGB(255, 255, 180);
-    lines[i].isLastLine = i == 0 ? 0 : 1;
+    lines[i].isLastLine = i;
   }
-  ASSERT_TRUE(WriteAlmanacFile(path, 28, 12, 2023, 40, {lines[0], lines[1], lines[2]}));
+  ASSERT_TRUE(WriteAlmanacFile(path, 28, 12, 2023, 40, {lines[0], lines[1]}));
   Open(path.c_str());
   SetFindDialogHook(FindDentista);
   SendMessageA(MainWindow, WM_COMMAND, IDM_FIND_NEXT, 0);  // before any search: the dialog
@@ -229,10 +228,6 @@ TEST_F(MainWindowTest, AFoundLineIsOutlinedUntilTheViewMoves) {
   EXPECT_EQ(ViewAt(129, 23), kFoundColor);
   EXPECT_EQ(ViewAt(130, 24), kFoundColor);
   EXPECT_EQ(ViewAt(128, 23), RGB(255, 255, 180));
-  SendMessageA(MainWindow, WM_COMMAND, IDM_FIND_NEXT, 0);
-  EXPECT_EQ(ViewOffset, -1805) << "16 January";
-  SendMessageA(MainWindow, WM_COMMAND, IDM_FIND_NEXT, 0);
-  EXPECT_EQ(ViewOffset, -855) << "round again";
   Key(VK_DOWN);
   Key(VK_UP);
   EXPECT_EQ(ViewOffset, -855);
