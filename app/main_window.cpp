@@ -10,8 +10,11 @@
 #include "../data/program_folder.h"
 #include "../dialogs/about_dialog.h"
 #include "../dialogs/dialog_kit.h"
+#include "../dialogs/find_dialog.h"
+#include "../dialogs/go_to_date_dialog.h"
 #include "../dialogs/label_entry_dialog.h"
 #include "../dialogs/new_almanac_dialog.h"
+#include "../render/label_search.h"
 #include "../render/layout.h"
 #include "../render/tile_strip.h"
 #include "almanac_folder.h"
@@ -20,6 +23,7 @@
 #include "message_box.h"
 #include "path_util.h"
 #include "resource.h"
+#include "today.h"
 #include "wide.h"
 
 HWND MainWindow = nullptr;
@@ -47,6 +51,13 @@ std::string gCommandLine;
 // The almanac shown, laid out from gAlmanac and the records of gLabelTable;
 // the strip's tiles are drawn from the two, so they change together.
 AlmanacLayout gLayout;
+// Today's day box and the line found last, as the tiles are drawn with them.
+AlmanacMarks gMarks;
+// The text searched last, and where it was found last ("Buscar siguiente"
+// goes on from there).
+std::string gSearchText;
+bool gHasLastHit = false;
+LabelPlace gLastHit;
 HICON gBigIcon = nullptr;
 HICON gSmallIcon = nullptr;
 
@@ -62,10 +73,14 @@ bool IsMenuItemGrey(UINT id) {
   return state != UINT(-1) && (state & (MF_GRAYED | MF_DISABLED));
 }
 
-// A run shows one almanac: once it is shown, labels can be added and no
-// other almanac can be created or opened.
+// "Ir" acts on the almanac shown.
+constexpr UINT kGoCommands[] = {IDM_GO_TODAY, IDM_GO_DATE, IDM_FIND, IDM_FIND_NEXT};
+
+// A run shows one almanac: once it is shown, labels can be added, it can
+// be gone through, and no other almanac can be created or opened.
 void SetAlmanacShownMenus() {
   SetMenuItemGrey(IDM_LABEL_NEW, false);
+  for (UINT id : kGoCommands) SetMenuItemGrey(id, false);
   SetMenuItemGrey(IDM_OPEN, true);
   SetMenuItemGrey(IDM_NEW, true);
 }
@@ -82,21 +97,75 @@ HMENU BuildMainMenu() {
   AppendMenuA(files, MF_STRING, IDM_EXIT, "Salir");
   HMENU labels = CreatePopupMenu();
   AppendMenuA(labels, MF_STRING, IDM_LABEL_NEW, "Nueva");
+  // The shortcuts are those of the IDA_MAIN table.
+  HMENU go = CreatePopupMenu();
+  AppendMenuA(go, MF_STRING, IDM_GO_TODAY, "Hoy\tCtrl+T");
+  AppendMenuA(go, MF_STRING, IDM_GO_DATE, "Fecha...\tCtrl+G");
+  AppendMenuA(go, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(go, MF_STRING, IDM_FIND, "Buscar...\tCtrl+F");
+  AppendMenuA(go, MF_STRING, IDM_FIND_NEXT, "Buscar siguiente\tF3");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(files), "Archivos");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(labels), "Etiquetas");
+  AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(go), "Ir");
   return bar;
 }
 
-// Lays out gAlmanac with gLabelTable's records anew: every tile is drawn again.
+// The height of the view on the screen: the almanac control's.
+int64_t ViewHeight() {
+  RECT r;
+  if (AlmanacControl && GetWindowRect(AlmanacControl, &r)) return r.bottom - r.top;
+  return kControlRect.bottom - kControlRect.top;
+}
+
+// The view offset that shows day `day` at the top, where Home and the
+// arrows put a day (its box one row down), not past the End position.
+int64_t DayOffset(size_t day) { return -std::min(gLayout.days[day].top - 1, gLayout.endScrollTop); }
+
+// Where an almanac starts: at today's band when it shows today, else at
+// its first day.
+int64_t StartOffset() {
+  const int64_t day = DayOfDate(gLayout, Today());
+  return day < 0 ? 0 : DayOffset(size_t(day));
+}
+
+// The outline of the line found last stays until the view moves.
+void ClearFoundMark() {
+  if (!gMarks.hasFound) return;
+  DropTileRows(AlmanacStrip, FoundMarkRows(gLayout, gMarks.found));
+  gMarks.hasFound = false;
+}
+
+void SetFoundMark(const LabelPlace& place) {
+  ClearFoundMark();
+  gMarks.hasFound = true;
+  gMarks.found = place;
+  DropTileRows(AlmanacStrip, FoundMarkRows(gLayout, place));
+}
+
+// Today's mark follows the clock, so a run that passes midnight moves it.
+void UpdateTodayMark() {
+  const CivilDate today = Today();
+  if (today.day == gMarks.today.day && today.month == gMarks.today.month &&
+      today.year == gMarks.today.year)
+    return;
+  DropTileRows(AlmanacStrip, TodayMarkRows(gLayout, gMarks.today));
+  gMarks.today = today;
+  DropTileRows(AlmanacStrip, TodayMarkRows(gLayout, gMarks.today));
+}
+
+// Lays out gAlmanac with gLabelTable's records anew: every tile is drawn
+// again, and no line is marked as found.
 void LayOutShownAlmanac() {
   gLayout = LayOutAlmanac(gAlmanac, gLabelTable.records);
+  gMarks.hasFound = false;
   DropTilesFrom(AlmanacStrip, 0);
 }
 
 // The almanac in gAlmanac from its label file (or, while it has none, with
-// no labels). Returns false, having said why, when nothing could be drawn;
-// the almanac shown, if any, then stays as it was.
-bool DrawAlmanacFromFile() {
+// no labels), shown from its start (today's band or its first day) when
+// `atStart`, else where the view is. Returns false, having said why, when
+// nothing could be drawn; the almanac shown, if any, then stays as it was.
+bool DrawAlmanacFromFile(bool atStart) {
   const std::string& path = gAlmanac.filePath;
   std::vector<LabelRecord> shown = std::move(gLabelTable.records);
   gLabelTable.records.clear();
@@ -123,6 +192,7 @@ bool DrawAlmanacFromFile() {
   } catch (const std::bad_alloc&) {
     return refuse(std::string("\".\r\n") + FileErrorText(FileError::NoMemory));
   }
+  if (atStart) ViewOffset = StartOffset();
   RefreshView();
   return true;
 }
@@ -136,7 +206,7 @@ void OpenFileAlmanac(const std::string& path) {
   gAlmanac.isReady = 1;
   SetForegroundWindow(MainWindow);
   SetFocus(AlmanacControl);
-  if (!DrawAlmanacFromFile()) {
+  if (!DrawAlmanacFromFile(true)) {
     // Nothing is shown: stay as before, so another file can be chosen.
     gAlmanac = before;
     return;
@@ -149,15 +219,29 @@ void OpenFileAlmanac(const std::string& path) {
 
 void OnScrollKey(WPARAM key) {
   const int64_t endScrollTop = gLayout.endScrollTop;
-  switch (LOWORD(key)) {
+  const WORD vk = LOWORD(key);
+  if (vk == VK_DOWN || vk == VK_UP || vk == VK_NEXT || vk == VK_PRIOR || vk == VK_END ||
+      vk == VK_HOME)
+    ClearFoundMark();
+  switch (vk) {
     case VK_DOWN:
+    case VK_NEXT: {
       // Not past the End position: the last day's band at the top.
-      ViewOffset = std::min(ViewOffset, std::max(ViewOffset - kKeyStep, -endScrollTop));
+      const int64_t step = vk == VK_DOWN ? kKeyStep : ViewHeight();
+      ViewOffset = std::min(ViewOffset, std::max(ViewOffset - step, -endScrollTop));
       RefreshView();
       break;
+    }
     case VK_UP:
       if (ViewOffset < 0) {
         ViewOffset += kKeyStep;
+        RefreshView();
+      }
+      break;
+    case VK_PRIOR:
+      // A page up stops at the top (Up may go past it, as it always has).
+      if (ViewOffset < 0) {
+        ViewOffset = std::min<int64_t>(ViewOffset + ViewHeight(), 0);
         RefreshView();
       }
       break;
@@ -176,6 +260,7 @@ void OnScrollKey(WPARAM key) {
 
 void OnWheel(WPARAM wParam) {
   const int64_t endScrollTop = gLayout.endScrollTop;
+  ClearFoundMark();
   unsigned d = HIWORD(wParam);
   if (d > 0x8000) {  // turned towards the user
     // Down to 84,000 rows, or to the End position of an almanac that goes
@@ -212,6 +297,7 @@ LRESULT CALLBACK AlmanacControlProc(HWND control, UINT msg, WPARAM wParam, LPARA
 
 void OnInitDialog() {
   SetMenuItemGrey(IDM_LABEL_NEW, true);
+  for (UINT id : kGoCommands) SetMenuItemGrey(id, true);
   gLayout = AlmanacLayout();
   ReleaseTiles(AlmanacStrip);
   PrepareTiles(AlmanacStrip);
@@ -270,6 +356,106 @@ void OnNewLabel() {
   dialogOpen = 0;
 }
 
+// Brings the almanac to the front with the keyboard focus, so the keys
+// scroll it on from where a command has put it.
+void FocusAlmanac() {
+  SetForegroundWindow(MainWindow);
+  SetFocus(AlmanacControl);
+}
+
+void OnGoToday() {
+  if (IsMenuItemGrey(IDM_GO_TODAY) || gLayout.days.empty()) return;
+  const CivilDate today = Today();
+  const int64_t day = DayOfDate(gLayout, today);
+  if (day < 0) {
+    const DayBand& first = gLayout.days.front();
+    const DayBand& last = gLayout.days.back();
+    ShowMessage("Hoy, " + ShortDateText(today) + ", no está en el almanaque, que va del " +
+                ShortDateText(CivilDate{first.year, first.month, first.day, 0}) + " al " +
+                ShortDateText(CivilDate{last.year, last.month, last.day, 0}) + ".");
+    return;
+  }
+  ClearFoundMark();
+  ViewOffset = DayOffset(size_t(day));
+  RefreshView();
+}
+
+void OnGoToDate() {
+  if (dialogOpen || IsMenuItemGrey(IDM_GO_DATE) || gLayout.days.empty()) return;
+  GoToDateRequest request;
+  const DayBand& first = gLayout.days.front();
+  const DayBand& last = gLayout.days.back();
+  request.first = CivilDate{first.year, first.month, first.day, 0};
+  request.last = CivilDate{last.year, last.month, last.day, 0};
+  const CivilDate today = Today();
+  request.shown = DayOfDate(gLayout, today) >= 0 ? today : request.first;
+  CivilDate chosen;
+  dialogOpen = 1;
+  const bool accepted = GoToDateDialog(request, chosen);
+  dialogOpen = 0;
+  // The window may have ended while the dialog was open.
+  if (!accepted || !MainWindow || !IsWindow(MainWindow)) return;
+  const int64_t day = DayOfDate(gLayout, chosen);
+  if (day < 0) return;
+  ClearFoundMark();
+  ViewOffset = DayOffset(size_t(day));
+  RefreshView();
+  FocusAlmanac();
+}
+
+// Whether any line of the almanac shown holds `text`, for the dialog.
+bool ShownLabelsHold(const std::string& text) {
+  LabelPlace found;
+  return FindLabelLine(gLayout, gLabelTable.records, text, LabelPlace(), found);
+}
+
+// The next line with gSearchText from `from` on: its block at the top of
+// the view (or, in a block taller than the view, the line itself) and the
+// line outlined; or a message that there is none.
+void FindFrom(const LabelPlace& from) {
+  LabelPlace found;
+  if (!FindLabelLine(gLayout, gLabelTable.records, gSearchText, from, found)) {
+    ShowMessage("No se encontró \"" + gSearchText + "\".");
+    return;
+  }
+  gLastHit = found;
+  gHasLastHit = true;
+  const LabelBlock& block = gLayout.days[found.day].blocks[found.block];
+  const int64_t rowTop = LineRowTop(gLayout, found);
+  int64_t top = block.top - 1;
+  if (rowTop + kGridRowHeight + 2 > top + ViewHeight()) top = rowTop - kGridRowHeight;
+  ViewOffset = -top;
+  SetFoundMark(found);
+  RefreshView();
+}
+
+// The first line after the band at the top of the view.
+LabelPlace AfterTopBand() { return AfterDay(DayAtRow(gLayout, 1 - ViewOffset)); }
+
+void OnFind() {
+  if (dialogOpen || IsMenuItemGrey(IDM_FIND) || gLayout.days.empty()) return;
+  FindRequest request;
+  request.text = gSearchText;
+  request.occurs = ShownLabelsHold;
+  std::string text;
+  dialogOpen = 1;
+  const bool accepted = FindDialog(request, text);
+  dialogOpen = 0;
+  if (!accepted || !MainWindow || !IsWindow(MainWindow)) return;
+  gSearchText = text;
+  FindFrom(AfterTopBand());
+  FocusAlmanac();
+}
+
+void OnFindNext() {
+  if (IsMenuItemGrey(IDM_FIND_NEXT) || gLayout.days.empty()) return;
+  if (gSearchText.empty()) {
+    OnFind();
+    return;
+  }
+  FindFrom(gHasLastHit ? AfterLine(gLastHit) : AfterTopBand());
+}
+
 void OnCommand(WORD id) {
   switch (id) {
     case IDM_NEW:
@@ -286,6 +472,18 @@ void OnCommand(WORD id) {
       break;
     case IDM_LABEL_NEW:
       OnNewLabel();
+      break;
+    case IDM_GO_TODAY:
+      OnGoToday();
+      break;
+    case IDM_GO_DATE:
+      OnGoToDate();
+      break;
+    case IDM_FIND:
+      OnFind();
+      break;
+    case IDM_FIND_NEXT:
+      OnFindNext();
       break;
     default:
       break;  // the control's notifications, Enter and Escape
@@ -338,6 +536,9 @@ HWND BuildMainWindow(const char* commandLine) {
   gSavedFocus = nullptr;
   gNewDialogOpen = false;
   dialogOpen = 0;
+  gMarks = AlmanacMarks();
+  gSearchText.clear();
+  gHasLastHit = false;
 
   DialogFrame shape;
   shape.title = "tarvina";
@@ -374,6 +575,9 @@ HWND BuildMainWindow(const char* commandLine) {
 
   MainMenu = BuildMainMenu();
   SetMenu(MainWindow, MainMenu);
+  // A resource's table lives as long as the program: loaded once.
+  static HACCEL shortcuts = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
+  SetDialogAccelerators(MainWindow, shortcuts);
   if (AlmanacControl)
     gPreviousControlProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         AlmanacControl, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AlmanacControlProc)));
@@ -398,12 +602,13 @@ void RefreshView() {
   // copied as they are: the same picture as whitening the view and AND-ing
   // them onto it, at a fraction of the cost (Wine's SRCAND is several times
   // slower than a plain copy, and scrolling repeats this on every step).
+  UpdateTodayMark();
   const int destY = int(std::clamp<int64_t>(ViewOffset, 0, AlmanacView.height));
   if (destY > 0) {
     RECT above = {0, 0, AlmanacView.width, destY};
     FillRect(AlmanacView.dc, &above, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
   }
-  CopyStripRows(AlmanacStrip, gLayout, gLabelTable.records, AlmanacView.dc, destY,
+  CopyStripRows(AlmanacStrip, gLayout, gLabelTable.records, gMarks, AlmanacView.dc, destY,
                 destY - ViewOffset, AlmanacView.height - destY);
   // Straight onto the control, as the face's own painting would do it: a
   // scroll step is then two copies and no trip through the message queue.
@@ -427,6 +632,7 @@ void NewAlmanacCommand() {
   gAlmanac.filePath = LabelFilePath(gAlmanac.name);
   gLabelTable.records.clear();  // a new almanac's file does not exist yet
   LayOutShownAlmanac();
+  ViewOffset = StartOffset();
   ShowMessage("Almanaque Creado ...");
   RefreshView();
   SetAlmanacShownMenus();
@@ -437,7 +643,7 @@ void OpenAlmanacCommand() {
   if (!MainWindow || !IsWindow(MainWindow)) return;
   SetForegroundWindow(MainWindow);
   SetFocus(AlmanacControl);
-  DrawAlmanacFromFile();
+  DrawAlmanacFromFile(false);
 }
 
 void ShowStoredLabel(const std::vector<LabelRecord>& stored) {
@@ -449,6 +655,7 @@ void ShowStoredLabel(const std::vector<LabelRecord>& stored) {
     // tiles from the first row that moved are drawn again.
     std::vector<LabelRecord>& records = gLabelTable.records;
     records.insert(records.end(), stored.begin(), stored.end());
+    ClearFoundMark();
     AlmanacLayout before = std::move(gLayout);
     gLayout = LayOutAlmanac(gAlmanac, records);
     DropTilesFrom(AlmanacStrip, FirstChangedRow(before, records, gLayout, records));

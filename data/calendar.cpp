@@ -1,5 +1,7 @@
 #include "calendar.h"
 
+#include <cstdio>
+
 NameTables gNames;
 
 namespace {
@@ -97,6 +99,18 @@ bool StepToNextDay(int16_t& day, int16_t& month, int16_t& year, MonthLengthTable
     return true;
   }
   return false;
+}
+
+bool DateBefore(const CivilDate& a, const CivilDate& b) {
+  if (a.year != b.year) return a.year < b.year;
+  if (a.month != b.month) return a.month < b.month;
+  return a.day < b.day;
+}
+
+std::string ShortDateText(const CivilDate& date) {
+  char text[32];
+  snprintf(text, sizeof text, "%02d/%02d/%d", date.day, date.month, date.year);
+  return text;
 }
 
 void LoadNameTables() {

@@ -42,6 +42,11 @@ bool StepToNextDay(int16_t& day, int16_t& month, int16_t& year, MonthLengthTable
 // True for a real Gregorian date in the years Windows can represent.
 bool IsRealDate(int16_t year, int16_t month, int16_t day);
 
+// Whether `a` comes before `b` (weekdays are not looked at).
+bool DateBefore(const CivilDate& a, const CivilDate& b);
+// "dd/mm/yyyy", as messages write a date.
+std::string ShortDateText(const CivilDate& date);
+
 struct NameTables {
   std::array<std::string, 13> months;   // 1..12
   std::array<std::string, 8> weekdays;  // 1..7, Monday first

@@ -12,6 +12,7 @@ struct DialogState {
   bool running = false;  // between RunDialog's start and the end of its loop
   bool ended = false;
   INT_PTR result = 0;
+  HACCEL accelerators = nullptr;
 };
 
 DialogState* StateOf(HWND dialog) {
@@ -97,6 +98,20 @@ HWND AddControl(HWND dialog, const ControlPlace& c) {
   return control;
 }
 
+HWND AddControlAt(HWND dialog, int id, const char* className, const char* text, RECT r, DWORD style,
+                  DWORD exStyle, HFONT font) {
+  ControlPlace c;
+  c.id = id;
+  c.className = className;
+  c.text = text;
+  c.x = r.left, c.y = r.top, c.width = r.right - r.left, c.height = r.bottom - r.top;
+  c.style = style;
+  c.exStyle = exStyle;
+  HWND control = AddControl(dialog, c);
+  if (control) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  return control;
+}
+
 INT_PTR RunDialog(HWND dialog, LPARAM initParam) {
   DialogState* state = StateOf(dialog);
   if (!state) return 0;
@@ -125,7 +140,10 @@ INT_PTR RunDialog(HWND dialog, LPARAM initParam) {
     // Every window of ours is a dialog: give each its keyboard navigation,
     // also while another one's loop is running.
     HWND top = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
-    if (top && GetPropA(top, kStateProperty) && IsDialogMessageA(top, &msg)) continue;
+    DialogState* target = top ? StateOf(top) : nullptr;
+    if (target && target->accelerators && TranslateAcceleratorA(top, target->accelerators, &msg))
+      continue;
+    if (target && IsDialogMessageA(top, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
@@ -136,6 +154,10 @@ INT_PTR RunDialog(HWND dialog, LPARAM initParam) {
   // The application is ending: let the loops below this one end too.
   if (quitting) PostQuitMessage(int(quitCode));
   return result;
+}
+
+void SetDialogAccelerators(HWND dialog, HACCEL table) {
+  if (DialogState* state = StateOf(dialog)) state->accelerators = table;
 }
 
 void EndDialogWindow(HWND dialog, INT_PTR value) {

@@ -8,7 +8,7 @@
 
 struct DialogFrame {
   const char* title = "";
-  DWORD style = 0;    // window styles (WS_POPUP, WS_CAPTION, DS_MODALFRAME, ...)
+  DWORD style = 0;  // window styles (WS_POPUP, WS_CAPTION, DS_MODALFRAME, ...)
   DWORD exStyle = 0;
   POINT position = {0, 0};  // top-left corner on the screen
   SIZE client = {0, 0};     // client area size in pixels (before any menu bar)
@@ -30,12 +30,21 @@ HWND CreateDialogWindow(const DialogFrame& frame, DLGPROC handler);
 
 // Adds a control at pixel position (x, y) of the client area, in tab order.
 HWND AddControl(HWND dialog, const ControlPlace& control);
+// The same at the rectangle `r`, then in `font`.
+HWND AddControlAt(HWND dialog, int id, const char* className, const char* text, RECT r, DWORD style,
+                  DWORD exStyle, HFONT font);
 
 // Sends WM_INITDIALOG (lParam = initParam) to the handler, brings the dialog
 // to the foreground, shows it and runs its modal loop until EndDialogWindow.
 // The window is destroyed on return. When the application is quitting
 // (WM_QUIT arrives) the dialog is destroyed and the quit passed on.
 INT_PTR RunDialog(HWND dialog, LPARAM initParam);
+
+// Keyboard shortcuts of `dialog` (a window made by CreateDialogWindow):
+// every loop of the kit translates the keys of messages to it or to its
+// controls through `table` into its WM_COMMANDs. Other windows' keys,
+// another dialog's among them, are left alone.
+void SetDialogAccelerators(HWND dialog, HACCEL table);
 
 // Ends the dialog's loop with `value`; safe to call from the handler.
 void EndDialogWindow(HWND dialog, INT_PTR value);

@@ -55,10 +55,34 @@ void DrawDayFrame(HDC dc, int top) {
   Rectangle(dc, kDayBoxLeft, top, kDayBoxLeft + kCellWidth, top + kBoxHeight);
 }
 
+// A frame `width` pixels wide just inside `r`, in `color`.
+void DrawRing(HDC dc, RECT r, int width, COLORREF color) {
+  OwnedBrush brush(CreateSolidBrush(color));
+  for (int i = 0; i < width && r.right - r.left > 0 && r.bottom - r.top > 0; ++i) {
+    FrameRect(dc, &r, brush);
+    InflateRect(&r, -1, -1);
+  }
+}
+
+// The ring of today's mark: the day box's frame and the row of pixels
+// just inside it, where nothing else is drawn.
+RECT TodayRing(int boxTop) {
+  return RECT{kDayBoxLeft, boxTop, kDayBoxLeft + kCellWidth, boxTop + kBoxHeight};
+}
+
+// The outline of the found line: two pixels around its grid row, kept
+// inside the block's outline, and clear of the text, which starts at x 136.
+RECT FoundRing(int64_t blockTop, int64_t blockHeight, int64_t rowTop, int64_t top) {
+  const int64_t first = std::max(rowTop - 2, blockTop + 1);
+  const int64_t last = std::min(rowTop + kGridRowHeight + 2, blockTop + blockHeight - 1);
+  return RECT{kBlockLeft + 2, int(first - top), kBlockRight - 2, int(last - top)};
+}
+
 // The block with the lines of it that may show in rows [top, top + rows)
-// of the picture; the dc's row 0 is the picture's row `top`.
+// of the picture; the dc's row 0 is the picture's row `top`. Line
+// `foundLine` (none when out of range) gets the found outline.
 void DrawLabelBlock(HDC dc, const LabelBlock& block, const std::vector<LabelRecord>& records,
-                    int64_t top, int rows, AlmanacTools& tools) {
+                    int64_t top, int rows, AlmanacTools& tools, size_t foundLine) {
   const LabelRecord& first = records[block.firstRecord];
   {
     // A block reaching past the rows keeps its outline just outside them:
@@ -82,6 +106,12 @@ void DrawLabelBlock(HDC dc, const LabelBlock& block, const std::vector<LabelReco
     DrawLabelLineAt(dc, MarkupVariant::LabelLine, rowTop, line.text, tools.labelFont);
     DrawLineIconsAt(dc, MarkupVariant::LabelLine, rowTop, line.text, COLORREF(line.color),
                     tools.icons);
+  }
+  // Over the lines around it, whose pictures may reach into its rows.
+  if (foundLine < block.lineCount) {
+    const int64_t rowTop = firstRowTop + int64_t(kGridRowHeight) * int64_t(foundLine);
+    if (rowTop - top > -kInkMargin && rowTop - top < rows + kInkMargin)
+      DrawRing(dc, FoundRing(block.top, block.height(), rowTop, top), 2, kFoundColor);
   }
 }
 
@@ -109,7 +139,7 @@ AlmanacTools::AlmanacTools()
 AlmanacTools::~AlmanacTools() { DeleteDayBoxFonts(dayFonts); }
 
 void DrawAlmanacRows(HDC dc, const AlmanacLayout& layout, const std::vector<LabelRecord>& records,
-                     int64_t top, int64_t bottom, AlmanacTools& tools) {
+                     int64_t top, int64_t bottom, AlmanacTools& tools, const AlmanacMarks& marks) {
   if (bottom <= top) return;
   const int rows = int(std::min<int64_t>(bottom - top, INT32_MAX / 2));
   const int saved = SaveDC(dc);
@@ -136,6 +166,10 @@ void DrawAlmanacRows(HDC dc, const AlmanacLayout& layout, const std::vector<Labe
     ScopedSelect brush(dc, GetStockObject(WHITE_BRUSH));
     for (auto d = boxes; d != end; ++d) DrawDayFrame(dc, int(d->top - top));
   }
+  for (auto d = boxes; d != end; ++d) {
+    if (d->day == marks.today.day && d->month == marks.today.month && d->year == marks.today.year)
+      DrawRing(dc, TodayRing(int(d->top - top)), 2, kTodayColor);
+  }
   const struct {
     BoxText which;
     HFONT font;
@@ -153,11 +187,31 @@ void DrawAlmanacRows(HDC dc, const AlmanacLayout& layout, const std::vector<Labe
       auto block = std::partition_point(
           d->blocks.begin(), d->blocks.end(),
           [&](const LabelBlock& b) { return b.top + b.height() + kInkMargin <= top; });
-      for (; block != d->blocks.end() && block->top - kInkMargin < bottom; ++block)
-        DrawLabelBlock(dc, *block, records, top, rows, tools);
+      const bool foundDay = marks.hasFound && marks.found.day == size_t(d - days.begin());
+      for (; block != d->blocks.end() && block->top - kInkMargin < bottom; ++block) {
+        const bool foundBlock = foundDay && marks.found.block == size_t(block - d->blocks.begin());
+        DrawLabelBlock(dc, *block, records, top, rows, tools,
+                       foundBlock ? marks.found.line : block->lineCount);
+      }
     }
   }
   RestoreDC(dc, saved);
+}
+
+RowSpan TodayMarkRows(const AlmanacLayout& layout, const CivilDate& today) {
+  const int64_t day = DayOfDate(layout, today);
+  if (day < 0) return RowSpan();
+  const int64_t boxTop = layout.days[size_t(day)].top;
+  return RowSpan{boxTop, boxTop + kBoxHeight};
+}
+
+RowSpan FoundMarkRows(const AlmanacLayout& layout, const LabelPlace& found) {
+  if (found.day >= layout.days.size()) return RowSpan();
+  const std::vector<LabelBlock>& blocks = layout.days[found.day].blocks;
+  if (found.block >= blocks.size() || found.line >= blocks[found.block].lineCount) return RowSpan();
+  const LabelBlock& block = blocks[found.block];
+  const RECT ring = FoundRing(block.top, block.height(), LineRowTop(layout, found), 0);
+  return RowSpan{ring.top, ring.bottom};
 }
 
 void DrawDayBox(HDC dc, int top, int16_t day, int16_t month, int16_t year, int weekday,

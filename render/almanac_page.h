@@ -31,13 +31,28 @@ struct AlmanacTools {
   IconCache icons;
 };
 
+// Today's day box: its frame and the ring just inside it in this colour.
+constexpr COLORREF kTodayColor = RGB(0, 102, 204);
+// The line found last: a two-pixel outline around its row in this colour.
+constexpr COLORREF kFoundColor = RGB(230, 0, 0);
+
 // Draws rows [top, bottom) of the picture of the almanac `layout` places,
 // with the labels of `records` (the records it was laid out from), into
 // `dc`: row 0 of the dc is row `top` of the picture, and only rows
 // 0 .. bottom - top of the dc are touched, whitened first. The cost follows
-// what those rows hold, not the size of the almanac.
+// what those rows hold, not the size of the almanac. `marks` adds today's
+// mark and the found line's outline; nothing else changes with them.
 void DrawAlmanacRows(HDC dc, const AlmanacLayout& layout, const std::vector<LabelRecord>& records,
-                     int64_t top, int64_t bottom, AlmanacTools& tools);
+                     int64_t top, int64_t bottom, AlmanacTools& tools,
+                     const AlmanacMarks& marks = AlmanacMarks());
+
+// Rows [first, last) of the picture that today's mark, or the found line's
+// outline, can change; an empty span (first == last) when it is not shown.
+struct RowSpan {
+  int64_t first = 0, last = 0;
+};
+RowSpan TodayMarkRows(const AlmanacLayout& layout, const CivilDate& today);
+RowSpan FoundMarkRows(const AlmanacLayout& layout, const LabelPlace& found);
 
 // One day box with its top at `top` and left edge 1.
 void DrawDayBox(HDC dc, int top, int16_t day, int16_t month, int16_t year, int weekday,

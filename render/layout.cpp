@@ -104,6 +104,28 @@ int64_t RowAtOrBelow(int64_t y) {
   return (y + kGridRowHeight - 1) / kGridRowHeight + 1;
 }
 
+int64_t DayOfDate(const AlmanacLayout& layout, const CivilDate& date) {
+  // Days are in date order: find the first not before the date.
+  const int32_t key = DateKey(date.year, date.month, date.day);
+  auto at = std::partition_point(layout.days.begin(), layout.days.end(), [&](const DayBand& d) {
+    return DateKey(d.year, d.month, d.day) < key;
+  });
+  if (at == layout.days.end() || DateKey(at->year, at->month, at->day) != key) return -1;
+  return at - layout.days.begin();
+}
+
+size_t DayAtRow(const AlmanacLayout& layout, int64_t row) {
+  // The last day whose band starts at or above the row.
+  auto after = std::partition_point(layout.days.begin(), layout.days.end(),
+                                    [&](const DayBand& d) { return d.top <= row; });
+  return after == layout.days.begin() ? 0 : size_t(after - layout.days.begin() - 1);
+}
+
+int64_t LineRowTop(const AlmanacLayout& layout, const LabelPlace& place) {
+  const LabelBlock& block = layout.days[place.day].blocks[place.block];
+  return kGridRowHeight * (RowAtOrBelow(block.top) - 1) + kGridRowHeight * int64_t(place.line);
+}
+
 namespace {
 
 // Whether two blocks are drawn alike: same place, lines, texts and colours.

@@ -44,6 +44,19 @@ struct AlmanacLayout {
   MonthLengthTable monthLengths;
 };
 
+// A label line by where it shows: line `line` of block `block` of day `day`.
+struct LabelPlace {
+  size_t day = 0, block = 0, line = 0;
+};
+
+// What a drawing marks besides the almanac itself: today's day box (a date
+// no day has marks nothing) and one label line, the last one found.
+struct AlmanacMarks {
+  CivilDate today;
+  bool hasFound = false;
+  LabelPlace found;
+};
+
 // Lays out `state`'s N + 1 days with the labels of `records` (file order).
 // Cost grows with days + records. A last label without its last-line mark
 // ends at the last record. `state` must pass IsValidAlmanacSettings.
@@ -51,6 +64,15 @@ AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRe
 
 // Smallest grid row whose top 16 x (r - 1) is at or below y; 1 for y <= 0.
 int64_t RowAtOrBelow(int64_t y);
+
+// The day of `date`, or -1 when the almanac does not show it.
+int64_t DayOfDate(const AlmanacLayout& layout, const CivilDate& date);
+// The day whose band holds picture row `row`: the first day for rows above
+// its box, the last for rows below the picture. The layout must have days.
+size_t DayAtRow(const AlmanacLayout& layout, int64_t row);
+// The top of line `place.line`'s grid row in its block (16-row rows from the
+// first grid row at or below the block's top). The place must exist.
+int64_t LineRowTop(const AlmanacLayout& layout, const LabelPlace& place);
 
 // No row: what FirstChangedRow gives when nothing changed.
 constexpr int64_t kNoRow = INT64_MAX;

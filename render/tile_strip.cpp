@@ -6,7 +6,8 @@ namespace {
 
 // The tile holding rows of `index`, drawn now if it is not kept.
 StripTile* TileFor(TileStrip& strip, const AlmanacLayout& layout,
-                   const std::vector<LabelRecord>& records, int64_t index) {
+                   const std::vector<LabelRecord>& records, const AlmanacMarks& marks,
+                   int64_t index) {
   StripTile* chosen = nullptr;
   for (StripTile& tile : strip.tiles) {
     if (tile.index == index) {
@@ -21,7 +22,7 @@ StripTile* TileFor(TileStrip& strip, const AlmanacLayout& layout,
     return nullptr;
   if (!strip.tools) strip.tools = std::make_unique<AlmanacTools>();
   const int64_t top = index * kTileRows;
-  DrawAlmanacRows(chosen->surface.dc, layout, records, top, top + kTileRows, *strip.tools);
+  DrawAlmanacRows(chosen->surface.dc, layout, records, top, top + kTileRows, *strip.tools, marks);
   chosen->index = index;
   chosen->lastUse = ++strip.uses;
   return chosen;
@@ -42,8 +43,8 @@ bool PrepareTiles(TileStrip& strip) {
 }
 
 void CopyStripRows(TileStrip& strip, const AlmanacLayout& layout,
-                   const std::vector<LabelRecord>& records, HDC dc, int destY, int64_t top,
-                   int rows) {
+                   const std::vector<LabelRecord>& records, const AlmanacMarks& marks, HDC dc,
+                   int destY, int64_t top, int rows) {
   int done = 0;
   while (done < rows) {
     const int64_t row = top + done;
@@ -56,7 +57,7 @@ void CopyStripRows(TileStrip& strip, const AlmanacLayout& layout,
       const int64_t index = row / kTileRows;
       const int offset = int(row - index * kTileRows);
       run = int(std::min<int64_t>({run, kTileRows - offset, layout.height - row}));
-      StripTile* tile = TileFor(strip, layout, records, index);
+      StripTile* tile = TileFor(strip, layout, records, marks, index);
       if (tile)
         BitBlt(dc, 0, destY + done, kStripWidth, run, tile->surface.dc, 0, offset, SRCCOPY);
       else
@@ -70,6 +71,14 @@ void DropTilesFrom(TileStrip& strip, int64_t row) {
   const int64_t first = row <= 0 ? 0 : row / kTileRows;
   for (StripTile& tile : strip.tiles)
     if (tile.index >= first) tile.index = -1;
+}
+
+void DropTileRows(TileStrip& strip, const RowSpan& span) {
+  if (span.last <= span.first) return;
+  const int64_t first = span.first / kTileRows;
+  const int64_t last = (span.last - 1) / kTileRows;
+  for (StripTile& tile : strip.tiles)
+    if (tile.index >= first && tile.index <= last) tile.index = -1;
 }
 
 void ReleaseTiles(TileStrip& strip) {

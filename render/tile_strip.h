@@ -39,14 +39,16 @@ struct TileStrip {
 // (they are tried again when needed).
 bool PrepareTiles(TileStrip& strip);
 // Copies rows [top, top + rows) of the picture of `layout` (with its
-// `records`) into `dc` at y = destY, x 0 .. kStripWidth, from the tiles,
-// drawing those not kept. Rows outside the picture are white.
+// `records` and `marks`) into `dc` at y = destY, x 0 .. kStripWidth, from
+// the tiles, drawing those not kept. Rows outside the picture are white.
 void CopyStripRows(TileStrip& strip, const AlmanacLayout& layout,
-                   const std::vector<LabelRecord>& records, HDC dc, int destY, int64_t top,
-                   int rows);
+                   const std::vector<LabelRecord>& records, const AlmanacMarks& marks, HDC dc,
+                   int destY, int64_t top, int rows);
 // Gives up the tiles that hold `row` or any row below it: they are drawn
 // again when next needed.
 void DropTilesFrom(TileStrip& strip, int64_t row);
+// Gives up the tiles that hold any of the rows of `span`.
+void DropTileRows(TileStrip& strip, const RowSpan& span);
 // Releases every tile's bitmap and the drawing tools.
 void ReleaseTiles(TileStrip& strip);
 // How many tiles hold rows now.

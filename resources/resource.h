@@ -24,6 +24,13 @@
 #define IDM_EXIT 1056
 #define IDM_LABEL_NEW 1063
 
+// Menu "Ir" and the main window's keyboard shortcuts (accelerator table).
+#define IDA_MAIN 1150
+#define IDM_GO_TODAY 1151
+#define IDM_GO_DATE 1152
+#define IDM_FIND 1153
+#define IDM_FIND_NEXT 1154
+
 // Label entry dialog.
 #define IDC_LABEL_TEXT 1002
 #define IDC_LEGEND_1 1005
@@ -52,6 +59,18 @@
 #define IDC_NEW_CANCEL 2007
 #define IDC_NAME_CAPTION 2008
 #define IDC_NAME 2009
+
+// "Ir a la fecha" dialog.
+#define IDC_GO_DATE 5001
+#define IDC_GO_CAPTION 5002
+#define IDC_GO_OK 5003
+#define IDC_GO_CANCEL 5004
+
+// "Buscar" dialog.
+#define IDC_FIND_TEXT 5011
+#define IDC_FIND_CAPTION 5012
+#define IDC_FIND_OK 5013
+#define IDC_FIND_CANCEL 5014
 
 // About dialog.
 #define IDC_ABOUT_PICTURE 4001

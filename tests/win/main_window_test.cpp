@@ -9,11 +9,14 @@
 
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/today.h"
 #include "data/almanac_state.h"
 #include "data/label_file.h"
 #include "data/program_folder.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/find_dialog.h"
 #include "dialogs/new_almanac_dialog.h"
+#include "render/almanac_page.h"
 #include "render/tile_strip.h"
 #include "resource.h"
 #include "tests/win/win_test_util.h"
@@ -69,6 +72,8 @@ class MainWindowTest : public ::testing::Test {
 
   void TearDown() override {
     SetMessageObserver(nullptr);
+    const CivilDate farFromEveryAlmanac{2000, 1, 1, 0};
+    SetTodayForTests(&farFromEveryAlmanac);
     if (MainWindow) DestroyWindow(MainWindow);
     TakePendingQuit();
     EXPECT_EQ(MainWindow, nullptr);
@@ -138,8 +143,95 @@ TEST_F(MainWindowTest, ArrowsHomeAndEndMoveByDayBands) {
   EXPECT_EQ(ViewOffset, -kEnd);
   // Other keys do nothing.
   Key(VK_HOME);
-  for (int vk : {VK_LEFT, VK_RIGHT, VK_PRIOR, VK_NEXT, int('A'), VK_RETURN}) Key(vk);
+  for (int vk : {VK_LEFT, VK_RIGHT, int('A'), VK_RETURN}) Key(vk);
   EXPECT_EQ(ViewOffset, 0);
+}
+
+TEST_F(MainWindowTest, PageKeysMoveByTheViewsHeightAndStopAtEitherEnd) {
+  OpenAlmanac();
+  Key(VK_NEXT);
+  EXPECT_EQ(ViewOffset, -736) << "the almanac control's height";
+  Key(VK_NEXT);
+  EXPECT_EQ(ViewOffset, -1472);
+  for (int i = 0; i < 5; ++i) Key(VK_NEXT);
+  EXPECT_EQ(ViewOffset, -kEnd) << "no further than End";
+  Key(VK_PRIOR);
+  EXPECT_EQ(ViewOffset, -kEnd + 736);
+  ViewOffset = -100;
+  Key(VK_PRIOR);
+  EXPECT_EQ(ViewOffset, 0) << "no further than the top";
+  Key(VK_PRIOR);
+  EXPECT_EQ(ViewOffset, 0);
+  // The step follows the view as it is, not a number fixed once.
+  SetWindowPos(AlmanacControl, nullptr, 0, 0, 1120, 500, SWP_NOMOVE | SWP_NOZORDER);
+  Key(VK_NEXT);
+  EXPECT_EQ(ViewOffset, -500);
+}
+
+// An almanac whose 7th day is today: it opens there, marked.
+TEST_F(MainWindowTest, ItOpensAtTodayMarkedAndHoyComesBackToIt) {
+  const CivilDate today{2024, 1, 3, 0};
+  SetTodayForTests(&today);
+  const std::string path = folder_.path() + "Casa.zanual";
+  ASSERT_TRUE(WriteAlmanacFile(path, 28, 12, 2023, 40, {}));
+  Open(path.c_str());
+  const int64_t atToday = -(6 * 95);  // its box one row down, as Home and the arrows put a day
+  EXPECT_EQ(ViewOffset, atToday);
+  EXPECT_EQ(ViewAt(1, 1), kTodayColor);
+  EXPECT_EQ(ViewAt(2, 2), kTodayColor);
+  EXPECT_EQ(ViewAt(3, 3), kWhite);
+  EXPECT_EQ(ViewAt(1, 96), kFrameGrey) << "the next day is not marked";
+  Key(VK_NEXT);
+  SendMessageA(MainWindow, WM_COMMAND, IDM_GO_TODAY, 0);
+  EXPECT_EQ(ViewOffset, atToday);
+  // Past midnight the mark moves with the next view, although the tile
+  // holding both days was drawn before.
+  const CivilDate tomorrow{2024, 1, 4, 0};
+  SetTodayForTests(&tomorrow);
+  RefreshView();
+  EXPECT_EQ(ViewAt(1, 1), kFrameGrey);
+  EXPECT_EQ(ViewAt(1, 96), kTodayColor);
+  // A day the almanac does not hold: said, with the days it does hold.
+  const CivilDate later{2024, 3, 1, 0};
+  SetTodayForTests(&later);
+  ObserveMessages();
+  SendMessageA(MainWindow, WM_COMMAND, IDM_GO_TODAY, 0);
+  EXPECT_EQ(ObservedMessages(),
+            std::vector<std::string>{
+                "Hoy, 01/03/2024, no está en el almanaque, que va del 28/12/2023 al 06/02/2024."});
+  EXPECT_EQ(ViewOffset, atToday);
+}
+
+void FindDentista(HWND dialog) {
+  SetDlgItemTextA(dialog, IDC_FIND_TEXT, "dentista");
+  PostMessageA(dialog, WM_COMMAND, IDC_FIND_OK, 0);
+}
+
+TEST_F(MainWindowTest, AFoundLineIsOutlinedUntilTheViewMoves) {
+  const std::string path = folder_.path() + "Casa.zanual";
+  LabelRecord lines[2];  // on 6 January 2024, the 10th day
+  const char* texts[] = {"uno", "Dentista"};
+  for (int i = 0; i < 2; ++i) {
+    lines[i].day = 6, lines[i].month = 1, lines[i].year = 2024;
+    SetRecordText(lines[i], texts[i]);
+    lines[i].color = RGB(255, 255, 180);
+    lines[i].isLastLine = i;
+  }
+  ASSERT_TRUE(WriteAlmanacFile(path, 28, 12, 2023, 40, {lines[0], lines[1]}));
+  Open(path.c_str());
+  SetFindDialogHook(FindDentista);
+  SendMessageA(MainWindow, WM_COMMAND, IDM_FIND_NEXT, 0);  // before any search: the dialog
+  SetFindDialogHook(nullptr);
+  // The label of 6 January (top 856) at the top; its line 1 on row 880,
+  // outlined from row 878: view row 23.
+  EXPECT_EQ(ViewOffset, -855);
+  EXPECT_EQ(ViewAt(129, 23), kFoundColor);
+  EXPECT_EQ(ViewAt(130, 24), kFoundColor);
+  EXPECT_EQ(ViewAt(128, 23), RGB(255, 255, 180));
+  Key(VK_DOWN);
+  Key(VK_UP);
+  EXPECT_EQ(ViewOffset, -855);
+  EXPECT_EQ(ViewAt(129, 23), RGB(255, 255, 180)) << "the outline went with the scroll";
 }
 
 TEST_F(MainWindowTest, WheelMovesBy25WithinTheLimits) {

@@ -278,6 +278,59 @@ TEST(RenderRows, OnlyTheRowsAskedForAreTouched) {
   }
 }
 
+// The pixels of a ring `width` pixels wide just inside `r`.
+bool InRing(const RECT& r, int width, int x, int y) {
+  const bool inside = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+  const bool core =
+      x >= r.left + width && x < r.right - width && y >= r.top + width && y < r.bottom - width;
+  return inside && !core;
+}
+
+TEST(RenderMarks, TodaysBoxAndTheFoundLineGetTheirRingAndNothingElseChanges) {
+  // The found line is the middle line of a label with pictures, on today.
+  AlmanacFixture almanac(1, 3, 2025, 15);
+  AddLabel(3, 3, 2025, RGB(178, 225, 241), {"uno \\#09", "dos \\#22 dentista", "tres \\#70"});
+  AddLabel(3, 3, 2025, RGB(252, 249, 196), {"otra"});
+  AlmanacLayout layout = LayOutAlmanac(gAlmanac, gLabelTable.records);
+  AlmanacTools tools;
+  const int rows = 400;
+  TestSurface plain(kStripWidth, rows), marked(kStripWidth, rows);
+  DrawAlmanacRows(plain.s.dc, layout, gLabelTable.records, 0, rows, tools);
+  AlmanacMarks marks;
+  marks.today = CivilDate{2025, 3, 3, 0};
+  marks.hasFound = true;
+  marks.found = LabelPlace{2, 0, 1};
+  DrawAlmanacRows(marked.s.dc, layout, gLabelTable.records, 0, rows, tools, marks);
+
+  // Day 3's box has its top on row 191; its first block too, whose grid
+  // rows start on row 192, so line 1 is on row 208.
+  const RECT today = {1, 191, 126, 285};
+  const RECT found = {129, 206, 1114, 226};
+  const std::vector<uint32_t> a = RowsOf(plain.s.dc, 0, kStripWidth, rows);
+  const std::vector<uint32_t> b = RowsOf(marked.s.dc, 0, kStripWidth, rows);
+  int faults = 0;
+  for (int y = 0; y < rows && faults < 10; ++y) {
+    for (int x = 0; x < kStripWidth && faults < 10; ++x) {
+      const uint32_t got = b[size_t(y) * kStripWidth + x];
+      uint32_t want = a[size_t(y) * kStripWidth + x];
+      if (InRing(today, 2, x, y)) want = 0x0066CC;  // kTodayColor as 0xRRGGBB
+      if (InRing(found, 2, x, y)) want = 0xE60000;  // kFoundColor
+      if (got != want) {
+        ++faults;
+        ADD_FAILURE() << "(" << x << ", " << y << "): " << std::hex << got << ", not " << want;
+      }
+    }
+  }
+  EXPECT_EQ(kTodayColor, RGB(0x00, 0x66, 0xCC));
+  EXPECT_EQ(kFoundColor, RGB(0xE6, 0x00, 0x00));
+  // The rings are where the main window drops tiles for them.
+  EXPECT_EQ(TodayMarkRows(layout, marks.today).first, today.top);
+  EXPECT_EQ(TodayMarkRows(layout, marks.today).last, today.bottom);
+  EXPECT_EQ(FoundMarkRows(layout, marks.found).first, found.top);
+  EXPECT_EQ(FoundMarkRows(layout, marks.found).last, found.bottom);
+  EXPECT_EQ(TodayMarkRows(layout, CivilDate{2025, 2, 28, 0}).last, 0) << "a day not shown";
+}
+
 TEST(RenderDayBoxes, InvalidSettingsDrawNothing) {
   AlmanacFixture almanac(0, 0, 0, 0);
   TestSurface strip(kStripWidth, 500);

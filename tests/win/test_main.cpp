@@ -1,11 +1,13 @@
-// Entry of the Windows tests: common controls, and label files in a
-// temporary folder instead of the test program's own.
+// Entry of the Windows tests: common controls, label files in a temporary
+// folder instead of the test program's own, and today fixed far from every
+// test almanac (a test that needs today inside one sets it).
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "app/today.h"
 #include "data/program_folder.h"
 #include "tests/win/win_test_util.h"
 
@@ -15,6 +17,8 @@ int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   TempFolder folder;
   SetProgramFolder(folder.path());
+  const CivilDate farFromEveryAlmanac{2000, 1, 1, 0};
+  SetTodayForTests(&farFromEveryAlmanac);
   int result = RUN_ALL_TESTS();
   return result;
 }

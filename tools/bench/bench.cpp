@@ -4,7 +4,9 @@
 // open (file read, layout, first view on the screen), saving one more label
 // and seeing it, every Down step from Home to End against the two block
 // copies a step consists of (the baseline, from the same run), and the
-// working set. The files are written first; each almanac then runs in a
+// working set; and a search through every label line for a text none holds
+// (the longest a search takes) against a plain strstr over the same lines.
+// The files are written first; each almanac then runs in a
 // process of its own, so the memory figures are the program's alone and do
 // not mix. Prints a table; asserts nothing.
 //
@@ -18,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -26,6 +29,7 @@
 #include "data/almanac_state.h"
 #include "data/calendar.h"
 #include "data/label_file.h"
+#include "render/label_search.h"
 #include "render/layout.h"
 
 namespace {
@@ -45,6 +49,7 @@ const Scenario kScenarios[] = {
 constexpr int kScenarioCount = int(sizeof kScenarios / sizeof kScenarios[0]);
 constexpr int kOpenRounds = 5;
 constexpr int kSaveRounds = 10;
+constexpr int kSearchRounds = 20;
 
 double Ms(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
@@ -109,6 +114,7 @@ struct Figures {
   double openMs = 0, saveMs = 0;
   double stepMedian = 0, stepP99 = 0, copyMedian = 0, copyP99 = 0;
   double usedMb = 0, peakMb = 0;
+  double searchMs = 0, scanMs = 0;
   long long rows = 0;
   int steps = 0;
 };
@@ -160,6 +166,28 @@ Figures RunScenario(const Scenario& s, const std::string& path) {
   f.stepMedian = Percentile(steps, 0.5);
   f.stepP99 = Percentile(steps, 0.99);
 
+  // Searching every line, from the first day, for a text no line holds;
+  // the baseline is a case-sensitive strstr over the same texts.
+  {
+    std::vector<double> searches, scans;
+    const AlmanacLayout& layout = ShownLayout();
+    const std::vector<LabelRecord>& records = gLabelTable.records;
+    size_t seen = 0;
+    for (int round = 0; round < kSearchRounds; ++round) {
+      LabelPlace found;
+      auto t = Clock::now();
+      bool hit = FindLabelLine(layout, records, "dentista", AfterDay(0), found);
+      searches.push_back(Ms(t));
+      t = Clock::now();
+      for (const LabelRecord& r : records) seen += strstr(r.text, "dentista") ? 1 : 0;
+      scans.push_back(Ms(t));
+      if (hit) seen += 1000000;  // neither should find it
+    }
+    if (seen) printf("(the search text was found: %zu)\n", seen);
+    f.searchMs = Percentile(searches, 0.5);
+    f.scanMs = Percentile(scans, 0.5);
+  }
+
   // Saving one more label on the first day (the view shows it) and seeing it.
   std::vector<double> saves;
   Key(VK_HOME);
@@ -203,8 +231,9 @@ Figures RunScenario(const Scenario& s, const std::string& path) {
 }
 
 void PrintFigures(int index, const Figures& f) {
-  printf("RESULT %d %.2f %.2f %.3f %.3f %.3f %.3f %.1f %.1f %lld %d\n", index, f.openMs, f.saveMs,
-         f.stepMedian, f.stepP99, f.copyMedian, f.copyP99, f.usedMb, f.peakMb, f.rows, f.steps);
+  printf("RESULT %d %.2f %.2f %.3f %.3f %.3f %.3f %.1f %.1f %lld %d %.3f %.3f\n", index, f.openMs,
+         f.saveMs, f.stepMedian, f.stepP99, f.copyMedian, f.copyP99, f.usedMb, f.peakMb, f.rows,
+         f.steps, f.searchMs, f.scanMs);
   fflush(stdout);
 }
 
@@ -242,9 +271,9 @@ bool RunChild(int index, const std::string& path, Figures& f) {
   size_t at = output.find("RESULT ");
   if (at == std::string::npos) return false;
   int got = 0;
-  return sscanf(output.c_str() + at, "RESULT %*d %lf %lf %lf %lf %lf %lf %lf %lf %lld %d",
+  return sscanf(output.c_str() + at, "RESULT %*d %lf %lf %lf %lf %lf %lf %lf %lf %lld %d %lf %lf",
                 &f.openMs, &f.saveMs, &f.stepMedian, &f.stepP99, &f.copyMedian, &f.copyP99,
-                &f.usedMb, &f.peakMb, &f.rows, &got) == 10 &&
+                &f.usedMb, &f.peakMb, &f.rows, &got, &f.searchMs, &f.scanMs) == 12 &&
          (f.steps = got, true);
 }
 
@@ -263,18 +292,21 @@ int main(int argc, char** argv) {
   const std::string folder =
       std::string(temp) + "tarvina-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
   CreateDirectoryA(folder.c_str(), nullptr);
-  printf("%-24s %8s %8s %18s %18s %9s %9s %9s %6s\n", "almanac", "open ms", "save ms",
-         "step ms med / p99", "copies med / p99", "step/copy", "WS MB", "peak MB", "steps");
+  printf("%-24s %8s %8s %18s %18s %9s %9s %9s %6s %18s\n", "almanac", "open ms", "save ms",
+         "step ms med / p99", "copies med / p99", "step/copy", "WS MB", "peak MB", "steps",
+         "search / strstr ms");
   for (int i = 0; i < kScenarioCount; ++i) {
     const std::string path = folder + "Banco" + std::to_string(i) + ".zanual";
     Figures f;
     if (!WriteScenarioFile(kScenarios[i], path) || !RunChild(i, path, f)) {
       printf("%-24s (no figures)\n", kScenarios[i].name);
     } else {
-      printf("%-24s %8.1f %8.1f %8.3f / %7.3f %8.3f / %7.3f %9.2f %9.1f %9.1f %6d  (%lld rows)\n",
-             kScenarios[i].name, f.openMs, f.saveMs, f.stepMedian, f.stepP99, f.copyMedian,
-             f.copyP99, f.copyMedian > 0 ? f.stepMedian / f.copyMedian : 0.0, f.usedMb, f.peakMb,
-             f.steps, f.rows);
+      printf(
+          "%-24s %8.1f %8.1f %8.3f / %7.3f %8.3f / %7.3f %9.2f %9.1f %9.1f %6d %8.3f / %7.3f  "
+          "(%lld rows)\n",
+          kScenarios[i].name, f.openMs, f.saveMs, f.stepMedian, f.stepP99, f.copyMedian, f.copyP99,
+          f.copyMedian > 0 ? f.stepMedian / f.copyMedian : 0.0, f.usedMb, f.peakMb, f.steps,
+          f.searchMs, f.scanMs, f.rows);
     }
     DeleteFileA(path.c_str());
   }

@@ -5,7 +5,8 @@
 # It runs the real program under Wine on a display of its own, in a temporary
 # folder, with the .zanual association removed so the first start is a first
 # start. Two runs: the first creates "Diciembre", writes a label, scrolls,
-# shows "Autor" and ends with "Salir"; the second opens the file with "Leer".
+# shows "Autor" and ends with "Salir"; the second opens the file with "Leer"
+# and finds a word of the label with "Buscar".
 #
 #   tools/walkthrough/walkthrough.sh [output folder]    (make walkthrough)
 #
@@ -287,6 +288,26 @@ fi
 equal "the almanac opened again" "$title" "$(wait_window "$title")"
 sleep 0.5
 snap 15-leido "$ml" "$mt" "$mr" "$mb"
+
+# "Ir": the menu, then "Buscar" finding a word of the label.
+point_menu "$title" 2 0
+snap 16-menu-ir "$ml" "$mt" $((ml + 360)) $((mt + 220))
+key Escape Escape
+find="Buscar"
+key ctrl+f
+if [ "$(wait_window "$find" 10)" = "$find" ]; then
+  type_text bici
+  sleep 0.5
+  snap_window 17-buscar "$find" 12
+  key Return
+  window_gone "$find" 10 || fail "the search found nothing: $(message_text)"
+  settle
+  sleep 0.5
+  snap 18-encontrado "$ml" "$mt" "$mr" "$mb"
+else
+  fail "Ctrl+F opened no dialog"
+fi
+
 choose_menu "$title" 0 3
 expect_ended 15
 
