@@ -88,6 +88,18 @@ void SetRecordText(LabelRecord& record, const char* text) {
   if (length) std::memcpy(record.text, text, length);
 }
 
+std::vector<LabelRun> GroupLabels(const std::vector<LabelRecord>& records) {
+  std::vector<LabelRun> labels;
+  size_t i = 0;
+  while (i < records.size()) {
+    size_t end = i;
+    while (end + 1 < records.size() && records[end].isLastLine != 1) ++end;
+    labels.push_back({i, end - i + 1});
+    i = end + 1;
+  }
+  return labels;
+}
+
 std::string LabelFilePath(const std::string& name) {
   return ProgramFolder() + name + kLabelFileExtension;
 }

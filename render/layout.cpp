@@ -17,25 +17,6 @@ int32_t DateKey(int16_t year, int16_t month, int16_t day) {
   return int32_t(year) * 512 + int32_t(month) * 32 + int32_t(day);
 }
 
-// A label: a run of records up to and including the first one marked as the
-// last line. A final run without the mark ends at the last record.
-struct LabelRun {
-  size_t first;
-  size_t count;
-};
-
-std::vector<LabelRun> GroupLabels(const std::vector<LabelRecord>& records) {
-  std::vector<LabelRun> labels;
-  size_t i = 0;
-  while (i < records.size()) {
-    size_t end = i;
-    while (end + 1 < records.size() && records[end].isLastLine != 1) ++end;
-    labels.push_back({i, end - i + 1});
-    i = end + 1;
-  }
-  return labels;
-}
-
 }  // namespace
 
 AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRecord>& records) {
