@@ -25,8 +25,8 @@ WallTime MadridFromUtc(const WallTime& utc) {
   };
   auto key = [](int month, int day, int hour) { return (month * 32 + day) * 24 + hour; };
   int now = key(utc.month, utc.day, utc.hour);
-  bool summer = now >= key(3, lastSunday(utc.year, 3), 1) &&
-                now < key(10, lastSunday(utc.year, 10), 1);
+  bool summer =
+      now >= key(3, lastSunday(utc.year, 3), 1) && now < key(10, lastSunday(utc.year, 10), 1);
   CivilDate date{utc.year, utc.month, utc.day, 0};
   int hour = utc.hour + (summer ? 2 : 1);
   if (hour >= 24) {
@@ -91,7 +91,8 @@ TEST(LabelUnicode, EveryByteComesBackFromItsExactText) {
 
 TEST(LabelUnicode, CodesBecomeTheirPicturesAndBack) {
   EXPECT_EQ(ReadableUnicode("Viaje \\#09 \\#100 \\#00 \\#9"),
-            "Viaje \xF0\x9F\x87\xAA\xF0\x9F\x87\xB8 \xF0\x9F\x98\x81" "0 \\#00 \\#9");
+            "Viaje \xF0\x9F\x87\xAA\xF0\x9F\x87\xB8 \xF0\x9F\x98\x81"
+            "0 \\#00 \\#9");
   int changed = 0;
   // Flags, an emoji with and without its variation selector, a skin tone.
   EXPECT_EQ(LabelTextFromUnicode("\xF0\x9F\x87\xAA\xF0\x9F\x87\xB8\xE2\x98\x81\xEF\xB8\x8F"
@@ -116,8 +117,13 @@ TEST(LabelUnicode, OtherCharactersTakeTheirClosestFormAndAreCounted) {
   } cases[] = {
       {u8"Łódź – “café”", "Lódz – “café”", 2},
       {u8"e\xCC\x81 n\xCC\x83 s\xCC\x8C", "é ñ š", 0},  // decomposed accents join their letter
-      {u8"Ω\xF0\x9F\x8E\x84 ok", "?? ok", 2},          // Greek, a tree: no near form
-      {"a\xE2\x80\x8B" "b\xC2\xA0" "c\tx", "ab\xA0" "c x", 2},
+      {u8"Ω\xF0\x9F\x8E\x84 ok", "?? ok", 2},           // Greek, a tree: no near form
+      {"a\xE2\x80\x8B"
+       "b\xC2\xA0"
+       "c\tx",
+       "ab\xA0"
+       "c x",
+       2},
       {"bad \xC3 byte", "bad ? byte", 1},
       {"one\r\ntwo\nthree", "one\ntwo\nthree", 0},
       {"\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7!", "?!", 1},
@@ -218,17 +224,20 @@ TEST(IcsImport, CalendarsOfOtherPrograms) {
     int changed;
     std::vector<std::string> labels;
   } cases[] = {
-      {"holidays.ics", 1, 0,
+      {"holidays.ics",
+       1,
+       0,
        {"25/12 Navidad", "1/1 Año Nuevo", "6/1 Epifanía del Señor", "17/4 Jueves y Viernes Santo",
         "18/4 Jueves y Viernes Santo", "12/10 Fiesta Nacional de España"}},
       {"birthday.ics", 0, 0, {"14/3 Cumpleaños de Ana \\#69"}},
-      {"meeting.ics", 0, 0,
+      {"meeting.ics",
+       0,
+       0,
        {"3/3 10:30 Reunión de equipo", "5/3 10:30 Reunión de equipo",
         "12/3 10:30 Reunión de equipo", "17/3 10:30 Reunión de equipo",
         "26/3 10:30 Reunión de equipo", "31/3 10:30 Reunión de equipo",
         "25/3 12:00 Reunión de equipo (cambiada)"}},
-      {"timezone.ics", 0, 1,
-       {"6/3 01:00 Llamada con Nueva York", "11/3 00:30 Vuelo a Lima ?"}},
+      {"timezone.ics", 0, 1, {"6/3 01:00 Llamada con Nueva York", "11/3 00:30 Vuelo a Lima ?"}},
   };
   for (const Case& c : cases) {
     IcsImport result = ImportIcs(Fixture(c.file), Almanac2025(), MadridFromUtc);
@@ -273,8 +282,9 @@ TEST(IcsImport, RepeatRulesInsideTheAlmanac) {
       {"DTSTART;VALUE=DATE:20241230\r\nDTEND;VALUE=DATE:20250103\r\n", {"1/1", "2/1"}},
   };
   for (const Case& c : cases) {
-    std::string text = std::string("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\n"
-                                   "UID:1\r\nSUMMARY:x\r\n") +
+    std::string text = std::string(
+                           "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\n"
+                           "UID:1\r\nSUMMARY:x\r\n") +
                        c.lines + "END:VEVENT\r\nEND:VCALENDAR\r\n";
     IcsImport result = ImportIcs(text, Almanac2025(), MadridFromUtc);
     ASSERT_TRUE(result.ok) << c.lines;
@@ -290,9 +300,11 @@ TEST(IcsImport, LongTextIsWrappedAtSpacesAndNeverThroughACode) {
   std::string word = "palabra ";
   std::string summary;
   while (summary.size() < 200) summary += word;
-  IcsImport result = ImportIcs("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20250101T093000\r\n"
-                               "SUMMARY:" + summary + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
-                               Almanac2025(), MadridFromUtc);
+  IcsImport result = ImportIcs(
+      "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART:20250101T093000\r\n"
+      "SUMMARY:" +
+          summary + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n",
+      Almanac2025(), MadridFromUtc);
   ASSERT_TRUE(result.ok);
   ASSERT_EQ(result.records.size(), 2u);
   EXPECT_EQ(std::string(result.records[0].text),
@@ -324,7 +336,8 @@ TEST(IcsImport, FilesThatAreNotCalendarsOrAreBrokenImportNothing) {
     EXPECT_EQ(ImportReport(result), result.error);
   }
   IcsImport empty = ImportIcs("BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n", Almanac2025(), nullptr);
-  EXPECT_EQ(ImportReport(empty), "Se importaron 0 etiquetas; 0 eventos quedan fuera del almanaque.");
+  EXPECT_EQ(ImportReport(empty),
+            "Se importaron 0 etiquetas; 0 eventos quedan fuera del almanaque.");
 }
 
 }  // namespace
