@@ -1,20 +1,26 @@
 // Measures the figures we hold ourselves to, under Wine on this machine:
 // the cost of one scroll step against the two block copies it consists of,
 // the redraw of a full year with 2,000 label lines, and the working set of a
-// 31-day almanac. Prints the numbers; asserts nothing.
+// 31-day almanac, and the .ics export and import of 20,000 label lines
+// against reading their label file. Prints the numbers; asserts nothing.
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "app/local_time.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
 #include "data/almanac_state.h"
 #include "data/calendar.h"
 #include "data/label_file.h"
 #include "render/almanac_page.h"
+#include "share/ics_export.h"
+#include "share/ics_import.h"
 
 namespace {
 
@@ -107,6 +113,42 @@ int main() {
   });
   printf("scroll step: %.3f ms; two block copies: %.3f ms; ratio %.2f\n", keys / steps,
          copies / steps, keys / copies);
+
+  // iCalendar: 10,000 two-line labels (20,000 lines) out and back in, against
+  // reading the same lines from their label file.
+  std::vector<LabelRecord> lines;
+  for (int i = 0; i < 10000; ++i) {
+    CivilDate date{2024, 1, 1, 0};
+    AddDays(date, i % 366);
+    for (int line = 0; line < 2; ++line) {
+      LabelRecord r;
+      r.day = date.day;
+      r.month = date.month;
+      r.year = date.year;
+      SetRecordText(r, line ? "segunda l\xEDnea, con \\#27 y m\xE1s texto para llenar"
+                            : "Cita con el m\xE9" "dico \\#09; sala 3");
+      r.color = RGB(178, 225, 241);
+      r.isLastLine = line;
+      r.almanacStartDay = 1, r.almanacStartMonth = 1, r.almanacStartYear = 2024;
+      r.almanacDayCount = 365;
+      lines.push_back(r);
+    }
+  }
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  std::string file = std::string(temp) + "tarvina-bench.zanual";
+  DeleteFileA(file.c_str());
+  AppendLabel(file, lines);
+  double read = BestMs(3, [&] { ReadLabelRecords(file); });
+  DeleteFileA(file.c_str());
+  IcsExport exported;
+  double exportMs = BestMs(3, [&] { exported = ExportIcs(lines, {"Bench", "0", {2025, 1, 1}}); });
+  IcsImport imported;
+  double importMs = BestMs(3, [&] { imported = ImportIcs(exported.text, gAlmanac, LocalFromUtc); });
+  printf(
+      "iCalendar, 20,000 lines: export %.1f ms (%zu KB), import %.1f ms (%d labels); "
+      "reading the label file: %.1f ms\n",
+      exportMs, exported.text.size() / 1024, importMs, imported.labels, read);
 
   DestroyWindow(MainWindow);
   return 0;
