@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing.
+# Installs the Debian packages the build and the tests need, when missing;
+# builds libical for Windows (scripts/libical.sh) and fetches ical.js, the
+# tests' outside reader of .ics files, under build/npm.
 set -euo pipefail
 
 need=()
