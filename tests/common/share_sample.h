@@ -11,15 +11,18 @@
 #include "data/label_file.h"
 #include "data/label_palette.h"
 
-inline AlmanacState ShareSampleAlmanac() {
+// An almanac from 1 January of `year` showing `dayCount` + 1 days.
+inline AlmanacState YearAlmanac(const char* name, int16_t year, int16_t dayCount) {
   AlmanacState almanac;
-  almanac.name = "Año 2024; ñandú, café";
+  almanac.name = name;
   almanac.startDay = 1;
   almanac.startMonth = 1;
-  almanac.startYear = 2024;
-  almanac.dayCount = 365;
+  almanac.startYear = year;
+  almanac.dayCount = dayCount;
   return almanac;
 }
+
+inline AlmanacState ShareSampleAlmanac() { return YearAlmanac("Año 2024; ñandú, café", 2024, 365); }
 
 inline std::vector<LabelRecord> ShareSampleLabels() {
   const AlmanacState almanac = ShareSampleAlmanac();

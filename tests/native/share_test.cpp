@@ -41,15 +41,7 @@ WallTime MadridFromUtc(const WallTime& utc) {
   return local;
 }
 
-AlmanacState Almanac2025() {
-  AlmanacState almanac;
-  almanac.name = "Casa";
-  almanac.startDay = 1;
-  almanac.startMonth = 1;
-  almanac.startYear = 2025;
-  almanac.dayCount = 364;
-  return almanac;
-}
+AlmanacState Almanac2025() { return YearAlmanac("Casa", 2025, 364); }
 
 std::string Fixture(const char* name) {
   std::ifstream in(std::string(TARVINA_SOURCE_DIR) + "/tests/fixtures/ics/" + name,

@@ -45,6 +45,28 @@ void SetAlmanac(int16_t day, int16_t month, int16_t year, int16_t count) {
   gAlmanac.isReady = 1;
 }
 
+// `count` two-line labels spread over the days of 2024, in a 2024 almanac.
+std::vector<LabelRecord> TwoLineLabels(int count, const char* first, const char* second) {
+  std::vector<LabelRecord> records;
+  for (int i = 0; i < count; ++i) {
+    CivilDate date{2024, 1, 1, 0};
+    AddDays(date, i % 366);
+    for (int line = 0; line < 2; ++line) {
+      LabelRecord r;
+      r.day = date.day;
+      r.month = date.month;
+      r.year = date.year;
+      SetRecordText(r, line ? second : first);
+      r.color = RGB(178, 225, 241);
+      r.isLastLine = line;
+      r.almanacStartDay = 1, r.almanacStartMonth = 1, r.almanacStartYear = 2024;
+      r.almanacDayCount = 365;
+      records.push_back(r);
+    }
+  }
+  return records;
+}
+
 size_t WorkingSetMb() {
   PROCESS_MEMORY_COUNTERS counters = {};
   GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
@@ -72,21 +94,7 @@ int main() {
 
   // Redraw: 366 days, 1,000 two-line labels with an icon on each line.
   SetAlmanac(1, 1, 2024, 365);
-  gLabelTable.records.clear();
-  for (int i = 0; i < 1000; ++i) {
-    CivilDate date{2024, 1, 1, 0};
-    AddDays(date, i % 366);
-    for (int line = 0; line < 2; ++line) {
-      LabelRecord r;
-      r.day = date.day;
-      r.month = date.month;
-      r.year = date.year;
-      SetRecordText(r, line ? "segunda linea \\#27" : "Cita con el medico \\#09");
-      r.color = RGB(178, 225, 241);
-      r.isLastLine = line;
-      gLabelTable.records.push_back(r);
-    }
-  }
+  gLabelTable.records = TwoLineLabels(1000, "Cita con el medico \\#09", "segunda linea \\#27");
   DrawAlmanacWithLabels(AlmanacStrip);  // grows the strip once
   double redraw = BestMs(5, [] { DrawAlmanacWithLabels(AlmanacStrip); });
   printf("redraw of 366 days with 2,000 label lines: %.1f ms (strip %d rows)\n", redraw,
@@ -116,24 +124,9 @@ int main() {
 
   // iCalendar: 10,000 two-line labels (20,000 lines) out and back in, against
   // reading the same lines from their label file.
-  std::vector<LabelRecord> lines;
-  for (int i = 0; i < 10000; ++i) {
-    CivilDate date{2024, 1, 1, 0};
-    AddDays(date, i % 366);
-    for (int line = 0; line < 2; ++line) {
-      LabelRecord r;
-      r.day = date.day;
-      r.month = date.month;
-      r.year = date.year;
-      SetRecordText(r, line ? "segunda l\xEDnea, con \\#27 y m\xE1s texto para llenar"
-                            : "Cita con el m\xE9" "dico \\#09; sala 3");
-      r.color = RGB(178, 225, 241);
-      r.isLastLine = line;
-      r.almanacStartDay = 1, r.almanacStartMonth = 1, r.almanacStartYear = 2024;
-      r.almanacDayCount = 365;
-      lines.push_back(r);
-    }
-  }
+  std::vector<LabelRecord> lines =
+      TwoLineLabels(10000, "Cita con el m\xE9" "dico \\#09; sala 3",
+                    "segunda l\xEDnea, con \\#27 y m\xE1s texto para llenar");
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   std::string file = std::string(temp) + "tarvina-bench.zanual";
