@@ -106,6 +106,15 @@ std::string FoldIcsLine(std::string_view line) {
   return out;
 }
 
+FileError WriteIcsFile(const std::string& path, const std::string& text) {
+  ExclusiveFile file;
+  FileError error = file.OpenForAppend(path);
+  if (error == FileError::None) error = file.Truncate(0);
+  if (error == FileError::None) error = file.WriteAt(0, text.data(), text.size());
+  if (error != FileError::None) file.Truncate(0);  // no calendar cut short
+  return error;
+}
+
 IcsExport ExportIcs(const std::vector<LabelRecord>& records, const IcsExportInput& input) {
   IcsExport result;
   std::string& out = result.text;

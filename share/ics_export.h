@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "../data/file_io.h"
 #include "../data/label_file.h"
 #include "wall_time.h"
 
@@ -23,6 +24,11 @@ struct IcsExport {
 
 // `records` in file order, as the label file holds them.
 IcsExport ExportIcs(const std::vector<LabelRecord>& records, const IcsExportInput& input);
+
+// Writes `text` as the whole file at `path` (UTF-8 path), replacing what
+// it held. On a failure the file is left empty or absent, never half
+// written over an older calendar.
+FileError WriteIcsFile(const std::string& path, const std::string& text);
 
 // TEXT value escaping: backslash, semicolon, comma and line feed.
 std::string EscapeIcsText(std::string_view text);

@@ -16,7 +16,6 @@
 
 namespace {
 
-constexpr size_t kMaxFileBytes = 64u << 20;
 // Wrapped lines stop one short of a record's 119 bytes: the label drawing
 // prints 118 characters, so nothing imported is hidden.
 constexpr size_t kWrapWidth = kMaxLineBytes - 1;
@@ -426,6 +425,20 @@ IcsImport Failure(const char* message) {
 
 }  // namespace
 
+FileError ReadIcsFile(const std::string& path, std::string& text) {
+  text.clear();
+  ExclusiveFile file;
+  FileError error = file.OpenForRead(path);
+  if (error != FileError::None) return error;
+  int64_t size = 0;
+  if ((error = file.Size(size)) != FileError::None) return error;
+  text.resize(size_t(std::min<int64_t>(size, int64_t(kMaxIcsBytes) + 1)));
+  size_t got = 0;
+  error = file.ReadAt(0, text.data(), text.size(), got);
+  text.resize(got);
+  return error;
+}
+
 std::vector<std::string> WrapLabelLine(std::string_view line, size_t width) {
   auto isCodeAt = [&](size_t at) {
     return at + 4 <= line.size() && line[at] == '\\' && line[at + 1] == '#' &&
@@ -455,7 +468,7 @@ std::vector<std::string> WrapLabelLine(std::string_view line, size_t width) {
 
 IcsImport ImportIcs(std::string_view text, const AlmanacState& almanac,
                     LocalFromUtcFn localFromUtc) {
-  if (text.size() > kMaxFileBytes) return Failure(kTooBig);
+  if (text.size() > kMaxIcsBytes) return Failure(kTooBig);
   // Unfolded first: some programs fold in the middle of a character.
   std::string unfolded;
   unfolded.reserve(text.size());

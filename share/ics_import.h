@@ -8,8 +8,16 @@
 #include <vector>
 
 #include "../data/almanac_state.h"
+#include "../data/file_io.h"
 #include "../data/label_file.h"
 #include "wall_time.h"
+
+// Larger files are refused: no calendar of labels comes near it.
+constexpr size_t kMaxIcsBytes = 64u << 20;
+
+// Reads a whole file (at most kMaxIcsBytes + 1 bytes, so that ImportIcs can
+// refuse a larger one). Paths are UTF-8.
+FileError ReadIcsFile(const std::string& path, std::string& text);
 
 struct IcsImport {
   bool ok = false;

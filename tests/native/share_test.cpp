@@ -1,6 +1,8 @@
 // Export and import of iCalendar files: text conversion, folding, the
 // round trip, and calendars as other programs write them.
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -330,6 +332,21 @@ TEST(IcsImport, FilesThatAreNotCalendarsOrAreBrokenImportNothing) {
   IcsImport empty = ImportIcs("BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n", Almanac2025(), nullptr);
   EXPECT_EQ(ImportReport(empty),
             "Se importaron 0 etiquetas; 0 eventos quedan fuera del almanaque.");
+}
+
+TEST(IcsFile, AnExportReplacesTheWholeFileAndReadsBack) {
+  char pattern[] = "/tmp/tarvina-ics-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string folder = pattern, path = folder + "/Año.ics";
+  ASSERT_EQ(WriteIcsFile(path, std::string(5000, 'x')), FileError::None);
+  ASSERT_EQ(WriteIcsFile(path, "BEGIN:VCALENDAR\r\n"), FileError::None);
+  std::string text;
+  EXPECT_EQ(ReadIcsFile(path, text), FileError::None);
+  EXPECT_EQ(text, "BEGIN:VCALENDAR\r\n");  // nothing of the longer file before it
+  EXPECT_EQ(ReadIcsFile(folder + "/falta.ics", text), FileError::NotFound);
+  EXPECT_EQ(WriteIcsFile(folder + "/no/hay.ics", "x"), FileError::PathNotFound);
+  EXPECT_EQ(access((folder + "/no").c_str(), F_OK), -1);
+  EXPECT_EQ(system(("rm -rf '" + folder + "'").c_str()), 0);
 }
 
 }  // namespace
