@@ -19,8 +19,12 @@ namespace {
 // Wrapped lines stop one short of a record's 119 bytes: the label drawing
 // prints 118 characters, so nothing imported is hidden.
 constexpr size_t kWrapWidth = kMaxLineBytes - 1;
-// A rule that repeats every second would otherwise run for ever.
-constexpr int kMaxRepeats = 1000000;
+// Repeats stepped through in one import, inside the almanac or before it:
+// a rule that repeats every minute for years would otherwise run on and on
+// (a daily rule from 1900 takes 46,000). Past it, rules expand no further.
+constexpr int64_t kRepeatBudget = 2000000;
+// An import that would make more label lines than this is refused whole.
+constexpr size_t kMaxImportLines = 100000;
 constexpr int32_t kWhite = 0x00FFFFFF;
 
 const char kNotCalendar[] = "El archivo no es un calendario iCalendar (.ics).";
@@ -28,6 +32,8 @@ const char kBroken[] = "El calendario está incompleto o dañado; no se importó
 const char kBadEvent[] =
     "El calendario está dañado: un evento no tiene una fecha válida; no se importó nada.";
 const char kTooBig[] = "El archivo es demasiado grande para ser un calendario.";
+const char kTooMany[] =
+    "El calendario daría más de 100.000 líneas de etiquetas; no se importó nada.";
 
 // Days since 1 January of year 0 in the proleptic Gregorian calendar (any
 // year, which iCalendar files may hold).
@@ -263,6 +269,7 @@ struct Importer {
   LocalFromUtcFn localFromUtc;
   Range range;
   IcsImport& result;
+  int64_t repeatsLeft = kRepeatBudget;
 
   void AddLabel(int64_t dayNumber, const std::vector<std::string>& lines, int32_t color) {
     int year, month, day;
@@ -383,7 +390,8 @@ struct Importer {
       if (recurrence.freq == ICAL_NO_RECURRENCE) return false;
       icalrecur_iterator* it = icalrecur_iterator_new(recurrence, start.time);
       if (!it) return false;
-      for (int n = 0; n < kMaxRepeats; ++n) {
+      while (repeatsLeft > 0 && result.records.size() <= kMaxImportLines) {
+        --repeatsLeft;
         icaltimetype t = icalrecur_iterator_next(it);
         if (icaltime_is_null_time(t)) break;
         // Past the almanac even after the largest zone shift.
@@ -522,8 +530,10 @@ IcsImport ImportIcs(std::string_view text, const AlmanacState& almanac,
   for (icalcomponent* calendar : calendars) {
     auto moved = MovedOccurrences(calendar);
     for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
-         e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT))
+         e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
       if (!importer.Event(e, calendar, moved)) return Failure(kBadEvent);
+      if (result.records.size() > kMaxImportLines) return Failure(kTooMany);
+    }
   }
   result.ok = true;
   return result;

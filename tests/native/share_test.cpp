@@ -321,6 +321,7 @@ TEST(IcsImport, FilesThatAreNotCalendarsOrAreBrokenImportNothing) {
       {head + tail, "no tiene una fecha"},
       {head + "DTSTART;VALUE=DATE:20250230\r\n" + tail, "no tiene una fecha"},
       {head + "DTSTART;VALUE=DATE:20250314\r\nRRULE:FREQ=A VECES\r\n" + tail, "no tiene una fecha"},
+      {head + "DTSTART:20250101T000000\r\nRRULE:FREQ=MINUTELY\r\n" + tail, "más de 100.000"},
   };
   for (const Case& c : cases) {
     IcsImport result = ImportIcs(c.text, Almanac2025(), MadridFromUtc);
