@@ -2,6 +2,27 @@
 
 #include <windows.h>
 
+namespace {
+
+WallTime WallTimeOf(const SYSTEMTIME& t) {
+  WallTime w;
+  w.year = int16_t(t.wYear);
+  w.month = int16_t(t.wMonth);
+  w.day = int16_t(t.wDay);
+  w.hour = int16_t(t.wHour);
+  w.minute = int16_t(t.wMinute);
+  w.second = int16_t(t.wSecond);
+  return w;
+}
+
+}  // namespace
+
+WallTime UtcNow() {
+  SYSTEMTIME now;
+  GetSystemTime(&now);
+  return WallTimeOf(now);
+}
+
 WallTime LocalFromUtc(const WallTime& utc) {
   SYSTEMTIME in = {};
   in.wYear = WORD(utc.year);
@@ -19,12 +40,5 @@ WallTime LocalFromUtc(const WallTime& utc) {
   const bool haveYear = GetDynamicTimeZoneInformation(&zone) != TIME_ZONE_ID_INVALID &&
                         GetTimeZoneInformationForYear(USHORT(utc.year), &zone, &year);
   if (!SystemTimeToTzSpecificLocalTime(haveYear ? &year : nullptr, &in, &out)) return utc;
-  WallTime local;
-  local.year = int16_t(out.wYear);
-  local.month = int16_t(out.wMonth);
-  local.day = int16_t(out.wDay);
-  local.hour = int16_t(out.wHour);
-  local.minute = int16_t(out.wMinute);
-  local.second = int16_t(out.wSecond);
-  return local;
+  return WallTimeOf(out);
 }

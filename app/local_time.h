@@ -6,3 +6,6 @@
 // has for that moment's year. Outside the years Windows handles, or if it
 // fails, the time is given back unchanged.
 WallTime LocalFromUtc(const WallTime& utc);
+
+// Now, in UTC (for the stamp of an exported calendar).
+WallTime UtcNow();

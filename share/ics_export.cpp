@@ -118,7 +118,8 @@ FileError WriteIcsFile(const std::string& path, const std::string& text) {
 IcsExport ExportIcs(const std::vector<LabelRecord>& records, const IcsExportInput& input) {
   IcsExport result;
   std::string& out = result.text;
-  const std::string name = ExactUnicode(input.almanacName);
+  const std::string name =
+      IsValidUtf8(input.almanacName) ? input.almanacName : ExactUnicode(input.almanacName);
   Put(out, "BEGIN:VCALENDAR");
   Put(out, "VERSION:2.0");
   Put(out, "PRODID:-//tarvina//tarvina " + input.version + "//ES");

@@ -11,7 +11,7 @@
 #include "wall_time.h"
 
 struct IcsExportInput {
-  std::string almanacName;  // Windows-1252, as the label file is named
+  std::string almanacName;  // UTF-8, as paths are; if not valid UTF-8, taken as Windows-1252
   std::string version;      // tarvina's version, for PRODID
   WallTime stampUtc;        // when the file is written (DTSTAMP)
 };
