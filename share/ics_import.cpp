@@ -240,8 +240,9 @@ int32_t ColorOf(icalcomponent* event) {
   return kWhite;
 }
 
-// The properties whose damage makes an event's days unknowable; libical
-// drops a property it cannot read and leaves an X-LIC-ERROR naming it.
+// The properties whose damage makes an event's days unknowable. libical
+// drops a property it cannot read and leaves an X-LIC-ERROR such as "Can't
+// parse as DATE-TIME value in DTSTART property. Removing entire property: ..."
 bool HasDateError(icalcomponent* event) {
   static const char* const kDateProperties[] = {"DTSTART", "DTEND",  "DURATION",
                                                 "RRULE",   "EXDATE", "RECURRENCE-ID"};
@@ -249,13 +250,11 @@ bool HasDateError(icalcomponent* event) {
        p = icalcomponent_get_next_property(event, ICAL_XLICERROR_PROPERTY)) {
     const char* text = icalproperty_get_xlicerror(p);
     if (!text) continue;
-    for (const char* name : kDateProperties) {
-      const char* at = strstr(text, name);
-      // "DTSTART" but not "X-DTSTART..."-like names inside other words.
-      if (at && (at == text || at[-1] == ' ') &&
-          !(at[strlen(name)] >= 'A' && at[strlen(name)] <= 'Z') && at[strlen(name)] != '-')
+    std::string_view message = text;
+    message = message.substr(0, message.find("Removing"));  // not the value that follows
+    for (const char* name : kDateProperties)
+      if (message.find(" " + std::string(name) + " property") != std::string_view::npos)
         return true;
-    }
   }
   return false;
 }
