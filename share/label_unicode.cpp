@@ -1,8 +1,6 @@
 #include "label_unicode.h"
 
 #include <algorithm>
-#include <array>
-#include <cstring>
 #include <vector>
 
 namespace {
