@@ -5,6 +5,7 @@
 #include <new>
 
 #include "almanac_state.h"
+#include "calendar.h"
 #include "program_folder.h"
 #include "utf8.h"
 
@@ -88,6 +89,31 @@ void SetRecordText(LabelRecord& record, const char* text) {
   while (text && length < kMaxLineBytes && text[length] != 0) ++length;
   std::memset(record.text, 0, kTextBytes);
   if (length) std::memcpy(record.text, text, length);
+}
+
+namespace {
+
+bool SameLabel(const LabelRecord& first, const LabelRecord& next) {
+  return next.day == first.day && next.month == first.month && next.year == first.year &&
+         next.color == first.color;
+}
+
+}  // namespace
+
+std::vector<LabelRun> GroupLabels(const std::vector<LabelRecord>& records) {
+  std::vector<LabelRun> labels;
+  size_t i = 0;
+  while (i < records.size()) {
+    size_t end = i;
+    if (IsRealDate(records[i].year, records[i].month, records[i].day)) {
+      while (end + 1 < records.size() && records[end].isLastLine != 1 &&
+             SameLabel(records[i], records[end + 1]))
+        ++end;
+    }
+    labels.push_back({i, end - i + 1});
+    i = end + 1;
+  }
+  return labels;
 }
 
 std::string LabelFilePath(const std::string& name) {

@@ -38,6 +38,17 @@ void DecodeLabelRecord(const uint8_t in[kRecordSize], LabelRecord& record);
 // Copies `text` up to its first NUL, cut to 119 bytes, and clears the rest.
 void SetRecordText(LabelRecord& record, const char* text);
 
+// A label: a run of records up to and including the first one marked as the
+// last line. A final run without the mark ends at the last record. A label
+// also ends before a record of another date or colour, and a record whose
+// date is no date (as a crash leaves a zero-filled one) stands alone, so a
+// broken record never takes the labels after it along.
+struct LabelRun {
+  size_t first;
+  size_t count;
+};
+std::vector<LabelRun> GroupLabels(const std::vector<LabelRecord>& records);
+
 // The records of the last file read, in file order.
 struct LabelTable {
   std::vector<LabelRecord> records;

@@ -9,6 +9,7 @@
 #include "../data/almanac_state.h"
 #include "../data/calendar.h"
 #include "../data/label_file.h"
+#include "../data/label_palette.h"
 #include "../render/gdi_util.h"
 #include "dialog_kit.h"
 #include "resource.h"
@@ -25,20 +26,9 @@ constexpr UINT kStartedMessage = WM_APP + 1;
 // Within a row the ids, in ascending order, fill these columns.
 constexpr int kSwatchColumn[kSwatchesPerRow] = {1, 2, 3, 4, 5, 9, 6, 7, 8, 10};
 
-constexpr COLORREF kSwatchColor[kSwatchCount] = {
-    RGB(252, 249, 196), RGB(255, 237, 187), RGB(254, 218, 158), RGB(249, 220, 188),
-    RGB(250, 191, 183), RGB(178, 225, 241), RGB(247, 211, 213), RGB(227, 218, 235),
-    RGB(238, 233, 237), RGB(153, 199, 235),  // row 1
-    RGB(182, 207, 212), RGB(214, 237, 231), RGB(155, 211, 174), RGB(209, 235, 164),
-    RGB(231, 224, 206), RGB(197, 198, 200), RGB(216, 208, 189), RGB(221, 176, 135),
-    RGB(208, 201, 191), RGB(226, 227, 231),  // row 2
-    RGB(255, 138, 138), RGB(255, 102, 102), RGB(241, 223, 150), RGB(233, 204, 88),
-    RGB(134, 152, 223), RGB(255, 168, 125), RGB(188, 198, 237), RGB(249, 223, 134),
-    RGB(245, 204, 63),  RGB(255, 132, 72),  // row 3
-    RGB(247, 166, 244), RGB(243, 131, 240), RGB(171, 150, 254), RGB(132, 102, 253),
-    RGB(165, 239, 174), RGB(173, 136, 95),  RGB(116, 231, 131), RGB(255, 255, 155),
-    RGB(255, 255, 4),   RGB(0, 128, 192),  // row 4
-};
+// The dialog shows every colour of the label palette.
+static_assert(kSwatchCount == kLabelPaletteSize, "one swatch per palette colour");
+constexpr const int32_t (&kSwatchColor)[kLabelPaletteSize] = kLabelPalette;
 
 struct Legend {
   int id, bitmap, x, y, width, height;
@@ -531,8 +521,9 @@ COLORREF ReadSwatchColor(HWND, int id) {
   COLORREF color = surface && surface->dc ? GetPixel(surface->dc, 2, 2) : CLR_INVALID;
   if (color != CLR_INVALID) return color;
   // No surface (out of GDI resources): the palette still knows the colour.
-  return id >= IDC_SWATCH_FIRST && id <= IDC_SWATCH_LAST ? kSwatchColor[id - IDC_SWATCH_FIRST]
-                                                         : kWhite;
+  return id >= IDC_SWATCH_FIRST && id <= IDC_SWATCH_LAST
+             ? COLORREF(kSwatchColor[id - IDC_SWATCH_FIRST])
+             : kWhite;
 }
 
 void FillColorBox(HWND dialog, int id, COLORREF color) {

@@ -12,37 +12,6 @@ int64_t DateKey(int16_t year, int16_t month, int16_t day) {
   return int64_t(year) * 65536 * 65536 + int64_t(uint16_t(month)) * 65536 + uint16_t(day);
 }
 
-// A label: a run of records up to and including the first one marked as the
-// last line. A final run without the mark ends at the last record. A label
-// also ends before a record of another date or colour, and a record whose
-// date is no date (as a crash leaves a zero-filled one) stands alone, so a
-// broken record never takes the labels after it along.
-struct LabelRun {
-  size_t first;
-  size_t count;
-};
-
-bool SameLabel(const LabelRecord& first, const LabelRecord& next) {
-  return next.day == first.day && next.month == first.month && next.year == first.year &&
-         next.color == first.color;
-}
-
-std::vector<LabelRun> GroupLabels(const std::vector<LabelRecord>& records) {
-  std::vector<LabelRun> labels;
-  size_t i = 0;
-  while (i < records.size()) {
-    size_t end = i;
-    if (IsRealDate(records[i].year, records[i].month, records[i].day)) {
-      while (end + 1 < records.size() && records[end].isLastLine != 1 &&
-             SameLabel(records[i], records[end + 1]))
-        ++end;
-    }
-    labels.push_back({i, end - i + 1});
-    i = end + 1;
-  }
-  return labels;
-}
-
 }  // namespace
 
 AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRecord>& records) {

@@ -5,6 +5,7 @@ Writes, under resources/:
   icons/icon01.bmp .. icon99.bmp   the pictures of the label icon codes
   charts/chart300.bmp .. 303.bmp   the code charts of the label entry dialog
   icons/program.ico, document.ico  the window icon and the .zanual file icon
+  icons/icon_chars.inc             the Unicode text each icon shows, for .ics files
 and under docs/icons/ a picture sheet that shows every icon as the program
 puts it on a label (18 x 18, default stretch, magenta skipped).
 
@@ -13,6 +14,7 @@ is committed, so building tarvina needs none of them.  The output depends
 only on this file and those fonts, so running it twice gives the same bytes.
 
 Run from anywhere:  /usr/bin/python3 tools/assets/make_assets.py
+(with --table it writes only icon_chars.inc, which needs no fonts)
 """
 
 import os
@@ -148,6 +150,32 @@ assert len(OBJECTS) == 99 - 27 + 1
 NOTE = "\U0001F3B5"  # the note beside the whistling face
 
 FLAGS = (9, 22)
+
+# What each icon is in Unicode, for calendars written to other programs:
+# the emoji it was drawn from, the two flags as regional-indicator pairs.
+FLAG_TEXT = {9: "\U0001F1EA\U0001F1F8", 22: "\U0001F1FA\U0001F1F8"}
+# Emoji that show as plain text symbols unless asked for the colour picture.
+TEXT_STYLE = {"\u2600", "\u2601", "\u261D", "\u270C", "\u270F"}
+
+
+def icon_text(n):
+    if n in FLAG_TEXT:
+        return FLAG_TEXT[n]
+    ch = FACES[n][0] if n < 27 else OBJECTS[n - 27]
+    return ch + "\uFE0F" if ch in TEXT_STYLE else ch
+
+
+def icon_chars_inc():
+    lines = [
+        "// Written by tools/assets/make_assets.py from the emoji the icon pictures",
+        "// were drawn from: the Unicode text of icon 1..99, in order.",
+    ]
+    for n in range(1, 100):
+        escaped = "".join("\\U%08X" % ord(c) for c in icon_text(n))
+        name = FACES[n][1] if n < 27 else ""
+        lines.append('u8"%s",  // %02d %s' % (escaped, n, name) if name else
+                     'u8"%s",  // %02d' % (escaped, n))
+    return ("\n".join(lines) + "\n").encode("utf-8")
 
 _emoji_font = None
 _glyphs = {}
@@ -664,6 +692,9 @@ def charts_sheet(charts):
 
 
 def main():
+    write(os.path.join(RES, "icons", "icon_chars.inc"), icon_chars_inc())
+    if "--table" in sys.argv[1:]:
+        return
     icons = {}
     for n in range(1, 27):
         if n == 9:
