@@ -75,7 +75,7 @@ int64_t RowAtOrBelow(int64_t y) {
 
 int64_t DayOfDate(const AlmanacLayout& layout, const CivilDate& date) {
   // Days are in date order: find the first not before the date.
-  const int32_t key = DateKey(date.year, date.month, date.day);
+  const int64_t key = DateKey(date.year, date.month, date.day);
   auto at = std::partition_point(layout.days.begin(), layout.days.end(), [&](const DayBand& d) {
     return DateKey(d.year, d.month, d.day) < key;
   });
