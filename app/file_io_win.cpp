@@ -162,7 +162,7 @@ FileError RemoveFile(const std::string& path) {
   });
 }
 
-FileError ReplaceFile(const std::string& from, const std::string& to) {
+FileError PutFileInPlace(const std::string& from, const std::string& to) {
   const std::wstring source = Widen(from), target = Widen(to);
   return RetryWhileInUse([&] {
     FileError injected;

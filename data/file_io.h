@@ -73,7 +73,7 @@ FileError RemoveFile(const std::string& path);
 // Puts the file `from` in the place of `to` in one step, through to the
 // disk: afterwards `to` is either the old file or the new one, whole, even
 // across a crash. `from` must be in the same folder.
-FileError ReplaceFile(const std::string& from, const std::string& to);
+FileError PutFileInPlace(const std::string& from, const std::string& to);
 // Makes `folder` and any missing folder above it; an existing one is fine.
 FileError MakeFolders(const std::string& folder);
 // The names of the files (not folders) in `folder`.

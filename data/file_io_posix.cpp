@@ -165,7 +165,7 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-FileError ReplaceFile(const std::string& from, const std::string& to) {
+FileError PutFileInPlace(const std::string& from, const std::string& to) {
   return RetryWhileInUse([&] {
     FileError injected;
     if (FileFaultAt(FileOp::Replace, injected)) return injected;

@@ -153,7 +153,7 @@ FileError Rewrite(const std::string& path, const LabelFileEdit& edit, LabelFileE
   // Only a file let go without a failure is whole on the disk.
   if (error == FileError::None) error = out.Close();
   old.Close();  // Windows will not rename over a file someone holds open
-  if (error == FileError::None) error = ReplaceFile(scratch, path);
+  if (error == FileError::None) error = PutFileInPlace(scratch, path);
   if (error != FileError::None) {
     out.Close();
     RemoveFile(scratch);
