@@ -46,6 +46,12 @@ RecordSplice Splice(size_t first, std::vector<LabelRecord> expected,
   return RecordSplice{first, std::move(expected), RecordBytes(put)};
 }
 
+LabelFileEdit Edit(std::vector<RecordSplice> splices) {
+  LabelFileEdit edit;
+  edit.splices = std::move(splices);
+  return edit;
+}
+
 TEST_F(LabelEditTest, ChangesTouchOnlyTheirRecordsAndUndoingThemBringsBackEveryByte) {
   // A, two lines; B, whose text bytes after the NUL hold what an old writer
   // left there; C; and the partial record of an old crash.
@@ -65,9 +71,9 @@ TEST_F(LabelEditTest, ChangesTouchOnlyTheirRecordsAndUndoingThemBringsBackEveryB
   LabelRecord moved = b;
   moved.day = 20;
   const LabelFileEdit edits[] = {
-      {{Splice(0, {a0, a1}, {a0, a1b})}},
-      {{Splice(2, {b}, {}), Splice(4, {}, {moved})}},
-      {{Splice(2, {c}, {})}},
+      Edit({Splice(0, {a0, a1}, {a0, a1b})}),
+      Edit({Splice(2, {b}, {}), Splice(4, {}, {moved})}),
+      Edit({Splice(2, {c}, {})}),
   };
   const std::string after[] = {
       Raw({a0, a1b}) + bRaw + Raw({c}) + tail,
