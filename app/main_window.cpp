@@ -289,7 +289,9 @@ std::vector<LabelRecord> RecordsOfDraft(const LabelDraft& draft) {
 
 // Before the first change of a run, a copy of the file as it is; false,
 // having said why, when the copy cannot be made: then nothing may change.
-bool BackUpBeforeFirstChange() {
+// A file another program holds cannot be changed either: that is said as
+// the change itself would say it (`failed`, the reason, `after`).
+bool BackUpBeforeFirstChange(const char* failed, const char* after) {
   if (gBackedUp) return true;
   const std::string& path = gAlmanac.filePath;
   if (!FileExists(path)) {
@@ -302,6 +304,10 @@ bool BackUpBeforeFirstChange() {
   const FileError error = BackupFolder().empty()
                               ? FileError::PathNotFound
                               : BackUpLabelFile(path, gAlmanac.name, BackupFolder(), when);
+  if (error == FileError::InUse) {
+    ShowMessage(failed + std::string(FileErrorText(error)) + after);
+    return false;
+  }
   if (error != FileError::None) {
     ShowMessage("No se pudo hacer la copia de seguridad de \"", path,
                 "\" en %LOCALAPPDATA%\\tarvina\\Copias, y sin ella no se cambia nada.\r\n" +
@@ -332,7 +338,7 @@ void ShowRecords(std::vector<LabelRecord> records) {
 // shows it; false, having said why (`failed`, then the reason, then
 // `after`), when the file stays as it was.
 bool ChangeFile(const LabelFileEdit& edit, const char* failed, const char* after) {
-  if (!BackUpBeforeFirstChange()) return false;
+  if (!BackUpBeforeFirstChange(failed, after)) return false;
   LabelFileEdit undo;
   FileError error = RewriteLabelFile(gAlmanac.filePath, edit, &undo);
   if (error != FileError::None) {
@@ -352,7 +358,7 @@ const char kTextKept[] = " El texto sigue en la ventana para volver a intentarlo
 
 // "Aceptar" in "Nueva": the label is appended to the file.
 bool StoreNewLabel(const LabelDraft& draft) {
-  if (!BackUpBeforeFirstChange()) return false;
+  if (!BackUpBeforeFirstChange(kNotStored, kTextKept)) return false;
   std::vector<LabelRecord> lines = RecordsOfDraft(draft);
   LabelFileEdit undo;
   FileError error = AppendLabel(gAlmanac.filePath, lines, &undo);
