@@ -10,12 +10,12 @@ namespace {
 constexpr char kSettingsFile[] = "tarvina.ini";
 constexpr char kAlmanacsInDocuments[] = "Almanaques\\";
 
-// The Documents known folder, wherever the user has moved it; empty when
-// the system cannot say.
-std::string DocumentsFolder() {
+// A known folder, wherever the user has moved it, with its trailing
+// backslash; empty when the system cannot say.
+std::string KnownFolder(REFKNOWNFOLDERID id) {
   PWSTR path = nullptr;
   std::string folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path))) folder = Narrow(path);
+  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) folder = Narrow(path);
   CoTaskMemFree(path);
   if (!folder.empty() && folder.back() != '\\') folder += '\\';
   return folder;
@@ -28,9 +28,14 @@ std::string ChooseAlmanacFolder(const std::string& programFolder) {
   GetPrivateProfileStringW(L"tarvina", L"Almanaques", L"", value, 64,
                            Widen(programFolder + kSettingsFile).c_str());
   if (lstrcmpiW(value, L"Documentos") != 0) return programFolder;
-  std::string documents = DocumentsFolder();
+  std::string documents = KnownFolder(FOLDERID_Documents);
   // Without a Documents folder the almanacs still have a home beside the program.
   return documents.empty() ? programFolder : documents + kAlmanacsInDocuments;
+}
+
+std::string ChooseBackupFolder() {
+  std::string local = KnownFolder(FOLDERID_LocalAppData);
+  return local.empty() ? local : local + "tarvina\\Copias\\";
 }
 
 FileError PrepareAlmanacFolder(const std::string& folder) {

@@ -12,6 +12,10 @@
 // says "Almanaques=Documentos" under [tarvina]; otherwise `programFolder`.
 std::string ChooseAlmanacFolder(const std::string& programFolder);
 
+// The folder for copies of label files: tarvina\Copias\ in the user's
+// local application data (%LOCALAPPDATA%); empty when the system cannot say.
+std::string ChooseBackupFolder();
+
 // Whether new almanacs can be written to `folder`: creates it when it is
 // missing (its parent must exist), then writes and removes a scratch file.
 FileError PrepareAlmanacFolder(const std::string& folder);

@@ -48,7 +48,7 @@ FileError OpenShared(const std::string& path, DWORD access, DWORD share, DWORD d
     HANDLE h = CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
     if (h == INVALID_HANDLE_VALUE) return FromLastError(GetLastError());
-    created = disposition == OPEN_ALWAYS && GetLastError() != ERROR_ALREADY_EXISTS;
+    created = disposition != OPEN_EXISTING && GetLastError() != ERROR_ALREADY_EXISTS;
     out = reinterpret_cast<intptr_t>(h);
     return FileError::None;
   });
@@ -65,6 +65,11 @@ FileError ExclusiveFile::OpenForRead(const std::string& path) {
   Close();
   // Others may read along (an indexer, an antivirus); nobody may write meanwhile.
   return OpenShared(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, handle_, created_);
+}
+
+FileError ExclusiveFile::OpenNew(const std::string& path) {
+  Close();
+  return OpenShared(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, handle_, created_);
 }
 
 FileError ExclusiveFile::Close() {
@@ -155,4 +160,56 @@ FileError RemoveFile(const std::string& path) {
     if (FileFaultAt(FileOp::Remove, injected)) return injected;
     return DeleteFileW(wide.c_str()) ? FileError::None : FromLastError(GetLastError());
   });
+}
+
+FileError PutFileInPlace(const std::string& from, const std::string& to) {
+  const std::wstring source = Widen(from), target = Widen(to);
+  return RetryWhileInUse([&] {
+    FileError injected;
+    if (FileFaultAt(FileOp::Replace, injected)) return injected;
+    // A rename within one folder: the file system swaps the names at once.
+    return MoveFileExW(source.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? FileError::None
+               : FromLastError(GetLastError());
+  });
+}
+
+FileError MakeFolders(const std::string& folder) {
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '\\') path.pop_back();
+  if (CreateDirectoryW(Widen(path).c_str(), nullptr)) return FileError::None;
+  DWORD err = GetLastError();
+  if (err == ERROR_PATH_NOT_FOUND) {
+    // Its parent first, then the folder itself.
+    size_t slash = path.find_last_of('\\');
+    if (slash == std::string::npos || slash == 0) return FileError::PathNotFound;
+    FileError error = MakeFolders(path.substr(0, slash));
+    if (error != FileError::None) return error;
+    if (CreateDirectoryW(Widen(path).c_str(), nullptr)) return FileError::None;
+    err = GetLastError();
+  }
+  if (err != ERROR_ALREADY_EXISTS) return FromLastError(err);
+  DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+             ? FileError::None
+             : FileError::PathNotFound;
+}
+
+FileError ListFiles(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+  std::string pattern = folder;
+  if (!pattern.empty() && pattern.back() != '\\') pattern += '\\';
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(Widen(pattern + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    DWORD err = GetLastError();
+    return err == ERROR_FILE_NOT_FOUND ? FileError::None : FromLastError(err);
+  }
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      names.push_back(Narrow(found.cFileName));
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return FileError::None;
 }

@@ -51,6 +51,7 @@ void InitCommonControlsByName() {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetProgramFolder(FolderOfModule());
   SetAlmanacFolder(ChooseAlmanacFolder(ProgramFolder()));
+  SetBackupFolder(ChooseBackupFolder());
   InitCommonControlsByName();
   EnsureFileAssociation();
   RunMainWindow(ArgumentText(Narrow(GetCommandLineW())).c_str());

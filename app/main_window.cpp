@@ -2,10 +2,14 @@
 // scrolling, and the dispatch of the menu commands.
 #include "main_window.h"
 
+#include <windowsx.h>
+
 #include <algorithm>
 #include <new>
 
 #include "../data/almanac_state.h"
+#include "../data/backup.h"
+#include "../data/label_edit.h"
 #include "../data/label_file.h"
 #include "../data/program_folder.h"
 #include "../dialogs/about_dialog.h"
@@ -60,6 +64,20 @@ bool gHasLastHit = false;
 LabelPlace gLastHit;
 HICON gBigIcon = nullptr;
 HICON gSmallIcon = nullptr;
+// The changes of this run to the almanac's file, the last one last, each
+// kept as the change that takes it back. Only what a change touched is
+// kept, so a long run with a large almanac holds little.
+std::vector<LabelFileEdit> gUndo;
+// A copy of the almanac's file as it was before its first change of this
+// run has been made (or there was no file to copy).
+bool gBackedUp = false;
+// The date a new label is offered: the last one chosen in "Nueva".
+LabelDraft gNextLabel;
+// The label a double click or the label menu acts on, and its records as
+// they were when "Modificar etiqueta" opened.
+LabelPlace gLabelAt;
+std::vector<LabelRecord> gChanging;
+size_t gChangingFirst = 0;
 
 void SetMenuItemGrey(UINT id, bool grey) {
   if (!MainMenu) return;
@@ -85,6 +103,16 @@ void SetAlmanacShownMenus() {
   SetMenuItemGrey(IDM_NEW, true);
 }
 
+// "Deshacer" is there while this run has changed the almanac's file.
+void UpdateUndoMenu() { SetMenuItemGrey(IDM_LABEL_UNDO, gUndo.empty()); }
+
+// A new almanac shown: nothing of this run to take back, no copy made yet.
+void ForgetChanges() {
+  gUndo.clear();
+  gBackedUp = false;
+  UpdateUndoMenu();
+}
+
 HMENU BuildMainMenu() {
   HMENU bar = CreateMenu();
   HMENU files = CreatePopupMenu();
@@ -96,8 +124,9 @@ HMENU BuildMainMenu() {
   AppendMenuA(files, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(files, MF_STRING, IDM_EXIT, "Salir");
   HMENU labels = CreatePopupMenu();
-  AppendMenuA(labels, MF_STRING, IDM_LABEL_NEW, "Nueva");
   // The shortcuts are those of the IDA_MAIN table.
+  AppendMenuA(labels, MF_STRING, IDM_LABEL_NEW, "Nueva");
+  AppendMenuA(labels, MF_STRING, IDM_LABEL_UNDO, "Deshacer\tCtrl+Z");
   HMENU go = CreatePopupMenu();
   AppendMenuA(go, MF_STRING, IDM_GO_TODAY, "Hoy\tCtrl+T");
   AppendMenuA(go, MF_STRING, IDM_GO_DATE, "Fecha...\tCtrl+G");
@@ -213,6 +242,232 @@ void OpenFileAlmanac(const std::string& path) {
   }
   SetAlmanacTitle(gAlmanac.name);
   SetAlmanacShownMenus();
+  ForgetChanges();
+}
+
+// ---- changing labels ----
+
+// Brings the almanac to the front with the keyboard focus, so the keys
+// scroll it on from where a command has put it.
+void FocusAlmanac() {
+  SetForegroundWindow(MainWindow);
+  SetFocus(AlmanacControl);
+}
+
+bool AlmanacShown() { return MainWindow && IsWindow(MainWindow) && !gLayout.days.empty(); }
+
+// What the label dialog needs of the almanac shown.
+LabelEntryRequest LabelRequest(const char* title, bool (*store)(const LabelDraft&)) {
+  LabelEntryRequest request;
+  request.title = title;
+  const DayBand& first = gLayout.days.front();
+  const DayBand& last = gLayout.days.back();
+  request.first = CivilDate{first.year, first.month, first.day, 0};
+  request.last = CivilDate{last.year, last.month, last.day, 0};
+  request.store = store;
+  return request;
+}
+
+// One record per line of the draft, as the file keeps them.
+std::vector<LabelRecord> RecordsOfDraft(const LabelDraft& draft) {
+  std::vector<LabelRecord> records(draft.lines.size());
+  for (size_t i = 0; i < records.size(); ++i) {
+    LabelRecord& record = records[i];
+    record.day = draft.day;
+    record.month = draft.month;
+    record.year = draft.year;
+    SetRecordText(record, draft.lines[i].c_str());  // cut to 119 bytes
+    record.color = int32_t(draft.color);
+    record.isLastLine = i + 1 == records.size() ? 1 : 0;
+    record.almanacStartDay = gAlmanac.startDay;
+    record.almanacStartMonth = gAlmanac.startMonth;
+    record.almanacStartYear = gAlmanac.startYear;
+    record.almanacDayCount = gAlmanac.dayCount;
+  }
+  return records;
+}
+
+// Before the first change of a run, a copy of the file as it is; false,
+// having said why, when the copy cannot be made: then nothing may change.
+// A file another program holds cannot be changed either: that is said as
+// the change itself would say it (`failed`, the reason, `after`).
+bool BackUpBeforeFirstChange(const char* failed, const char* after) {
+  if (gBackedUp) return true;
+  const std::string& path = gAlmanac.filePath;
+  if (!FileExists(path)) {
+    gBackedUp = true;  // the first label makes the file: nothing to lose yet
+    return true;
+  }
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  const BackupTime when{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  const FileError error = BackupFolder().empty()
+                              ? FileError::PathNotFound
+                              : BackUpLabelFile(path, gAlmanac.name, BackupFolder(), when);
+  if (error == FileError::InUse) {
+    ShowMessage(failed + std::string(FileErrorText(error)) + after);
+    return false;
+  }
+  if (error != FileError::None) {
+    ShowMessage("No se pudo hacer la copia de seguridad de \"", path,
+                "\" en %LOCALAPPDATA%\\tarvina\\Copias, y sin ella no se cambia nada.\r\n" +
+                    std::string(FileErrorText(error)));
+    return false;
+  }
+  gBackedUp = true;
+  return true;
+}
+
+// The almanac shown with `records` in place of those it shows: laid out
+// again and drawn again from the first row that changed; the view stays.
+void ShowRecords(std::vector<LabelRecord> records) {
+  ClearFoundMark();
+  // Called from message handlers: nothing may be thrown out of them.
+  try {
+    AlmanacLayout layout = LayOutAlmanac(gAlmanac, records);
+    DropTilesFrom(AlmanacStrip, FirstChangedRow(gLayout, gLabelTable.records, layout, records));
+    gLayout = std::move(layout);
+    gLabelTable.records = std::move(records);
+  } catch (const std::bad_alloc&) {
+    ShowMessage(FileErrorText(FileError::NoMemory));
+  }
+  RefreshView();
+}
+
+// Rewrites the file with `edit` (a copy made first, the first time) and
+// shows it; false, having said why (`failed`, then the reason, then
+// `after`), when the file stays as it was.
+bool ChangeFile(const LabelFileEdit& edit, const char* failed, const char* after) {
+  if (!BackUpBeforeFirstChange(failed, after)) return false;
+  LabelFileEdit undo;
+  FileError error = RewriteLabelFile(gAlmanac.filePath, edit, &undo);
+  if (error != FileError::None) {
+    ShowMessage(std::string(failed) + FileErrorText(error) + after);
+    return false;
+  }
+  gUndo.push_back(std::move(undo));
+  UpdateUndoMenu();
+  std::vector<LabelRecord> records = gLabelTable.records;
+  ApplyLabelFileEdit(records, edit);
+  ShowRecords(std::move(records));
+  return true;
+}
+
+const char kNotStored[] = "No se pudo guardar la etiqueta. ";
+const char kTextKept[] = " El texto sigue en la ventana para volver a intentarlo.";
+
+// "Aceptar" in "Nueva": the label is appended to the file.
+bool StoreNewLabel(const LabelDraft& draft) {
+  if (!BackUpBeforeFirstChange(kNotStored, kTextKept)) return false;
+  std::vector<LabelRecord> lines = RecordsOfDraft(draft);
+  LabelFileEdit undo;
+  FileError error = AppendLabel(gAlmanac.filePath, lines, &undo);
+  if (error != FileError::None) {
+    ShowMessage(kNotStored + std::string(FileErrorText(error)) + kTextKept);
+    return false;
+  }
+  gUndo.push_back(std::move(undo));
+  UpdateUndoMenu();
+  ShowStoredLabel(lines);
+  return true;
+}
+
+// "Aceptar" in "Modificar etiqueta": the label's records give way to the
+// draft's, in their place when the date stays, at the end of the file
+// (so the end of the new day's stack) when it changes.
+bool StoreChangedLabel(const LabelDraft& draft) {
+  const std::vector<LabelRecord> lines = RecordsOfDraft(draft);
+  const LabelRecord& was = gChanging.front();
+  LabelFileEdit edit;
+  if (draft.day == was.day && draft.month == was.month && draft.year == was.year) {
+    edit.splices.push_back({gChangingFirst, gChanging, RecordBytes(lines)});
+  } else {
+    edit.splices.push_back({gChangingFirst, gChanging, {}});
+    edit.splices.push_back({gLabelTable.records.size(), {}, RecordBytes(lines)});
+  }
+  return ChangeFile(edit, kNotStored, kTextKept);
+}
+
+// The block at `place` of the almanac shown, if there is one.
+const LabelBlock* BlockAt(const LabelPlace& place) {
+  if (place.day >= gLayout.days.size()) return nullptr;
+  const std::vector<LabelBlock>& blocks = gLayout.days[place.day].blocks;
+  return place.block < blocks.size() ? &blocks[place.block] : nullptr;
+}
+
+std::vector<LabelRecord> RecordsOf(const LabelBlock& block) {
+  const auto first = gLabelTable.records.begin() + std::ptrdiff_t(block.firstRecord);
+  return std::vector<LabelRecord>(first, first + std::ptrdiff_t(block.lineCount));
+}
+
+void OnChangeLabel() {
+  const LabelBlock* block = BlockAt(gLabelAt);
+  if (dialogOpen || !AlmanacShown() || !block) return;
+  gChangingFirst = block->firstRecord;
+  gChanging = RecordsOf(*block);
+  LabelDraft draft;
+  for (const LabelRecord& record : gChanging) draft.lines.push_back(record.text);
+  const LabelRecord& first = gChanging.front();
+  draft.color = COLORREF(first.color);
+  draft.day = first.day;
+  draft.month = first.month;
+  draft.year = first.year;
+  dialogOpen = 1;
+  ShowLabelEntryDialog(LabelRequest("Modificar etiqueta", StoreChangedLabel), draft);
+  dialogOpen = 0;
+  gChanging.clear();
+  if (AlmanacShown()) FocusAlmanac();
+}
+
+void OnRemoveLabel() {
+  const LabelBlock* block = BlockAt(gLabelAt);
+  if (dialogOpen || !AlmanacShown() || !block) return;
+  const size_t first = block->firstRecord;
+  std::vector<LabelRecord> records = RecordsOf(*block);
+  dialogOpen = 1;  // the question leaves the window usable: nothing else meanwhile
+  const bool yes = AskYesNo("¿Borrar esta etiqueta?");
+  dialogOpen = 0;
+  if (!yes || !AlmanacShown()) return;
+  LabelFileEdit edit;
+  edit.splices.push_back({first, std::move(records), {}});
+  ChangeFile(edit, "No se pudo borrar la etiqueta. ", "");
+}
+
+void OnUndo() {
+  if (dialogOpen || !AlmanacShown() || gUndo.empty()) return;
+  const LabelFileEdit& last = gUndo.back();
+  FileError error = RewriteLabelFile(gAlmanac.filePath, last);
+  if (error != FileError::None) {
+    ShowMessage(std::string("No se pudo deshacer el último cambio. ") + FileErrorText(error));
+    return;
+  }
+  std::vector<LabelRecord> records = gLabelTable.records;
+  ApplyLabelFileEdit(records, last);
+  gUndo.pop_back();
+  UpdateUndoMenu();
+  ShowRecords(std::move(records));
+}
+
+// A double click on a label block: "Modificar etiqueta" with that label.
+void OnDoubleClick(LPARAM point) {
+  if (!BlockAtPoint(gLayout, GET_X_LPARAM(point), GET_Y_LPARAM(point), ViewOffset, gLabelAt))
+    return;
+  OnChangeLabel();
+}
+
+// A right click on a label block: the label menu, whose commands come to
+// the window like the main menu's.
+void OnContextMenu(HWND control, LPARAM screen) {
+  POINT at = {GET_X_LPARAM(screen), GET_Y_LPARAM(screen)};
+  if (screen == -1 || dialogOpen) return;  // from the keyboard: no point to go by
+  POINT inside = at;
+  ScreenToClient(control, &inside);
+  if (!BlockAtPoint(gLayout, inside.x, inside.y, ViewOffset, gLabelAt)) return;
+  HMENU menu = CreatePopupMenu();
+  AppendMenuA(menu, MF_STRING, IDM_LABEL_CHANGE, "Modificar...");
+  AppendMenuA(menu, MF_STRING, IDM_LABEL_REMOVE, "Borrar");
+  TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, MainWindow, nullptr);
+  DestroyMenu(menu);
 }
 
 // ---- the almanac control ----
@@ -284,6 +539,12 @@ LRESULT CALLBACK AlmanacControlProc(HWND control, UINT msg, WPARAM wParam, LPARA
     case WM_LBUTTONDOWN:
       SetFocus(control);
       break;
+    case WM_LBUTTONDBLCLK:
+      if (gAlmanac.isReady == 1) OnDoubleClick(lParam);
+      break;
+    case WM_CONTEXTMENU:
+      if (gAlmanac.isReady == 1) OnContextMenu(control, lParam);
+      break;
     default:
       break;
   }
@@ -297,6 +558,7 @@ LRESULT CALLBACK AlmanacControlProc(HWND control, UINT msg, WPARAM wParam, LPARA
 
 void OnInitDialog() {
   SetMenuItemGrey(IDM_LABEL_NEW, true);
+  ForgetChanges();
   for (UINT id : kGoCommands) SetMenuItemGrey(id, true);
   gLayout = AlmanacLayout();
   ReleaseTiles(AlmanacStrip);
@@ -344,23 +606,17 @@ void OnAbout() {
 }
 
 void OnNewLabel() {
-  if (dialogOpen || IsMenuItemGrey(IDM_LABEL_NEW)) return;
+  if (dialogOpen || IsMenuItemGrey(IDM_LABEL_NEW) || !AlmanacShown()) return;
+  // An empty label in white, on the date chosen last.
+  LabelDraft draft;
+  draft.day = gNextLabel.day;
+  draft.month = gNextLabel.month;
+  draft.year = gNextLabel.year;
   dialogOpen = 1;
-  // What the dialog's lists need from the layout; it hands the label back
-  // as it closes.
-  LabelEntryAlmanac almanac;
-  almanac.spansNextYear = gLayout.spansNextYear;
-  almanac.monthLengths = gLayout.monthLengths;
-  almanac.closed = ShowStoredLabel;
-  ShowLabelEntryDialog(nullptr, almanac);
+  ShowLabelEntryDialog(LabelRequest("Entrada de datos", StoreNewLabel), draft);
   dialogOpen = 0;
-}
-
-// Brings the almanac to the front with the keyboard focus, so the keys
-// scroll it on from where a command has put it.
-void FocusAlmanac() {
-  SetForegroundWindow(MainWindow);
-  SetFocus(AlmanacControl);
+  gNextLabel = draft;
+  if (AlmanacShown()) FocusAlmanac();
 }
 
 void OnGoToday() {
@@ -472,6 +728,15 @@ void OnCommand(WORD id) {
       break;
     case IDM_LABEL_NEW:
       OnNewLabel();
+      break;
+    case IDM_LABEL_UNDO:
+      OnUndo();
+      break;
+    case IDM_LABEL_CHANGE:
+      OnChangeLabel();
+      break;
+    case IDM_LABEL_REMOVE:
+      OnRemoveLabel();
       break;
     case IDM_GO_TODAY:
       OnGoToday();
@@ -625,17 +890,26 @@ void RefreshView() {
 
 void NewAlmanacCommand() {
   gNewDialogOpen = true;
-  INT_PTR accepted = NewAlmanacDialog(nullptr);
+  NewAlmanac chosen;
+  const bool accepted = NewAlmanacDialog(chosen);
   gNewDialogOpen = false;
   // The window may have ended while the dialog was open; a cancel changes nothing.
-  if (!IsWindow(MainWindow) || accepted != 1) return;
-  gAlmanac.filePath = LabelFilePath(gAlmanac.name);
+  if (!IsWindow(MainWindow) || !accepted) return;
+  gAlmanac.name = chosen.name;
+  gAlmanac.filePath = LabelFilePath(chosen.name);
+  gAlmanac.startDay = chosen.startDay;
+  gAlmanac.startMonth = chosen.startMonth;
+  gAlmanac.startYear = chosen.startYear;
+  gAlmanac.dayCount = chosen.dayCount;
+  gAlmanac.isReady = 1;
+  SetAlmanacTitle(chosen.name);
   gLabelTable.records.clear();  // a new almanac's file does not exist yet
   LayOutShownAlmanac();
   ViewOffset = StartOffset();
   ShowMessage("Almanaque Creado ...");
   RefreshView();
   SetAlmanacShownMenus();
+  ForgetChanges();
 }
 
 void OpenAlmanacCommand() {
@@ -647,20 +921,26 @@ void OpenAlmanacCommand() {
 }
 
 void ShowStoredLabel(const std::vector<LabelRecord>& stored) {
-  if (!MainWindow || !IsWindow(MainWindow)) return;
-  SetForegroundWindow(MainWindow);
-  SetFocus(AlmanacControl);
-  if (!stored.empty()) {
-    // The file now ends with these records: so does the table. Only the
-    // tiles from the first row that moved are drawn again.
-    std::vector<LabelRecord>& records = gLabelTable.records;
-    records.insert(records.end(), stored.begin(), stored.end());
-    ClearFoundMark();
-    AlmanacLayout before = std::move(gLayout);
-    gLayout = LayOutAlmanac(gAlmanac, records);
-    DropTilesFrom(AlmanacStrip, FirstChangedRow(before, records, gLayout, records));
-  }
+  if (!MainWindow || !IsWindow(MainWindow) || stored.empty()) return;
+  // The file now ends with these records: so does the table. Only the
+  // tiles from the first row that moved are drawn again.
+  std::vector<LabelRecord>& records = gLabelTable.records;
+  records.insert(records.end(), stored.begin(), stored.end());
+  ClearFoundMark();
+  AlmanacLayout before = std::move(gLayout);
+  gLayout = LayOutAlmanac(gAlmanac, records);
+  DropTilesFrom(AlmanacStrip, FirstChangedRow(before, records, gLayout, records));
   RefreshView();
+}
+
+bool ChangeShownLabel(const LabelPlace& place, const LabelDraft& draft) {
+  const LabelBlock* block = BlockAt(place);
+  if (dialogOpen || !AlmanacShown() || !block) return false;
+  gChangingFirst = block->firstRecord;
+  gChanging = RecordsOf(*block);
+  const bool changed = StoreChangedLabel(draft);
+  gChanging.clear();
+  return changed;
 }
 
 const AlmanacLayout& ShownLayout() { return gLayout; }

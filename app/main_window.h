@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../data/label_file.h"
+#include "../dialogs/label_entry_dialog.h"
 #include "../render/layout.h"
 #include "../render/surface.h"
 #include "../render/tile_strip.h"
@@ -39,10 +40,13 @@ void NewAlmanacCommand();
 // Reads gAlmanac.filePath and draws the almanac with its labels; a file that
 // cannot be read or is damaged is reported and nothing is drawn.
 void OpenAlmanacCommand();
-// The label dialog's closing refresh: the lines it stored (none after
-// "Cancelar") join the almanac shown, which is drawn again from the first row
-// that moved, and the almanac gets the keyboard focus.
+// Records just appended to the almanac's file join the almanac shown, which
+// is drawn again from the first row that moved.
 void ShowStoredLabel(const std::vector<LabelRecord>& stored);
+// "Aceptar" in "Modificar etiqueta" for the label at `place` with `draft`,
+// without the dialog: stored (a copy made first, the first time), kept for
+// "Deshacer" and shown; false, having said why, when the file stays as it was.
+bool ChangeShownLabel(const LabelPlace& place, const LabelDraft& draft);
 // The layout of the almanac shown (no days while there is none).
 const AlmanacLayout& ShownLayout();
 // Sets the title "Almanaque - <name>.zanual"; `name` is UTF-8.

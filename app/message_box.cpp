@@ -7,6 +7,7 @@
 namespace {
 
 MessageObserver gObserver = nullptr;
+QuestionAnswerer gAnswerer = nullptr;
 
 // The program's texts are compiled as Windows-1252 whatever the system's
 // own code page is.
@@ -35,3 +36,11 @@ void ShowMessage(const std::string& before, const std::string& path, const std::
 }
 
 void SetMessageObserver(MessageObserver observer) { gObserver = observer; }
+
+bool AskYesNo(const std::string& text) {
+  const std::wstring asked = FromWindows1252(text);
+  if (gAnswerer) return gAnswerer(asked);
+  return MessageBoxW(nullptr, asked.c_str(), L"Programador", MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+void SetQuestionAnswerer(QuestionAnswerer answerer) { gAnswerer = answerer; }

@@ -14,3 +14,11 @@ void ShowMessage(const std::string& before, const std::string& path, const std::
 // would show them, and no box is shown.
 using MessageObserver = void (*)(const std::wstring& shown);
 void SetMessageObserver(MessageObserver observer);
+
+// A question with the buttons Yes and No ("Sí", "No"), caption
+// "Programador", no icon, No the default; true when the answer is Yes.
+bool AskYesNo(const std::string& text);
+// While an answerer is set, questions go to it (as the box would show them)
+// and it answers them; no box is shown.
+using QuestionAnswerer = bool (*)(const std::wstring& asked);
+void SetQuestionAnswerer(QuestionAnswerer answerer);

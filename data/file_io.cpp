@@ -34,6 +34,9 @@ const char* FileErrorText(FileError error) {
              "creó otra copia de tarvina abierta a la vez).";
     case FileError::NoMemory:
       return "No hay memoria suficiente.";
+    case FileError::Changed:
+      return "Otro programa ha cambiado el archivo desde que se abrió. Cierre tarvina y vuelva "
+             "a abrir el almanaque.";
     case FileError::Other:
       break;
   }
@@ -49,6 +52,8 @@ struct FaultTable {
   std::array<int, size_t(FileOp::kCount)> counts{};
   std::vector<std::pair<FileOp, int>> armed;  // kind and the number that fails
   std::vector<FileError> errors;
+  std::pair<FileOp, int> crash{FileOp::kCount, 0};  // where the program stops dead
+  bool crashed = false;
 };
 FaultTable gFaults;
 
@@ -59,12 +64,21 @@ void FailFileOperation(FileOp op, int nth, FileError error) {
   gFaults.errors.push_back(error);
 }
 
+void CrashAtFileOperation(FileOp op, int nth) {
+  gFaults.crash = {op, gFaults.counts[size_t(op)] + nth};
+}
+
 void ResetFileFaults() { gFaults = FaultTable(); }
 
 int FileOperationCount(FileOp op) { return gFaults.counts[size_t(op)]; }
 
 bool FileFaultAt(FileOp op, FileError& error) {
   int number = ++gFaults.counts[size_t(op)];
+  if (gFaults.crashed || gFaults.crash == std::make_pair(op, number)) {
+    gFaults.crashed = true;
+    error = FileError::Other;
+    return true;
+  }
   for (size_t i = 0; i < gFaults.armed.size(); ++i) {
     if (gFaults.armed[i] == std::make_pair(op, number)) {
       error = gFaults.errors[i];

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 enum class FileError {
   None,
@@ -20,6 +21,7 @@ enum class FileError {
   TooLarge,      // more label lines than an almanac may hold
   OtherAlmanac,  // the file holds another almanac than the one shown
   NoMemory,
+  Changed,  // the file no longer holds what the program read from it
   Other,
 };
 
@@ -38,6 +40,9 @@ class ExclusiveFile {
   FileError OpenForAppend(const std::string& path);
   // Read access, shared with other readers only; never creates the file.
   FileError OpenForRead(const std::string& path);
+  // Read and write access, no sharing; a new empty file, or an old one of
+  // that name (a scratch file a crash left) emptied.
+  FileError OpenNew(const std::string& path);
   // Both opens wait up to a second for a program that holds the file for a
   // moment (an antivirus, an indexer, a backup) before they report InUse.
 
@@ -65,6 +70,14 @@ class ExclusiveFile {
 bool FileExists(const std::string& path);
 // Deletes the file (waiting, like the opens, for a program that holds it a moment).
 FileError RemoveFile(const std::string& path);
+// Puts the file `from` in the place of `to` in one step, through to the
+// disk: afterwards `to` is either the old file or the new one, whole, even
+// across a crash. `from` must be in the same folder.
+FileError PutFileInPlace(const std::string& from, const std::string& to);
+// Makes `folder` and any missing folder above it; an existing one is fine.
+FileError MakeFolders(const std::string& folder);
+// The names of the files (not folders) in `folder`.
+FileError ListFiles(const std::string& folder, std::vector<std::string>& names);
 
 // ---- Fault injection, for tests ----
 // Every operation above passes one of these points; a test can make the
@@ -73,10 +86,15 @@ FileError RemoveFile(const std::string& path);
 // failure point of a save can be tried in turn. An injected failure acts
 // like the real one: a failed write has written part of its bytes, a failed
 // close has released the handle, a failed open has created nothing.
-enum class FileOp { Open, Size, Read, Write, Flush, Truncate, Close, Remove, kCount };
+enum class FileOp { Open, Size, Read, Write, Flush, Truncate, Close, Remove, Replace, kCount };
 // From now on, the `nth` (1-based) operation of `op` fails with `error`.
 // Several may be armed at once, also of one kind.
 void FailFileOperation(FileOp op, int nth, FileError error = FileError::DiskFull);
+// The program stops dead at the `nth` operation of `op`, as a crash or a
+// pulled plug would: that operation and every one after it fail, so nothing
+// more reaches the disk (a write there lands part of its bytes) and nothing
+// is cleaned up. ResetFileFaults brings the program back to life.
+void CrashAtFileOperation(FileOp op, int nth);
 // Disarms every failure and sets the counts to zero.
 void ResetFileFaults();
 // Operations of `op` made since the last reset.

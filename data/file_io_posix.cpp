@@ -1,5 +1,6 @@
 // POSIX backend of ExclusiveFile, for the native test build. flock stands in
 // for the Windows sharing rules: exclusive for writing, shared for reading.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -72,6 +73,17 @@ FileError ExclusiveFile::OpenForRead(const std::string& path) {
   return OpenLocked(path, O_RDONLY, LOCK_SH, handle_, created_);
 }
 
+FileError ExclusiveFile::OpenNew(const std::string& path) {
+  Close();
+  FileError error = OpenLocked(path, O_RDWR | O_CREAT, LOCK_EX, handle_, created_);
+  // Emptied only once it is ours: a file another program holds is left alone.
+  if (error == FileError::None && ::ftruncate(int(handle_), 0) != 0) {
+    error = FromErrno(errno);
+    Close();
+  }
+  return error;
+}
+
 FileError ExclusiveFile::Close() {
   if (handle_ < 0) return FileError::None;
   FileError injected;
@@ -142,6 +154,55 @@ FileError RemoveFile(const std::string& path) {
     if (FileFaultAt(FileOp::Remove, injected)) return injected;
     return ::unlink(path.c_str()) == 0 ? FileError::None : FromErrno(errno);
   });
+}
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+FileError PutFileInPlace(const std::string& from, const std::string& to) {
+  return RetryWhileInUse([&] {
+    FileError injected;
+    if (FileFaultAt(FileOp::Replace, injected)) return injected;
+    if (::rename(from.c_str(), to.c_str()) != 0) return FromErrno(errno);
+    // The rename itself is on the disk once its folder is.
+    int folder = ::open(FolderOf(to).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+      ::fsync(folder);
+      ::close(folder);
+    }
+    return FileError::None;
+  });
+}
+
+FileError MakeFolders(const std::string& folder) {
+  for (size_t at = 1; at <= folder.size(); ++at) {
+    if (at < folder.size() && folder[at] != '/') continue;
+    const std::string part = folder.substr(0, at);
+    if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return FromErrno(errno);
+  }
+  struct stat st;
+  if (::stat(folder.c_str(), &st) != 0) return FromErrno(errno);
+  return S_ISDIR(st.st_mode) ? FileError::None : FileError::PathNotFound;
+}
+
+FileError ListFiles(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return FromErrno(errno);
+  while (const dirent* entry = ::readdir(dir)) {
+    struct stat st;
+    const std::string path =
+        folder + (folder.empty() || folder.back() == '/' ? "" : "/") + entry->d_name;
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) names.push_back(entry->d_name);
+  }
+  ::closedir(dir);
+  return FileError::None;
 }
 
 bool FileExists(const std::string& path) {

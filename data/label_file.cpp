@@ -6,6 +6,7 @@
 
 #include "almanac_state.h"
 #include "calendar.h"
+#include "label_edit.h"
 #include "program_folder.h"
 #include "utf8.h"
 
@@ -235,6 +236,11 @@ void TakeBack(ExclusiveFile& file, const std::string& path, const SavePoint& poi
 }  // namespace
 
 FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& lines) {
+  return AppendLabel(path, lines, nullptr);
+}
+
+FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& lines,
+                      LabelFileEdit* undo) {
   if (lines.empty()) return FileError::None;
   std::vector<uint8_t> bytes;
   try {
@@ -262,6 +268,17 @@ FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& l
     return error;
   }
   recordBuffer = lines.back();
+  if (undo) {
+    // The lines go, and the partial record they covered comes back.
+    *undo = LabelFileEdit();
+    RecordSplice splice;
+    splice.first = size_t(point.at / int64_t(kRecordSize));
+    splice.expected = lines;
+    undo->splices.push_back(std::move(splice));
+    undo->setsTail = true;
+    undo->tail = point.tail;
+    undo->removesFile = point.created;
+  }
   return FileError::None;
 }
 

@@ -81,6 +81,12 @@ FileError AppendLabelRecord(const char* text, int32_t color, int16_t day, int16_
 // the file is left as it was, byte for byte (a file the save made is
 // removed), so no half label remains.
 FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& lines);
+// The same; once the label is on the disk, `undo` holds the change that
+// takes it back (label_edit.h): the file as it was, or no file when the
+// label made it.
+struct LabelFileEdit;
+FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& lines,
+                      LabelFileEdit* undo);
 
 // Reads the whole file into gLabelTable. When its first record describes a
 // valid almanac, the four settings go into gAlmanac; when it does not, the

@@ -3,6 +3,7 @@
 namespace {
 std::string gProgramFolder;
 std::string gAlmanacFolder;
+std::string gBackupFolder;
 }  // namespace
 
 const std::string& ProgramFolder() { return gProgramFolder; }
@@ -14,3 +15,7 @@ const std::string& AlmanacFolder() {
 }
 
 void SetAlmanacFolder(const std::string& folder) { gAlmanacFolder = folder; }
+
+const std::string& BackupFolder() { return gBackupFolder; }
+
+void SetBackupFolder(const std::string& folder) { gBackupFolder = folder; }

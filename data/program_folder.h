@@ -10,3 +10,8 @@ void SetProgramFolder(const std::string& folder);
 // The program's folder until a setting names another (an installed copy).
 const std::string& AlmanacFolder();
 void SetAlmanacFolder(const std::string& folder);
+
+// Where copies of label files go before their first change of a run
+// (%LOCALAPPDATA%\tarvina\Copias\); empty while it is not known.
+const std::string& BackupFolder();
+void SetBackupFolder(const std::string& folder);

@@ -6,15 +6,11 @@
 #include <vector>
 
 #include "../app/message_box.h"
-#include "../data/almanac_state.h"
 #include "../data/calendar.h"
-#include "../data/label_file.h"
 #include "../data/label_palette.h"
 #include "../render/gdi_util.h"
 #include "dialog_kit.h"
 #include "resource.h"
-
-LabelDraft gLabelDraft;
 
 namespace {
 
@@ -41,23 +37,26 @@ constexpr Legend kLegends[] = {
 };
 constexpr int kLegendCount = sizeof kLegends / sizeof kLegends[0];
 
-// Everything one opening of the dialog creates, released when it ends.
-struct LabelEntryWindow {
-  HWND dialog = nullptr;
+// One opening of the dialog: what it was asked, the entry as it stands,
+// and everything it creates, released when it ends.
+struct LabelEntryOpening {
+  const LabelEntryRequest* request = nullptr;
+  LabelDraft draft;
   HWND textBox = nullptr;
   HFONT font = nullptr;
   HBITMAP legends[kLegendCount] = {};
   Surface swatches[kSwatchCount];
   Surface preview;
-  const LabelEntryAlmanac* almanac = nullptr;  // what the caller told us
-  std::vector<LabelRecord> stored;             // the lines "Aceptar" stored
+  HWND savedFocus = nullptr;  // the control that had the focus when the dialog was deactivated
+  bool stored = false;
 };
-LabelEntryWindow gLabelEntry;
-
-// The control that had the focus when the dialog was last deactivated.
-HWND gLabelSavedFocus = nullptr;
 
 LabelDialogHook gStartedHook = nullptr;
+
+LabelEntryOpening* OpeningOf(HWND dialog) {
+  return dialog ? reinterpret_cast<LabelEntryOpening*>(GetWindowLongPtrA(dialog, DWLP_USER))
+                : nullptr;
+}
 
 std::string TwoDigits(int value) {
   char text[16];
@@ -116,17 +115,18 @@ bool SelectItem(HWND combo, const std::string& text) {
   return true;
 }
 
-Surface* SurfaceOf(int id) {
+Surface* SurfaceOf(LabelEntryOpening& opening, int id) {
   if (id >= IDC_SWATCH_FIRST && id <= IDC_SWATCH_LAST)
-    return &gLabelEntry.swatches[id - IDC_SWATCH_FIRST];
-  if (id == IDC_COLOR_PREVIEW) return &gLabelEntry.preview;
+    return &opening.swatches[id - IDC_SWATCH_FIRST];
+  if (id == IDC_COLOR_PREVIEW) return &opening.preview;
   return nullptr;
 }
 
 // A square drawn by the program: its surface has the control's inner size.
-void AddColorBox(HWND dialog, const ControlPlace& frame, COLORREF color) {
+void AddColorBox(HWND dialog, LabelEntryOpening& opening, const ControlPlace& frame,
+                 COLORREF color) {
   HWND control = AddControl(dialog, frame);
-  Surface* surface = SurfaceOf(frame.id);
+  Surface* surface = SurfaceOf(opening, frame.id);
   if (!control || !surface) return;
   RECT inner;
   GetClientRect(control, &inner);
@@ -134,20 +134,20 @@ void AddColorBox(HWND dialog, const ControlPlace& frame, COLORREF color) {
 }
 
 // The years the almanac shows, as the year list offers them.
-int YearsOffered(int16_t years[2]) {
-  years[0] = gAlmanac.startYear;
-  if (!gLabelEntry.almanac->spansNextYear) return 1;
-  years[1] = int16_t(gAlmanac.startYear + 1);
+int YearsOffered(const LabelEntryRequest& request, int16_t years[2]) {
+  years[0] = request.first.year;
+  if (request.last.year == request.first.year) return 1;
+  years[1] = int16_t(request.first.year + 1);
   return 2;
 }
 
 // Days in the day list of `month`: the longest that month is in any year
 // the almanac shows, so 29 February of a leap start year can be chosen even
 // when the days last reached a common year.
-int DayListLength(int month) {
+int DayListLength(const LabelEntryRequest& request, int month) {
   int16_t years[2];
-  int count = YearsOffered(years);
-  int longest = gLabelEntry.almanac->monthLengths[month];
+  int count = YearsOffered(request, years);
+  int longest = 0;
   for (int i = 0; i < count; ++i) {
     MonthLengthTable table;
     BuildMonthLengths(table, years[i]);
@@ -156,14 +156,14 @@ int DayListLength(int month) {
   return longest;
 }
 
-void FillDayList(HWND dialog, int month) {
+void FillDayList(HWND dialog, const LabelEntryOpening& opening, int month) {
   HWND dayCombo = GetDlgItem(dialog, IDC_DAY_COMBO);
   SendMessageA(dayCombo, CB_RESETCONTENT, 0, 0);
-  int length = DayListLength(month);
+  int length = DayListLength(*opening.request, month);
   for (int day = 1; day <= length; ++day) AddItem(dayCombo, TwoDigits(day));
   // The kept day stays visible, even when this month is too short for it,
   // so the box always shows the day that "Aceptar" will use.
-  int16_t day = gLabelDraft.day;
+  int16_t day = opening.draft.day;
   if (day >= 1 && day <= length)
     SendMessageA(dayCombo, CB_SETCURSEL, day - 1, 0);
   else if (day > 0)
@@ -174,23 +174,23 @@ void FillDayList(HWND dialog, int month) {
 
 INT_PTR CALLBACK LabelEntryDialog(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
 
-HWND CreateLabelEntryWindow() {
+HWND CreateLabelEntryWindow(const char* title) {
   DialogFrame frame;
-  frame.title = "Entrada de datos";
+  frame.title = title;
   frame.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME | DS_SETFONT | DS_3DLOOK | DS_NOFAILCREATE;
   frame.position = {112, 91};
   frame.client = {963, 864};
   return CreateDialogWindow(frame, LabelEntryDialog);
 }
 
-void AddLabelControls(HWND dialog) {
+void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
   ControlPlace text;
   text.id = IDC_LABEL_TEXT;
   text.className = "EDIT";
   text.x = 8, text.y = 8, text.width = 950, text.height = 112;
   text.style = ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
   text.exStyle = WS_EX_CLIENTEDGE;
-  gLabelEntry.textBox = AddControl(dialog, text);
+  opening.textBox = AddControl(dialog, text);
 
   HINSTANCE module = GetModuleHandleA(nullptr);
   for (int i = 0; i < kLegendCount; ++i) {
@@ -202,7 +202,7 @@ void AddLabelControls(HWND dialog) {
     HWND control = AddControl(dialog, legend);
     HBITMAP picture = static_cast<HBITMAP>(
         LoadImageA(module, MAKEINTRESOURCEA(l.bitmap), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-    gLabelEntry.legends[i] = picture;
+    opening.legends[i] = picture;
     if (control && picture)
       SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
   }
@@ -214,14 +214,14 @@ void AddLabelControls(HWND dialog) {
     swatch.y = 600 + 25 * (i / kSwatchesPerRow);
     swatch.width = swatch.height = 24;
     swatch.style = SS_OWNERDRAW | SS_NOTIFY | WS_BORDER;
-    AddColorBox(dialog, swatch, kSwatchColor[i]);
+    AddColorBox(dialog, opening, swatch, kSwatchColor[i]);
   }
 
   ControlPlace preview;
   preview.id = IDC_COLOR_PREVIEW;
   preview.x = 274, preview.y = 608, preview.width = 87, preview.height = 81;
   preview.style = SS_OWNERDRAW | WS_BORDER;  // no SS_NOTIFY: clicking it does nothing
-  AddColorBox(dialog, preview, kWhite);
+  AddColorBox(dialog, opening, preview, kWhite);
 
   const DWORD buttonStyle = BS_PUSHBUTTON | BS_FLAT | BS_CENTER | BS_VCENTER | WS_TABSTOP;
   ControlPlace ok;
@@ -261,40 +261,47 @@ void AddLabelControls(HWND dialog) {
     AddControl(dialog, caption);
   }
 
-  gLabelEntry.font = CreatePointFont("Lucida Console", 10);
+  opening.font = CreatePointFont("Lucida Console", 10);
   const int fontControls[] = {IDC_LABEL_TEXT, IDC_DAY_CAPTION, IDC_MONTH_CAPTION, IDC_YEAR_CAPTION,
                               IDC_DAY_COMBO,  IDC_MONTH_COMBO, IDC_YEAR_COMBO};
   for (int id : fontControls)
-    SendMessageA(GetDlgItem(dialog, id), WM_SETFONT, reinterpret_cast<WPARAM>(gLabelEntry.font),
-                 FALSE);
+    SendMessageA(GetDlgItem(dialog, id), WM_SETFONT, reinterpret_cast<WPARAM>(opening.font), FALSE);
 }
 
 // Takes the pictures out of the legends (a control may hold a copy of its
 // own) while the controls still exist, and deletes them.
-void ReleaseLegends(HWND dialog) {
+void ReleaseLegends(HWND dialog, LabelEntryOpening& opening) {
   for (int i = 0; i < kLegendCount; ++i) {
     HWND control = GetDlgItem(dialog, kLegends[i].id);
     HBITMAP shown =
         control ? reinterpret_cast<HBITMAP>(SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, 0))
                 : nullptr;
-    if (shown && shown != gLabelEntry.legends[i]) DeleteObject(shown);
-    if (gLabelEntry.legends[i]) DeleteObject(gLabelEntry.legends[i]);
-    gLabelEntry.legends[i] = nullptr;
+    if (shown && shown != opening.legends[i]) DeleteObject(shown);
+    if (opening.legends[i]) DeleteObject(opening.legends[i]);
+    opening.legends[i] = nullptr;
   }
 }
 
-void ReleaseLabelEntryWindow() {
-  for (Surface& surface : gLabelEntry.swatches) ReleaseSurface(surface);
-  ReleaseSurface(gLabelEntry.preview);
-  if (gLabelEntry.font) DeleteObject(gLabelEntry.font);
-  gLabelEntry = LabelEntryWindow();
+void ReleaseOpening(LabelEntryOpening& opening) {
+  for (Surface& surface : opening.swatches) ReleaseSurface(surface);
+  ReleaseSurface(opening.preview);
+  if (opening.font) DeleteObject(opening.font);
+  opening.font = nullptr;
 }
 
 // ---- Handling ----
 
-void OnInitDialog(HWND dialog) {
-  gLabelDraft.color = kWhite;
-  gLabelSavedFocus = nullptr;  // a control of an earlier opening is gone
+// The draft's lines in the box, one under the other.
+std::string JoinedLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (size_t i = 0; i < lines.size(); ++i) text += (i ? "\r\n" : "") + lines[i];
+  return text;
+}
+
+void OnInitDialog(HWND dialog, LabelEntryOpening& opening) {
+  const LabelDraft& draft = opening.draft;
+  SetWindowTextA(opening.textBox, JoinedLines(draft.lines).c_str());
+  FillColorBox(dialog, IDC_COLOR_PREVIEW, draft.color);
 
   HWND dayCombo = GetDlgItem(dialog, IDC_DAY_COMBO);
   HWND monthCombo = GetDlgItem(dialog, IDC_MONTH_COMBO);
@@ -304,55 +311,52 @@ void OnInitDialog(HWND dialog) {
   SendMessageA(yearCombo, CB_RESETCONTENT, 0, 0);
   for (int month = 1; month <= 12; ++month) AddItem(monthCombo, TwoDigits(month));
   int16_t years[2];
-  int yearCount = YearsOffered(years);
+  int yearCount = YearsOffered(*opening.request, years);
   for (int i = 0; i < yearCount; ++i) AddItem(yearCombo, std::to_string(years[i]));
 
-  // The day, month and year of the last label are kept for the next one;
-  // show them, so what is in the lists is what will be stored.
-  if (gLabelDraft.month >= 1 && gLabelDraft.month <= 12) {
-    SendMessageA(monthCombo, CB_SETCURSEL, gLabelDraft.month - 1, 0);
-    FillDayList(dialog, gLabelDraft.month);
+  // Show the draft's date, so what is in the lists is what will be stored.
+  if (draft.month >= 1 && draft.month <= 12) {
+    SendMessageA(monthCombo, CB_SETCURSEL, draft.month - 1, 0);
+    FillDayList(dialog, opening, draft.month);
   }
-  if (!SelectItem(yearCombo, std::to_string(gLabelDraft.year)) && yearCount == 1) {
+  if (!SelectItem(yearCombo, std::to_string(draft.year)) && yearCount == 1) {
     // An almanac within one year: there is only one year to pick.
     SendMessageA(yearCombo, CB_SETCURSEL, 0, 0);
-    gLabelDraft.year = years[0];
+    opening.draft.year = years[0];
   }
 
   if (gStartedHook) PostMessageA(dialog, kStartedMessage, 0, 0);
 }
 
-void OnDateChosen(HWND dialog, int comboId) {
+void OnDateChosen(HWND dialog, LabelEntryOpening& opening, int comboId) {
   std::string text = SelectedItemText(GetDlgItem(dialog, comboId));
   if (text.empty()) return;
-  gLabelDraft.lastText = text;
   int16_t value = NumberOf(text);
   if (comboId == IDC_DAY_COMBO) {
-    gLabelDraft.day = value;
+    opening.draft.day = value;
   } else if (comboId == IDC_YEAR_COMBO) {
-    gLabelDraft.year = value;
+    opening.draft.year = value;
   } else {
-    gLabelDraft.month = value;
-    FillDayList(dialog, value);  // the day is kept even when the new month is too short
+    opening.draft.month = value;
+    FillDayList(dialog, opening, value);  // the day is kept even when the new month is too short
   }
 }
 
-void OnSwatchChosen(HWND dialog, int id) {
-  gLabelDraft.color = ReadSwatchColor(dialog, id);
-  FillColorBox(dialog, IDC_COLOR_PREVIEW, gLabelDraft.color);
+void OnSwatchChosen(HWND dialog, LabelEntryOpening& opening, int id) {
+  opening.draft.color = ReadSwatchColor(dialog, id);
+  FillColorBox(dialog, IDC_COLOR_PREVIEW, opening.draft.color);
 }
 
 // A number typed into a list's edit field counts as chosen, so that what the
 // box shows is what is stored; an empty or non-numeric box gives 0.
-void TakeDateFromLists(HWND dialog) {
-  gLabelDraft.day = NumberOf(WindowText(GetDlgItem(dialog, IDC_DAY_COMBO)));
-  gLabelDraft.month = NumberOf(WindowText(GetDlgItem(dialog, IDC_MONTH_COMBO)));
-  gLabelDraft.year = NumberOf(WindowText(GetDlgItem(dialog, IDC_YEAR_COMBO)));
+void TakeDateFromLists(HWND dialog, LabelDraft& draft) {
+  draft.day = NumberOf(WindowText(GetDlgItem(dialog, IDC_DAY_COMBO)));
+  draft.month = NumberOf(WindowText(GetDlgItem(dialog, IDC_MONTH_COMBO)));
+  draft.year = NumberOf(WindowText(GetDlgItem(dialog, IDC_YEAR_COMBO)));
 }
 
 // Whether the almanac shows the draft's date; otherwise says why and returns false.
-bool CheckDraftDate() {
-  const LabelDraft& d = gLabelDraft;
+bool CheckDraftDate(const LabelEntryRequest& request, const LabelDraft& d) {
   if (d.year <= 0) {
     ShowMessage("Seleccione el año de la entrada.");
     return false;
@@ -362,15 +366,13 @@ bool CheckDraftDate() {
     ShowMessage("La fecha " + date + " no existe. Elija otro día o mes.");
     return false;
   }
-  if (!IsValidAlmanacSettings(gAlmanac.startDay, gAlmanac.startMonth, gAlmanac.startYear,
-                              gAlmanac.dayCount)) {
+  const CivilDate& start = request.first;
+  const CivilDate& end = request.last;
+  if (!IsRealDate(start.year, start.month, start.day) ||
+      !IsRealDate(end.year, end.month, end.day)) {
     ShowMessage("No hay ningún almanaque abierto en el que guardar la etiqueta.");
     return false;
   }
-  CivilDate start;
-  start.year = gAlmanac.startYear, start.month = gAlmanac.startMonth, start.day = gAlmanac.startDay;
-  CivilDate end = start;
-  AddDays(end, gAlmanac.dayCount);
   auto key = [](int y, int m, int dd) { return (int64_t(y) * 100 + m) * 100 + dd; };
   int64_t at = key(d.year, d.month, d.day);
   if (at < key(start.year, start.month, start.day) || at > key(end.year, end.month, end.day)) {
@@ -382,9 +384,9 @@ bool CheckDraftDate() {
   return true;
 }
 
-// The text as the box shows it, one record per displayed line.
-std::vector<LabelRecord> LinesOfTextBox(HWND textBox) {
-  std::vector<LabelRecord> lines;
+// The text as the box shows it, one entry per displayed line.
+std::vector<std::string> LinesOfTextBox(HWND textBox) {
+  std::vector<std::string> lines;
   LRESULT count = SendMessageA(textBox, EM_GETLINECOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     LRESULT start = SendMessageA(textBox, EM_LINEINDEX, i, 0);
@@ -398,59 +400,47 @@ std::vector<LabelRecord> LinesOfTextBox(HWND textBox) {
       got = SendMessageA(textBox, EM_GETLINE, i, reinterpret_cast<LPARAM>(buffer.data()));
       if (got < 0 || got > length) got = got < 0 ? 0 : length;
     }
-    buffer[got] = '\0';
-
-    LabelRecord record;
-    record.day = gLabelDraft.day;
-    record.month = gLabelDraft.month;
-    record.year = gLabelDraft.year;
-    record.color = int32_t(gLabelDraft.color);
-    record.isLastLine = i == count - 1 ? 1 : 0;
-    record.almanacStartDay = gAlmanac.startDay;
-    record.almanacStartMonth = gAlmanac.startMonth;
-    record.almanacStartYear = gAlmanac.startYear;
-    record.almanacDayCount = gAlmanac.dayCount;
-    SetRecordText(record, buffer.data());  // cut to 119 bytes
-    lines.push_back(record);
+    lines.emplace_back(buffer.data(), size_t(got));
   }
   return lines;
 }
 
-void OnAccept(HWND dialog) {
-  gLabelDraft.lastText = WindowText(gLabelEntry.textBox);
-  TakeDateFromLists(dialog);
-  if (gLabelDraft.lastText.empty() || gLabelDraft.month <= 0 || gLabelDraft.day <= 0) {
+// The entry as it stands: the lines as the box shows them, what the lists
+// show (a number typed into one counts) and the colour.
+void TakeEntry(HWND dialog, LabelEntryOpening& opening) {
+  TakeDateFromLists(dialog, opening.draft);
+  opening.draft.lines = LinesOfTextBox(opening.textBox);
+}
+
+void OnAccept(HWND dialog, LabelEntryOpening& opening) {
+  const bool noText = WindowText(opening.textBox).empty();
+  TakeEntry(dialog, opening);
+  const LabelDraft& draft = opening.draft;
+  if (noText || draft.month <= 0 || draft.day <= 0) {
     ShowMessage("Seleccione día y mes, y escriba el texto que desea ...");
     return;
   }
-  if (!CheckDraftDate()) return;
-
-  // The whole label in one write: it is stored entirely or not at all, and
-  // when it cannot be, the text stays here to try again.
-  std::vector<LabelRecord> lines = LinesOfTextBox(gLabelEntry.textBox);
-  FileError error = AppendLabel(gAlmanac.filePath, lines);
-  if (error != FileError::None) {
-    ShowMessage(std::string("No se pudo guardar la etiqueta. ") + FileErrorText(error) +
-                " El texto sigue en la ventana para volver a intentarlo.");
-    return;
-  }
-  gLabelEntry.stored = std::move(lines);
+  if (!CheckDraftDate(*opening.request, draft)) return;
+  // The caller stores it; when it cannot, it says why and the entry stays
+  // here to try again.
+  if (!opening.request->store || !opening.request->store(draft)) return;
+  opening.stored = true;
   EndDialogWindow(dialog, 0);
 }
 
-void OnCommand(HWND dialog, int id, int notification) {
+void OnCommand(HWND dialog, LabelEntryOpening& opening, int id, int notification) {
   if (id >= IDC_SWATCH_FIRST && id <= IDC_SWATCH_LAST) {
-    OnSwatchChosen(dialog, id);
+    OnSwatchChosen(dialog, opening, id);
     return;
   }
   switch (id) {
     case IDC_DAY_COMBO:
     case IDC_MONTH_COMBO:
     case IDC_YEAR_COMBO:
-      if (notification == CBN_SELCHANGE) OnDateChosen(dialog, id);
+      if (notification == CBN_SELCHANGE) OnDateChosen(dialog, opening, id);
       break;
     case IDC_LABEL_OK:
-      if (notification == BN_CLICKED || notification == 1) OnAccept(dialog);
+      if (notification == BN_CLICKED || notification == 1) OnAccept(dialog, opening);
       break;
     case IDC_LABEL_CANCEL:
       if (notification == BN_CLICKED || notification == 1) EndDialogWindow(dialog, 0);
@@ -460,36 +450,37 @@ void OnCommand(HWND dialog, int id, int notification) {
   }
 }
 
-INT_PTR OnDrawItem(const DRAWITEMSTRUCT* item) {
-  const Surface* surface = SurfaceOf(int(item->CtlID));
+INT_PTR OnDrawItem(LabelEntryOpening& opening, const DRAWITEMSTRUCT* item) {
+  const Surface* surface = SurfaceOf(opening, int(item->CtlID));
   if (!surface) return FALSE;
   PaintSurface(item->hDC, item->rcItem, *surface);
   return TRUE;
 }
 
-void OnDestroy(HWND dialog) {
-  ReleaseLegends(dialog);
-  // Closing refresh: the caller shows the label just stored at once.
-  const LabelDraft& d = gLabelDraft;
-  if (!d.lastText.empty() && d.month > 0 && d.day > 0 && gLabelEntry.almanac->closed)
-    gLabelEntry.almanac->closed(gLabelEntry.stored);
+void OnDestroy(HWND dialog, LabelEntryOpening& opening) {
+  // However it ends, the entry goes back to the caller as it stands.
+  if (!opening.stored) TakeEntry(dialog, opening);
+  ReleaseLegends(dialog, opening);
+  SetWindowLongPtrA(dialog, DWLP_USER, 0);
 }
 
 INT_PTR CALLBACK LabelEntryDialog(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  LabelEntryOpening* opening = OpeningOf(dialog);
+  if (!opening) return FALSE;
   switch (msg) {
     case WM_INITDIALOG:
-      OnInitDialog(dialog);
+      OnInitDialog(dialog, *opening);
       return TRUE;  // the text box gets the focus
     case WM_NCACTIVATE:
-      KeepFocusAcrossActivation(wParam, gLabelSavedFocus);
+      KeepFocusAcrossActivation(wParam, opening->savedFocus);
       return FALSE;
     case WM_COMMAND:
-      OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+      OnCommand(dialog, *opening, LOWORD(wParam), HIWORD(wParam));
       return TRUE;
     case WM_DRAWITEM:
-      return OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return OnDrawItem(*opening, reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
     case WM_DESTROY:
-      OnDestroy(dialog);
+      OnDestroy(dialog, *opening);
       return FALSE;
     case kStartedMessage:
       if (gStartedHook) gStartedHook(dialog);
@@ -501,23 +492,25 @@ INT_PTR CALLBACK LabelEntryDialog(HWND dialog, UINT msg, WPARAM wParam, LPARAM l
 
 }  // namespace
 
-INT_PTR ShowLabelEntryDialog(HWND, const LabelEntryAlmanac& almanac) {
-  if (gLabelEntry.dialog) return 0;  // one at a time
-  gLabelEntry.almanac = &almanac;
-  HWND dialog = CreateLabelEntryWindow();
-  if (!dialog) {
-    gLabelEntry.almanac = nullptr;
-    return 0;
-  }
-  gLabelEntry.dialog = dialog;
-  AddLabelControls(dialog);
-  INT_PTR result = RunDialog(dialog, 0);
-  ReleaseLabelEntryWindow();
-  return result;
+bool ShowLabelEntryDialog(const LabelEntryRequest& request, LabelDraft& draft) {
+  LabelEntryOpening opening;
+  opening.request = &request;
+  opening.draft = draft;
+  HWND dialog = CreateLabelEntryWindow(request.title);
+  if (!dialog) return false;
+  // The handler finds the opening from the start: the controls are made
+  // (and may send their first messages) before WM_INITDIALOG.
+  SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&opening));
+  AddLabelControls(dialog, opening);
+  RunDialog(dialog, 0);
+  ReleaseOpening(opening);
+  draft = opening.draft;
+  return opening.stored;
 }
 
-COLORREF ReadSwatchColor(HWND, int id) {
-  const Surface* surface = SurfaceOf(id);
+COLORREF ReadSwatchColor(HWND dialog, int id) {
+  LabelEntryOpening* opening = OpeningOf(dialog);
+  const Surface* surface = opening ? SurfaceOf(*opening, id) : nullptr;
   COLORREF color = surface && surface->dc ? GetPixel(surface->dc, 2, 2) : CLR_INVALID;
   if (color != CLR_INVALID) return color;
   // No surface (out of GDI resources): the palette still knows the colour.
@@ -527,15 +520,17 @@ COLORREF ReadSwatchColor(HWND, int id) {
 }
 
 void FillColorBox(HWND dialog, int id, COLORREF color) {
-  Surface* surface = SurfaceOf(id);
+  LabelEntryOpening* opening = OpeningOf(dialog);
+  Surface* surface = opening ? SurfaceOf(*opening, id) : nullptr;
   if (!surface) return;
   FillSurface(*surface, color);
   HWND control = GetDlgItem(dialog, id);
   if (control) InvalidateRect(control, nullptr, FALSE);
 }
 
-const Surface* ColorBoxSurface(int id) {
-  const Surface* surface = gLabelEntry.dialog ? SurfaceOf(id) : nullptr;
+const Surface* ColorBoxSurface(HWND dialog, int id) {
+  LabelEntryOpening* opening = IsWindow(dialog) ? OpeningOf(dialog) : nullptr;
+  const Surface* surface = opening ? SurfaceOf(*opening, id) : nullptr;
   return surface && surface->dc ? surface : nullptr;
 }
 

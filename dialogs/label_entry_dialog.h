@@ -1,4 +1,6 @@
-// "Entrada de datos": the text, colour and date of a new label.
+// "Entrada de datos": the text, colour and date of a label, new or to be
+// changed. The dialog is given a draft and hands the edited draft back; the
+// caller stores it.
 #pragma once
 #include <windows.h>
 
@@ -7,33 +9,31 @@
 #include <vector>
 
 #include "../data/calendar.h"
-#include "../data/label_file.h"
 #include "../render/surface.h"
 
-// What the user has chosen for a label. It lives for the whole run, so the
-// day, month and year of the last label are offered again at the next opening.
+// A label as the dialog edits it.
 struct LabelDraft {
-  COLORREF color = 0;  // white again at every opening, then the last swatch clicked
-  int16_t day = 0;
-  int16_t month = 0;
-  int16_t year = 0;
-  std::string lastText;  // the last list item chosen, or the text taken at the last "Aceptar"
-};
-extern LabelDraft gLabelDraft;
-
-// What the dialog is told of the almanac shown, from its layout.
-struct LabelEntryAlmanac {
-  bool spansNextYear = false;     // the year list also offers the start year + 1
-  MonthLengthTable monthLengths;  // as the days leave them: February of the last year shown
-  // Called as the dialog closes, once a day and month have been chosen, with
-  // the lines "Aceptar" stored (none when it was not pressed), so the
-  // almanac shows them at once.
-  void (*closed)(const std::vector<LabelRecord>& stored) = nullptr;
+  // Given: shown in the text box, one line each. Handed back: the lines as
+  // the box shows them, a long one wrapped over several.
+  std::vector<std::string> lines;
+  COLORREF color = RGB(255, 255, 255);
+  int16_t day = 0, month = 0, year = 0;  // 0: not chosen
 };
 
-// Shows the dialog; returns when it has ended (always 0). The dialog never
-// has an owner, so the main window stays usable.
-INT_PTR ShowLabelEntryDialog(HWND parent, const LabelEntryAlmanac& almanac);
+struct LabelEntryRequest {
+  const char* title = "Entrada de datos";
+  CivilDate first, last;  // the almanac's first and last day: a label goes on one of them
+  // Called on "Aceptar" once the entry passes every check: true when the
+  // caller has stored it (the dialog ends), false when it could not and has
+  // said why (the dialog stays with the entry, to try again).
+  bool (*store)(const LabelDraft& draft) = nullptr;
+};
+
+// Shows the dialog (no owner) with `draft` and returns when it has closed:
+// true after a stored "Aceptar", false after "Cancelar" or a close. Either
+// way `draft` holds the entry as the dialog ended: the caller may offer its
+// date again next time.
+bool ShowLabelEntryDialog(const LabelEntryRequest& request, LabelDraft& draft);
 
 // The colour at (2, 2) of a square's surface: the swatch's colour.
 COLORREF ReadSwatchColor(HWND dialog, int id);
@@ -41,7 +41,7 @@ COLORREF ReadSwatchColor(HWND dialog, int id);
 void FillColorBox(HWND dialog, int id, COLORREF color);
 // The surface behind square `id` (a swatch or the preview) while the dialog
 // is open; nullptr otherwise.
-const Surface* ColorBoxSurface(int id);
+const Surface* ColorBoxSurface(HWND dialog, int id);
 
 // Seam for the tests: `hook` is called once the dialog is shown and its
 // loop runs. Pass nullptr to go back to normal.

@@ -4,10 +4,8 @@
 
 #include <cstdio>
 
-#include "../app/main_window.h"
 #include "../app/message_box.h"
 #include "../app/wide.h"
-#include "../data/almanac_state.h"
 #include "../data/calendar.h"
 #include "../data/label_file.h"
 #include "../data/program_folder.h"
@@ -39,10 +37,18 @@ const COLORREF kPreviewColor = RGB(192, 192, 192);
 const int16_t kMinDays = 15;
 const int16_t kMaxDays = 366;
 
-HFONT gLargeFont = nullptr;
-HFONT gSmallFont = nullptr;
-HWND gSavedFocus = nullptr;
+// One opening of the dialog.
+struct NewAlmanacOpening {
+  HFONT large = nullptr, small = nullptr;
+  HWND savedFocus = nullptr;
+  NewAlmanac chosen;
+};
+
 void (*gHook)(HWND) = nullptr;
+
+NewAlmanacOpening* OpeningOf(HWND dialog) {
+  return reinterpret_cast<NewAlmanacOpening*>(GetWindowLongPtrA(dialog, DWLP_USER));
+}
 
 std::string TextOf(HWND control) {
   int length = GetWindowTextLengthA(control);
@@ -88,32 +94,29 @@ void AddDialogControl(HWND dialog, int id, const char* className, const char* te
   if (control) SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
 }
 
-void AddControls(HWND dialog) {
+void AddControls(HWND dialog, const NewAlmanacOpening& opening) {
+  const HFONT large = opening.large, small = opening.small;
   const DWORD button = WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_FLAT;
   // Creation order is the tab order: date, count, name, Aceptar, Cancelar.
   AddDialogControl(dialog, IDC_START_DATE, DATETIMEPICK_CLASSA, "SysDateTimePick32_1", 8, 32, 150,
-                   32, WS_TABSTOP | DTS_SHORTDATEFORMAT, WS_EX_CLIENTEDGE, gLargeFont);
+                   32, WS_TABSTOP | DTS_SHORTDATEFORMAT, WS_EX_CLIENTEDGE, large);
   // No ES_AUTOHSCROLL: the boxes take only as much as they show.
   AddDialogControl(dialog, IDC_DAY_COUNT, "EDIT", "", 8, 89, 150, 32, WS_TABSTOP | ES_NUMBER,
-                   WS_EX_CLIENTEDGE, gLargeFont);
+                   WS_EX_CLIENTEDGE, large);
   AddDialogControl(dialog, IDC_START_CAPTION, "STATIC", "Elige fecha inicio", 8, 8, 150, 24,
-                   SS_LEFT, 0, gSmallFont);
+                   SS_LEFT, 0, small);
   AddDialogControl(dialog, IDC_COUNT_CAPTION, "STATIC", "Elige número de días", 8, 66, 150, 22,
-                   SS_LEFT, 0, gSmallFont);
-  AddDialogControl(dialog, IDC_END_PREVIEW, "STATIC", "", 8, 128, 150, 24, SS_LEFT, 0,
-                   gSmallFont);
+                   SS_LEFT, 0, small);
+  AddDialogControl(dialog, IDC_END_PREVIEW, "STATIC", "", 8, 128, 150, 24, SS_LEFT, 0, small);
   AddDialogControl(dialog, IDC_NAME_CAPTION, "STATIC", "Elige nombre para el almanaque", 8, 153,
-                   250, 24, SS_LEFT, 0, gSmallFont);
+                   250, 24, SS_LEFT, 0, small);
   AddDialogControl(dialog, IDC_NAME, "EDIT", "", 8, 178, 225, 32, WS_TABSTOP, WS_EX_CLIENTEDGE,
-                   gLargeFont);
-  AddDialogControl(dialog, IDC_NEW_OK, "BUTTON", "Aceptar", 168, 8, 75, 24, button, 0,
-                   gSmallFont);
-  AddDialogControl(dialog, IDC_NEW_CANCEL, "BUTTON", "Cancelar", 168, 36, 75, 24, button, 0,
-                   gSmallFont);
+                   large);
+  AddDialogControl(dialog, IDC_NEW_OK, "BUTTON", "Aceptar", 168, 8, 75, 24, button, 0, small);
+  AddDialogControl(dialog, IDC_NEW_CANCEL, "BUTTON", "Cancelar", 168, 36, 75, 24, button, 0, small);
 }
 
 BOOL OnInitDialog(HWND dialog) {
-  gSavedFocus = nullptr;
   SYSTEMTIME today;
   GetLocalTime(&today);
   SendDlgItemMessageA(dialog, IDC_START_DATE, DTM_SETSYSTEMTIME, GDT_VALID,
@@ -147,9 +150,9 @@ const char* NameProblem(const std::string& name) {
   return nullptr;
 }
 
-// Everything is checked before anything is stored: a refused "Aceptar"
-// leaves the almanac and the title as they were.
-void OnAccept(HWND dialog) {
+// Everything is checked before anything is chosen: a refused "Aceptar"
+// hands nothing back.
+void OnAccept(HWND dialog, NewAlmanacOpening& opening) {
   std::string name = NameText(dialog);
   int32_t count = CountValue(ItemText(dialog, IDC_DAY_COUNT));
   if (count < kMinDays || count > kMaxDays || name.empty()) {
@@ -161,24 +164,22 @@ void OnAccept(HWND dialog) {
     return;
   }
   SYSTEMTIME start = PickerDate(dialog);
-  gAlmanac.name = name;
-  gAlmanac.filePath = LabelFilePath(name);
-  gAlmanac.startDay = int16_t(start.wDay);
-  gAlmanac.startMonth = int16_t(start.wMonth);
-  gAlmanac.startYear = int16_t(start.wYear);
-  gAlmanac.dayCount = int16_t(count);
-  gAlmanac.isReady = 1;
-  SetAlmanacTitle(name);
+  NewAlmanac& chosen = opening.chosen;
+  chosen.name = name;
+  chosen.startDay = int16_t(start.wDay);
+  chosen.startMonth = int16_t(start.wMonth);
+  chosen.startYear = int16_t(start.wYear);
+  chosen.dayCount = int16_t(count);
   EndDialogWindow(dialog, 1);
 }
 
-BOOL OnCommand(HWND dialog, WORD id, WORD code) {
+BOOL OnCommand(HWND dialog, NewAlmanacOpening& opening, WORD id, WORD code) {
   switch (id) {
     case IDC_DAY_COUNT:
       OnDayCountCommand(dialog);
       return TRUE;
     case IDC_NEW_OK:
-      if (code == 0 || code == 1) OnAccept(dialog);
+      if (code == 0 || code == 1) OnAccept(dialog, opening);
       return TRUE;
     case IDC_NEW_CANCEL:
       if (code == 0 || code == 1) EndDialogWindow(dialog, 0);
@@ -195,19 +196,20 @@ INT_PTR OnCtlColorStatic(HDC dc, HWND control) {
 }
 
 INT_PTR CALLBACK NewAlmanacProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_INITDIALOG) {
+    SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    return OnInitDialog(dialog);
+  }
+  NewAlmanacOpening* opening = OpeningOf(dialog);
+  if (!opening) return FALSE;
   switch (msg) {
-    case WM_INITDIALOG:
-      return OnInitDialog(dialog);
     case WM_COMMAND:
-      return OnCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+      return OnCommand(dialog, *opening, LOWORD(wParam), HIWORD(wParam));
     case WM_CTLCOLORSTATIC:
       return OnCtlColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NCACTIVATE:
-      KeepFocusAcrossActivation(wParam, gSavedFocus);
+      KeepFocusAcrossActivation(wParam, opening->savedFocus);
       return FALSE;  // the frame is still drawn by the dialog manager
-    case WM_DESTROY:
-      gSavedFocus = nullptr;
-      return FALSE;
   }
   return FALSE;
 }
@@ -246,25 +248,24 @@ std::string EndPreviewText(const SYSTEMTIME& start, const std::string& countText
 
 void SetNewAlmanacDialogHook(void (*hook)(HWND)) { gHook = hook; }
 
-INT_PTR NewAlmanacDialog(HWND) {
+bool NewAlmanacDialog(NewAlmanac& chosen) {
   // No owner: the main window stays usable while the dialog is open.
   OwnedFont large(CreatePointFont("MS Sans Serif", 14, FW_BOLD));
   OwnedFont small(CreatePointFont("MS Sans Serif", 10, FW_BOLD));
-  gLargeFont = large;
-  gSmallFont = small;
+  NewAlmanacOpening opening;
+  opening.large = large;
+  opening.small = small;
 
   DialogFrame frame;
   frame.title = "Elige tiempo";
   frame.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
   frame.position = {105, 114};
   frame.client = {250, 218};
-  INT_PTR result = 0;
   HWND dialog = CreateDialogWindow(frame, NewAlmanacProc);
-  if (dialog) {
-    AddControls(dialog);
-    result = RunDialog(dialog, 0);
-  }
-  // The controls are gone now, so the fonts can go.
-  gLargeFont = gSmallFont = nullptr;
-  return result == 1 ? 1 : 0;
+  if (!dialog) return false;
+  AddControls(dialog, opening);
+  // The fonts outlive the controls: the window is gone when this returns.
+  if (RunDialog(dialog, reinterpret_cast<LPARAM>(&opening)) != 1) return false;
+  chosen = opening.chosen;
+  return true;
 }

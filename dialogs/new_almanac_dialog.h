@@ -5,10 +5,16 @@
 #include <cstdint>
 #include <string>
 
-// Shows the dialog; returns when it has closed. On "Aceptar" with valid
-// values, gAlmanac holds the new almanac, isReady is 1 and the main
-// window's title is set; returns 1 then, 0 when cancelled.
-INT_PTR NewAlmanacDialog(HWND owner);
+// What "Aceptar" chose: the name (UTF-8, as every path) and the days.
+struct NewAlmanac {
+  std::string name;
+  int16_t startDay = 0, startMonth = 0, startYear = 0;
+  int16_t dayCount = 0;  // N: the almanac shows N + 1 days
+};
+
+// Shows the dialog (no owner) and returns when it has closed: true with
+// `chosen` set after "Aceptar" on valid values, false when cancelled.
+bool NewAlmanacDialog(NewAlmanac& chosen);
 
 // The numeric value of a typed count: leading blanks skipped, then the
 // digits up to the first other character; no digits give 0. Saturates at

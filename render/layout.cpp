@@ -95,6 +95,21 @@ int64_t LineRowTop(const AlmanacLayout& layout, const LabelPlace& place) {
   return kGridRowHeight * (RowAtOrBelow(block.top) - 1) + kGridRowHeight * int64_t(place.line);
 }
 
+bool BlockAtPoint(const AlmanacLayout& layout, int64_t x, int64_t y, int64_t viewOffset,
+                  LabelPlace& place) {
+  if (layout.days.empty() || x < kBlockLeft || x >= kBlockRight) return false;
+  const int64_t row = y - viewOffset;
+  const size_t day = DayAtRow(layout, row);
+  const std::vector<LabelBlock>& blocks = layout.days[day].blocks;
+  for (size_t b = 0; b < blocks.size(); ++b) {
+    if (row >= blocks[b].top && row < blocks[b].top + blocks[b].height()) {
+      place = LabelPlace{day, b, 0};
+      return true;
+    }
+  }
+  return false;
+}
+
 namespace {
 
 // Whether two blocks are drawn alike: same place, lines, texts and colours.

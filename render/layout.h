@@ -74,6 +74,13 @@ size_t DayAtRow(const AlmanacLayout& layout, int64_t row);
 // first grid row at or below the block's top). The place must exist.
 int64_t LineRowTop(const AlmanacLayout& layout, const LabelPlace& place);
 
+// The label block under point (x, y) of the view, the picture's top lying
+// at `viewOffset` on it (the view shows picture row y - viewOffset at y):
+// its day and block in `place` (line 0), or false when the point is on no
+// block (a day box, the row between two blocks, white space).
+bool BlockAtPoint(const AlmanacLayout& layout, int64_t x, int64_t y, int64_t viewOffset,
+                  LabelPlace& place);
+
 // No row: what FirstChangedRow gives when nothing changed.
 constexpr int64_t kNoRow = INT64_MAX;
 

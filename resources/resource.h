@@ -24,6 +24,11 @@
 #define IDM_EXIT 1056
 #define IDM_LABEL_NEW 1063
 
+// Changing labels: "Deshacer" in "Etiquetas", and the label menu of a right click.
+#define IDM_LABEL_UNDO 1100
+#define IDM_LABEL_CHANGE 1101
+#define IDM_LABEL_REMOVE 1102
+
 // Menu "Ir" and the main window's keyboard shortcuts (accelerator table).
 #define IDA_MAIN 1150
 #define IDM_GO_TODAY 1151

@@ -6,8 +6,8 @@ e2e_begin
 reg_associate
 
 menus() { echo "$(menu_states "$1" 0 | tr '\n' ' ')| $(menu_states "$1" 1 | tr '\n' ' ')"; }
-kShown="greyed separator greyed separator enabled separator enabled | enabled "
-kEmpty="enabled separator enabled separator enabled separator enabled | greyed "
+kShown="greyed separator greyed separator enabled separator enabled | enabled greyed "
+kEmpty="enabled separator enabled separator enabled separator enabled | greyed greyed "
 
 mkdir -p "$WORK/datos" "$WORK/otra carpeta"
 make_zanual "$WORK/datos/Fiesta.zanual" 1 3 2024 30 5 3 2024 0x00FF00 'uno|dos'

@@ -289,6 +289,54 @@ TEST(LayOutAlmanac, HundredThousandRecordsAllLaidOut) {
 namespace {
 
 // Where the picture of `records` changes when `changed` replaces it.
+TEST(BlockAtPoint, FindsTheBlockUnderAPointOfTheViewAtAnyScrollPosition) {
+  // Day 1: two blocks of one line (rows 1-36, 38-73); day 2 none; day 3 one.
+  std::vector<LabelRecord> records;
+  AddLabel(records, 1, 1, 2025, 1);
+  AddLabel(records, 1, 1, 2025, 1);
+  AddLabel(records, 3, 1, 2025, 1);
+  AlmanacLayout layout = LayOutAlmanac(Almanac(1, 1, 2025, 15), records);
+  struct Case {
+    int64_t x, y, offset;
+    bool hit;
+    size_t day, block;
+  };
+  const Case cases[] = {
+      {127, 1, 0, true, 0, 0},    {1115, 36, 0, true, 0, 0},  // corners, inclusive
+      {1116, 10, 0, false, 0, 0}, {126, 10, 0, false, 0, 0},  // right edge and the day box
+      {500, 37, 0, false, 0, 0},                              // the row between the blocks
+      {500, 38, 0, true, 0, 1},   {500, 73, 0, true, 0, 1},
+      {500, 74, 0, false, 0, 0},  {500, 100, 0, false, 0, 0},  // under the blocks, day 2
+      {500, 1, -191, true, 2, 0}, {500, 2, 0, true, 0, 0},     // scrolled to day 3
+      {500, 50, 95, false, 0, 0},                              // white above the picture
+  };
+  for (const Case& c : cases) {
+    LabelPlace place;
+    ASSERT_EQ(BlockAtPoint(layout, c.x, c.y, c.offset, place), c.hit)
+        << c.x << "," << c.y << " at " << c.offset;
+    if (c.hit) {
+      EXPECT_EQ(place.day, c.day) << c.y;
+      EXPECT_EQ(place.block, c.block) << c.y;
+    }
+  }
+
+  // A picture far taller than 32 bits reach: the last day's block, scrolled to.
+  records.clear();
+  for (int i = 0; i < 3; ++i) AddLabel(records, 16, 1, 2025, 1);
+  layout = LayOutAlmanac(Almanac(1, 1, 2025, 15), records);
+  const int64_t shift = int64_t(1) << 40;  // as if every band above were that much taller
+  for (DayBand& day : layout.days) {
+    if (&day == &layout.days.front()) continue;
+    day.top += shift;
+    for (LabelBlock& block : day.blocks) block.top += shift;
+  }
+  const LabelBlock& third = layout.days.back().blocks[2];
+  LabelPlace place;
+  ASSERT_TRUE(BlockAtPoint(layout, 200, 5, -(third.top - 1), place));
+  EXPECT_EQ(place.day, 15u);
+  EXPECT_EQ(place.block, 2u);
+}
+
 int64_t ChangedRow(const AlmanacState& state, const std::vector<LabelRecord>& records,
                    const std::vector<LabelRecord>& changed) {
   return FirstChangedRow(LayOutAlmanac(state, records), records, LayOutAlmanac(state, changed),

@@ -1,6 +1,6 @@
 // The main window driven in-process: scrolling an opened almanac, the
 // control's image and face, the command line, the menu states and the
-// commands' guards.
+// commands' guards, and what stops a label from being removed.
 #include <windows.h>
 #include <gtest/gtest.h>
 
@@ -11,6 +11,7 @@
 #include "app/message_box.h"
 #include "app/today.h"
 #include "data/almanac_state.h"
+#include "data/label_edit.h"
 #include "data/label_file.h"
 #include "data/program_folder.h"
 #include "dialogs/about_dialog.h"
@@ -482,6 +483,56 @@ TEST_F(MainWindowTest, NuevoMakesTheAlmanacFolderOrSaysAtOnceWhyItCannot) {
   RemoveDirectoryA(folder.c_str());
   SetAlmanacFolder("");
   SetNewAlmanacDialogHook(nullptr);
+}
+
+std::wstring gAsked;
+bool gAnswer = false;
+bool Answer(const std::wstring& asked) {
+  gAsked = asked;
+  return gAnswer;
+}
+std::string gDialogTitle;
+void NoteTitleAndClose(HWND dialog) {
+  char title[64] = "";
+  GetWindowTextA(dialog, title, sizeof title);
+  gDialogTitle = title;
+  CloseAtOnce(dialog);
+}
+
+TEST_F(MainWindowTest, ANoToBorrarOrACopyThatCannotBeMadeLeavesTheFileAsItWas) {
+  OpenAlmanac(2);
+  const std::string path = gAlmanac.filePath, opened = ReadFileBytes(path);
+  // A double click on the label picks it: "Modificar etiqueta", cancelled.
+  SetLabelDialogStartedHook(NoteTitleAndClose);
+  SendMessageA(AlmanacControl, WM_LBUTTONDBLCLK, 0, MAKELPARAM(400, 10));
+  SetLabelDialogStartedHook(nullptr);
+  EXPECT_EQ(gDialogTitle, "Modificar etiqueta");
+
+  SetQuestionAnswerer(Answer);
+  ObserveMessages();
+  gAnswer = false;
+  SendMessageA(MainWindow, WM_COMMAND, IDM_LABEL_REMOVE, 0);
+  EXPECT_EQ(gAsked, L"\u00bfBorrar esta etiqueta?");
+  EXPECT_EQ(ReadFileBytes(path), opened);
+  EXPECT_TRUE(ObservedMessages().empty());
+
+  // Yes, but the folder of copies cannot be made (a file stands in its way).
+  const std::string copies = BackupFolder();
+  TempFolder blocked;
+  const std::string file = blocked.path() + "tarvina";
+  CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  SetBackupFolder(file + "\\Copias\\");
+  gAnswer = true;
+  SendMessageA(MainWindow, WM_COMMAND, IDM_LABEL_REMOVE, 0);
+  SetBackupFolder(copies);
+  SetQuestionAnswerer(nullptr);
+  ASSERT_EQ(ObservedMessages().size(), 1u);
+  EXPECT_NE(ObservedMessages()[0].find("copia de seguridad"), std::string::npos);
+  EXPECT_EQ(ReadFileBytes(path), opened);
+  EXPECT_FALSE(FileExists(RewriteScratchPath(path)));
+  EXPECT_TRUE(Grey(IDM_LABEL_UNDO)) << "nothing to take back";
+  EXPECT_EQ(ShownLayout().days[0].blocks.size(), 1u) << "the label still shown";
+  DeleteFileA(file.c_str());
 }
 
 }  // namespace

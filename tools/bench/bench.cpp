@@ -2,18 +2,21 @@
 // three almanacs: 31 days, and 366 days with 2,000 and with 20,000 one-line
 // labels (each line with one picture code). For each: the first drawing on
 // open (file read, layout, first view on the screen), saving one more label
-// and seeing it, every Down step from Home to End against the two block
-// copies a step consists of (the baseline, from the same run), and the
-// working set; a search through every label line for a text none holds
-// (the longest a search takes) against a plain strstr over the same lines;
-// and the .ics export and import of 20,000 label lines against reading
-// their label file.
+// and seeing it, changing a word of the first label (the whole file
+// rewritten) and seeing it against writing the file anew, every Down step from
+// Home to End against the two block copies a step consists of (the
+// baseline, from the same run), and the working set; a search through every
+// label line for a text none holds (the longest a search takes) against a
+// plain strstr over the same lines; and the .ics export and import of
+// 20,000 label lines against reading their label file.
 // The files are written first; each almanac then runs in a
 // process of its own, so the memory figures are the program's alone and do
 // not mix. Prints a table; asserts nothing.
 //
-//   wine build/win/bench.exe                 all three almanacs, one table
-//   wine build/win/bench.exe <n> <file>      almanac n from its file, one line
+//   wine build/win/bench.exe                        all three almanacs, one table
+//   wine build/win/bench.exe <n> <file> <copies>    almanac n from its file, one
+//                                                   line; copies of the file go to
+//                                                   the folder <copies>
 #include <windows.h>
 // psapi.h needs windows.h before it.
 #include <psapi.h>
@@ -31,7 +34,9 @@
 #include "app/message_box.h"
 #include "data/almanac_state.h"
 #include "data/calendar.h"
+#include "data/file_io.h"
 #include "data/label_file.h"
+#include "data/program_folder.h"
 #include "render/label_search.h"
 #include "render/layout.h"
 #include "share/ics_export.h"
@@ -54,6 +59,7 @@ const Scenario kScenarios[] = {
 constexpr int kScenarioCount = int(sizeof kScenarios / sizeof kScenarios[0]);
 constexpr int kOpenRounds = 5;
 constexpr int kSaveRounds = 10;
+constexpr int kChangeRounds = 10;
 constexpr int kSearchRounds = 20;
 
 double Ms(Clock::time_point start) {
@@ -138,7 +144,7 @@ void EndWindow() {
 void Key(WPARAM vk) { SendMessageA(AlmanacControl, WM_KEYDOWN, vk, 0); }
 
 struct Figures {
-  double openMs = 0, saveMs = 0;
+  double openMs = 0, saveMs = 0, changeMs = 0, writeMs = 0;
   double stepMedian = 0, stepP99 = 0, copyMedian = 0, copyP99 = 0;
   double usedMb = 0, peakMb = 0;
   double searchMs = 0, scanMs = 0;
@@ -147,6 +153,29 @@ struct Figures {
 };
 
 const CivilDate kStart{2024, 1, 1, 0};
+
+// The time to write the bytes of the file at `path` to a new file beside
+// it and flush them to the disk (the reading is not timed).
+double FlushedWriteMs(const std::string& path) {
+  std::vector<char> bytes;
+  HANDLE in =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return 0;
+  bytes.resize(GetFileSize(in, nullptr));
+  DWORD done = 0;
+  ReadFile(in, bytes.data(), DWORD(bytes.size()), &done, nullptr);
+  CloseHandle(in);
+  const std::string scratch = path + ".bench";
+  auto t = Clock::now();
+  HANDLE out = CreateFileA(scratch.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return 0;
+  WriteFile(out, bytes.data(), DWORD(bytes.size()), &done, nullptr);
+  FlushFileBuffers(out);
+  CloseHandle(out);
+  const double ms = Ms(t);
+  DeleteFileA(scratch.c_str());
+  return ms;
+}
 
 bool WriteScenarioFile(const Scenario& s, const std::string& path) {
   DeleteFileA(path.c_str());
@@ -226,6 +255,31 @@ Figures RunScenario(const Scenario& s, const std::string& path) {
     saves.push_back(Ms(t));
   }
   f.saveMs = Percentile(saves, 0.5);
+
+  // Changing a word of the label on the first day, back and forth, as
+  // "Aceptar" in "Modificar etiqueta" does: the whole file rewritten and the
+  // view drawn again (the first round also makes the copy of the file),
+  // against the least a durable rewrite costs: the file's bytes written to a
+  // new file and flushed.
+  {
+    std::vector<double> changes, writes;
+    const LabelPlace first{0, 0, 0};
+    for (int round = 0; round < kChangeRounds; ++round) {
+      LabelDraft draft;
+      draft.lines = {round % 2 ? "Cita cambiada" : "Cita cambiada otra vez"};
+      draft.color = RGB(178, 225, 241);
+      draft.day = kStart.day, draft.month = kStart.month, draft.year = kStart.year;
+      auto t = Clock::now();
+      if (!ChangeShownLabel(first, draft)) {
+        printf("(a change failed)\n");
+        break;
+      }
+      changes.push_back(Ms(t));
+      writes.push_back(FlushedWriteMs(path));
+    }
+    f.changeMs = Percentile(changes, 0.5);
+    f.writeMs = Percentile(writes, 0.5);
+  }
   // The program's memory, having drawn every part of the almanac.
   f.usedMb = Mb(Memory().WorkingSetSize);
   f.peakMb = Mb(Memory().PeakWorkingSetSize);
@@ -258,18 +312,20 @@ Figures RunScenario(const Scenario& s, const std::string& path) {
 }
 
 void PrintFigures(int index, const Figures& f) {
-  printf("RESULT %d %.2f %.2f %.3f %.3f %.3f %.3f %.1f %.1f %lld %d %.3f %.3f\n", index, f.openMs,
-         f.saveMs, f.stepMedian, f.stepP99, f.copyMedian, f.copyP99, f.usedMb, f.peakMb, f.rows,
-         f.steps, f.searchMs, f.scanMs);
+  printf("RESULT %d %.2f %.2f %.3f %.3f %.3f %.3f %.1f %.1f %lld %d %.3f %.3f %.2f %.2f\n", index,
+         f.openMs, f.saveMs, f.stepMedian, f.stepP99, f.copyMedian, f.copyP99, f.usedMb, f.peakMb,
+         f.rows, f.steps, f.searchMs, f.scanMs, f.changeMs, f.writeMs);
   fflush(stdout);
 }
 
-// Runs almanac `index` in a child process and reads back its figures.
-bool RunChild(int index, const std::string& path, Figures& f) {
+// Runs almanac `index` in a child process and reads back its figures. The
+// folder of copies goes without its last backslash, which would escape the
+// closing quote.
+bool RunChild(int index, const std::string& path, const std::string& copies, Figures& f) {
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
-  std::string command =
-      "\"" + std::string(exe) + "\" " + std::to_string(index) + " \"" + path + "\"";
+  std::string command = "\"" + std::string(exe) + "\" " + std::to_string(index) + " \"" + path +
+                        "\" \"" + copies.substr(0, copies.size() - 1) + "\"";
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
@@ -298,9 +354,10 @@ bool RunChild(int index, const std::string& path, Figures& f) {
   size_t at = output.find("RESULT ");
   if (at == std::string::npos) return false;
   int got = 0;
-  return sscanf(output.c_str() + at, "RESULT %*d %lf %lf %lf %lf %lf %lf %lf %lf %lld %d %lf %lf",
-                &f.openMs, &f.saveMs, &f.stepMedian, &f.stepP99, &f.copyMedian, &f.copyP99,
-                &f.usedMb, &f.peakMb, &f.rows, &got, &f.searchMs, &f.scanMs) == 12 &&
+  return sscanf(output.c_str() + at,
+                "RESULT %*d %lf %lf %lf %lf %lf %lf %lf %lf %lld %d %lf %lf %lf %lf", &f.openMs,
+                &f.saveMs, &f.stepMedian, &f.stepP99, &f.copyMedian, &f.copyP99, &f.usedMb,
+                &f.peakMb, &f.rows, &got, &f.searchMs, &f.scanMs, &f.changeMs, &f.writeMs) == 14 &&
          (f.steps = got, true);
 }
 
@@ -308,7 +365,8 @@ bool RunChild(int index, const std::string& path, Figures& f) {
 
 int main(int argc, char** argv) {
   SetMessageObserver([](const std::wstring&) {});
-  if (argc > 2) {
+  if (argc > 3) {
+    SetBackupFolder(std::string(argv[3]) + "\\");
     int index = atoi(argv[1]);
     if (index < 0 || index >= kScenarioCount) return 2;
     PrintFigures(index, RunScenario(kScenarios[index], argv[2]));
@@ -319,21 +377,22 @@ int main(int argc, char** argv) {
   const std::string folder =
       std::string(temp) + "tarvina-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
   CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string copies = folder + "Copias\\";
   printf("%-24s %8s %8s %18s %18s %9s %9s %9s %6s %18s\n", "almanac", "open ms", "save ms",
          "step ms med / p99", "copies med / p99", "step/copy", "WS MB", "peak MB", "steps",
          "search / strstr ms");
   for (int i = 0; i < kScenarioCount; ++i) {
     const std::string path = folder + "Banco" + std::to_string(i) + ".zanual";
     Figures f;
-    if (!WriteScenarioFile(kScenarios[i], path) || !RunChild(i, path, f)) {
+    if (!WriteScenarioFile(kScenarios[i], path) || !RunChild(i, path, copies, f)) {
       printf("%-24s (no figures)\n", kScenarios[i].name);
     } else {
       printf(
           "%-24s %8.1f %8.1f %8.3f / %7.3f %8.3f / %7.3f %9.2f %9.1f %9.1f %6d %8.3f / %7.3f  "
-          "(%lld rows)\n",
+          "(%lld rows)\n%-24s change %.1f ms, the file written anew and flushed %.1f ms\n",
           kScenarios[i].name, f.openMs, f.saveMs, f.stepMedian, f.stepP99, f.copyMedian, f.copyP99,
           f.copyMedian > 0 ? f.stepMedian / f.copyMedian : 0.0, f.usedMb, f.peakMb, f.steps,
-          f.searchMs, f.scanMs, f.rows);
+          f.searchMs, f.scanMs, f.rows, "", f.changeMs, f.writeMs);
     }
     DeleteFileA(path.c_str());
   }
@@ -342,7 +401,9 @@ int main(int argc, char** argv) {
   // reading the same lines from their label file.
   {
     std::vector<LabelRecord> lines =
-        TwoLineLabels(10000, "Cita con el m\xE9" "dico \\#09; sala 3",
+        TwoLineLabels(10000,
+                      "Cita con el m\xE9"
+                      "dico \\#09; sala 3",
                       "segunda l\xEDnea, con \\#27 y m\xE1s texto para llenar");
     gAlmanac = AlmanacState();
     gAlmanac.startDay = 1, gAlmanac.startMonth = 1, gAlmanac.startYear = 2024;
@@ -364,11 +425,16 @@ int main(int argc, char** argv) {
       imports.push_back(Ms(t));
     }
     DeleteFileA(file.c_str());
-    printf("\niCalendar, 20,000 lines: export %.1f ms (%zu KB), import %.1f ms (%d labels); "
-           "reading the label file: %.1f ms\n",
-           Percentile(exports, 0.5), exported.text.size() / 1024, Percentile(imports, 0.5),
-           imported.labels, Percentile(reads, 0.5));
+    printf(
+        "\niCalendar, 20,000 lines: export %.1f ms (%zu KB), import %.1f ms (%d labels); "
+        "reading the label file: %.1f ms\n",
+        Percentile(exports, 0.5), exported.text.size() / 1024, Percentile(imports, 0.5),
+        imported.labels, Percentile(reads, 0.5));
   }
+  std::vector<std::string> made;
+  ListFiles(copies, made);
+  for (const std::string& name : made) DeleteFileA((copies + name).c_str());
+  RemoveDirectoryA(copies.c_str());
   RemoveDirectoryA(folder.c_str());
   return 0;
 }
