@@ -112,7 +112,8 @@ TEST_F(MainWindowTest, StartsWithWhiteSurfacesAndNuevaGreyed) {
   EXPECT_EQ(style & SS_TYPEMASK, SS_OWNERDRAW);
   EXPECT_TRUE(style & WS_BORDER);
   EXPECT_TRUE(style & SS_NOTIFY);
-  EXPECT_FALSE(GetWindowLongA(MainWindow, GWL_STYLE) & WS_SYSMENU);
+  const LONG frame = WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  EXPECT_EQ(GetWindowLongA(MainWindow, GWL_STYLE) & frame, frame) << "a normal resizable window";
 }
 
 TEST_F(MainWindowTest, ArrowsHomeAndEndMoveByDayBands) {
