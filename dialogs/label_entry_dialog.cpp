@@ -511,6 +511,9 @@ INT_PTR ShowLabelEntryDialog(HWND, const LabelEntryAlmanac& almanac) {
   }
   gLabelEntry.dialog = dialog;
   AddLabelControls(dialog);
+  // Ctrl+Enter is "Aceptar"; Enter in the text box starts a new line.
+  SetDialogAccelerators(
+      dialog, LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_LABEL_ENTRY)));
   INT_PTR result = RunDialog(dialog, 0);
   ReleaseLabelEntryWindow();
   return result;
