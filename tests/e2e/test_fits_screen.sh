@@ -10,8 +10,7 @@ e2e_begin
 reg_associate
 . "$(dirname "$0")/label_steps.sh"
 
-forget_place() { wine reg delete 'HKCU\Software\tarvina' /f >/dev/null 2>&1 </dev/null; }
-forget_place
+forget_window_place
 
 # Days 1 to 31 March 2025: the last band's top at 30 x 95.
 open_march
@@ -65,13 +64,13 @@ key alt+F4
 expect_ended 10
 
 # ---- a 1366 x 768 screen: a display of its own, and a Wine session on it ----
-forget_place
+forget_window_place
 big_display=$DISPLAY
 small_pid=""
 small_end() {
   [ -n "$small_pid" ] || return 0
   tarvina_stop
-  forget_place
+  forget_window_place
   wineserver -k >/dev/null 2>&1
   kill "$small_pid" 2>/dev/null
   small_pid=""
