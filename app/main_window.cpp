@@ -29,6 +29,7 @@
 #include "resource.h"
 #include "today.h"
 #include "wide.h"
+#include "window_place.h"
 
 HWND MainWindow = nullptr;
 HMENU MainMenu = nullptr;
@@ -42,9 +43,16 @@ std::string currentFile;
 namespace {
 
 constexpr POINT kWindowPosition = {105, 54};
-constexpr SIZE kClientSize = {1134, 771};
+constexpr SIZE kClientSize = {1134, 771};  // before the menu bar takes its share
+// A normal window: sizing frame, system menu, minimise and maximise.
+constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 constexpr RECT kControlRect = {8, 8, 8 + 1120, 8 + 736};
-constexpr int kKeyStep = 95;    // one day band
+// The almanac control's margins (6 pixels on the right, where the default
+// window ends), and its greatest width.
+constexpr int kMargin = 8;
+constexpr int kRightMargin = kClientSize.cx - kControlRect.right;
+constexpr int kControlWidth = kControlRect.right - kControlRect.left;
+constexpr int kKeyStep = 95;  // one day band
 constexpr int kWheelStep = 25;
 constexpr int64_t kWheelLimit = -84000;
 
@@ -78,6 +86,8 @@ LabelDraft gNextLabel;
 LabelPlace gLabelAt;
 std::vector<LabelRecord> gChanging;
 size_t gChangingFirst = 0;
+// Where the window stands, kept up to date as it moves, for the next run.
+WindowPlace gPlace;
 
 void SetMenuItemGrey(UINT id, bool grey) {
   if (!MainMenu) return;
@@ -145,6 +155,10 @@ int64_t ViewHeight() {
   if (AlmanacControl && GetWindowRect(AlmanacControl, &r)) return r.bottom - r.top;
   return kControlRect.bottom - kControlRect.top;
 }
+
+// Rows of AlmanacView: the default window's 771, or the control's height
+// when it is taller, so the view covers the control's face and no more.
+int ViewRows() { return int(std::max<int64_t>(kClientSize.cy, ViewHeight())); }
 
 // The view offset that shows day `day` at the top, where Home and the
 // arrows put a day (its box one row down), not past the End position.
@@ -562,8 +576,8 @@ void OnInitDialog() {
   for (UINT id : kGoCommands) SetMenuItemGrey(id, true);
   gLayout = AlmanacLayout();
   ReleaseTiles(AlmanacStrip);
-  PrepareTiles(AlmanacStrip);
-  CreateSurface(AlmanacView, kClientSize.cx, kClientSize.cy);
+  PrepareTiles(AlmanacStrip, ViewRows());
+  CreateSurface(AlmanacView, kStripWidth, ViewRows());
   ViewOffset = 0;
   std::string arguments = gCommandLine;
   if (!arguments.empty()) {
@@ -755,6 +769,34 @@ void OnCommand(WORD id) {
   }
 }
 
+// The control follows the window: its margins kept, at most its 1120 pixels
+// wide (a wider window shows its own background beside it). The view, and
+// the tiles it draws from, follow the control.
+void OnSize(WPARAM kind, int width, int height) {
+  if (kind == SIZE_MINIMIZED || !AlmanacControl) return;
+  SetWindowPos(AlmanacControl, nullptr, kMargin, kMargin,
+               std::clamp(width - kMargin - kRightMargin, 0, kControlWidth),
+               std::max(height - 2 * kMargin, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+  if (!AlmanacView.dc) return;  // not initialised yet
+  const int rows = ViewRows();
+  if (rows != AlmanacView.height) {
+    PrepareTiles(AlmanacStrip, rows);
+    // Without memory for a view this tall, the default one shows the top.
+    if (!CreateSurface(AlmanacView, kStripWidth, rows))
+      CreateSurface(AlmanacView, kStripWidth, kClientSize.cy);
+  }
+  RefreshView();
+}
+
+// Notes the place to restore at the next start: the size and place the
+// window has when neither maximised nor minimised, and whether it is
+// maximised (kept while it is minimised).
+void NotePlace(HWND window) {
+  if (IsIconic(window)) return;
+  gPlace.maximized = IsZoomed(window);
+  if (!gPlace.maximized) GetWindowRect(window, &gPlace.normal);
+}
+
 void OnDrawItem(const DRAWITEMSTRUCT* item) {
   if (item->CtlID == IDC_ALMANAC) PaintSurface(item->hDC, item->rcItem, AlmanacView);
 }
@@ -764,6 +806,7 @@ void OnDestroy(HWND window) {
   ReleaseSurface(AlmanacView);
   gLayout = AlmanacLayout();
   if (window == MainWindow) {
+    SetPlacementWindow(nullptr);
     MainWindow = nullptr;
     AlmanacControl = nullptr;
     MainMenu = nullptr;  // destroyed with the window
@@ -786,6 +829,13 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_DRAWITEM:
       OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
+    case WM_SIZE:
+      OnSize(wParam, LOWORD(lParam), HIWORD(lParam));
+      NotePlace(window);
+      return FALSE;
+    case WM_MOVE:
+      NotePlace(window);
+      return FALSE;
     case WM_DESTROY:
       OnDestroy(window);
       return FALSE;
@@ -804,27 +854,43 @@ HWND BuildMainWindow(const char* commandLine) {
   gMarks = AlmanacMarks();
   gSearchText.clear();
   gHasLastHit = false;
+  gPlace = WindowPlace();
+
+  // The almanac keeps the place on the screen it had when the window had a
+  // fixed frame with its corner at (105, 54): the sizing frame, a pixel
+  // thicker, grows outwards around the client.
+  RECT fixedFrame = {0, 0, 0, 0};
+  AdjustWindowRectEx(&fixedFrame, WS_CAPTION | WS_MINIMIZEBOX, FALSE, 0);
+  const RECT clientPlace = {kWindowPosition.x - fixedFrame.left, kWindowPosition.y - fixedFrame.top,
+                            kWindowPosition.x - fixedFrame.left + kClientSize.cx,
+                            kWindowPosition.y - fixedFrame.top + kClientSize.cy};
+  RECT frame = clientPlace;
+  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
 
   DialogFrame shape;
   shape.title = "tarvina";
-  shape.style = WS_MINIMIZEBOX;  // overlapped: caption and thin border, no system menu
-  shape.position = kWindowPosition;
+  shape.style = kWindowStyle;
+  shape.position = {frame.left, frame.top};
   shape.client = kClientSize;
   MainWindow = CreateDialogWindow(shape, MainWindowProc);
   if (!MainWindow) return nullptr;
-  // An overlapped window gets its caption from the system, which the size
-  // computed from the bare style may not include: measure and correct.
-  RECT client, frame;
+  SetPlacementWindow(MainWindow);  // dialogs open on our screen
+  // Measure the frame the window really got, and put the client in place.
+  POINT origin = {0, 0};
+  ClientToScreen(MainWindow, &origin);
+  RECT client;
   GetClientRect(MainWindow, &client);
   GetWindowRect(MainWindow, &frame);
-  SetWindowPos(MainWindow, nullptr, kWindowPosition.x, kWindowPosition.y,
-               frame.right - frame.left + kClientSize.cx - client.right,
-               frame.bottom - frame.top + kClientSize.cy - client.bottom,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  frame.left += clientPlace.left - origin.x;
+  frame.top += clientPlace.top - origin.y;
+  frame.right += clientPlace.right - (origin.x + client.right);
+  frame.bottom += clientPlace.bottom - (origin.y + client.bottom);
 
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  gBigIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, 0));
-  gSmallIcon = static_cast<HICON>(LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0));
+  gBigIcon = static_cast<HICON>(
+      LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, 0));
+  gSmallIcon = static_cast<HICON>(
+      LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0));
   SendMessageA(MainWindow, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(gBigIcon));
   SendMessageA(MainWindow, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(gSmallIcon));
 
@@ -840,6 +906,10 @@ HWND BuildMainWindow(const char* commandLine) {
 
   MainMenu = BuildMainMenu();
   SetMenu(MainWindow, MainMenu);
+  // Where the default size does not fit the screen, it opens shrunk to fit.
+  frame = FitWindow(frame, PlacementWorkArea(frame));
+  SetWindowPos(MainWindow, nullptr, frame.left, frame.top, frame.right - frame.left,
+               frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
   // A resource's table lives as long as the program: loaded once.
   static HACCEL shortcuts = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDA_MAIN));
   SetDialogAccelerators(MainWindow, shortcuts);
@@ -851,7 +921,17 @@ HWND BuildMainWindow(const char* commandLine) {
 
 int RunMainWindow(const char* commandLine) {
   if (!BuildMainWindow(commandLine)) return 0;
+  // Where the window was at the end of the last run, where that still fits.
+  WindowPlace kept;
+  if (ReadWindowPlace(kWindowPlaceKey, kept)) {
+    RECT r;
+    if (RestorableRect(kept.normal, r))
+      SetWindowPos(MainWindow, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    if (kept.maximized) SetDialogShowCommand(MainWindow, SW_SHOWMAXIMIZED);
+  }
   RunDialog(MainWindow, 0);
+  WriteWindowPlace(kWindowPlaceKey, gPlace);
   MainWindow = nullptr;
   AlmanacControl = nullptr;
   if (gBigIcon) DestroyIcon(gBigIcon);

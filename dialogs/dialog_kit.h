@@ -2,7 +2,8 @@
 // window from an in-memory template (so the dialog manager gives tab order,
 // the default font and Enter/Escape routing), controls added in pixels,
 // WM_INITDIALOG delivered after the controls exist and before the window is
-// shown, then a modal loop until the handler ends it.
+// shown, then a modal loop until the handler ends it. Every window opens
+// inside the work area of one screen; a dialog taller than it scrolls.
 #pragma once
 #include <windows.h>
 
@@ -23,10 +24,34 @@ struct ControlPlace {
   DWORD exStyle = 0;
 };
 
-// Creates the dialog window, hidden and without controls, owned by nobody.
+// Creates the dialog window, hidden and without controls, owned by nobody,
+// placed by FitDialog in the work area of PlacementWorkArea. When it is cut
+// to the work area's height, its client scrolls over the whole height laid
+// out: with its scroll bar, the wheel over its background and pictures, and
+// by itself to show a control that gets the focus out of sight.
 // `handler` receives every message except the WM_INITDIALOG of creation;
 // RunDialog delivers WM_INITDIALOG later. Returns nullptr on failure.
 HWND CreateDialogWindow(const DialogFrame& frame, DLGPROC handler);
+
+// Where a window laid out at `designed` (its window rectangle) opens in
+// `work`: moved inside it as little as it takes, at its left or top edge
+// where it is wider or taller. A window taller than `work` that may scroll
+// is cut to work's height instead and made `scrollBarWidth` wider, for the
+// scroll bar beside the client it keeps.
+struct DialogPlace {
+  RECT window;
+  bool scrolls;
+};
+DialogPlace FitDialog(const RECT& designed, const RECT& work, bool mayScroll, int scrollBarWidth);
+// `r` moved as little as it takes to lie inside `work`; at work's left or
+// top edge where it is wider or taller.
+RECT MoveInside(const RECT& r, const RECT& work);
+
+// The window whose screen every window of the kit opens on (the main
+// window); nullptr for none. The work area (the screen less the taskbar) of
+// the monitor it is on, or without it the monitor nearest `r`.
+void SetPlacementWindow(HWND window);
+RECT PlacementWorkArea(const RECT& r);
 
 // Adds a control at pixel position (x, y) of the client area, in tab order.
 HWND AddControl(HWND dialog, const ControlPlace& control);
@@ -39,6 +64,8 @@ HWND AddControlAt(HWND dialog, int id, const char* className, const char* text, 
 // The window is destroyed on return. When the application is quitting
 // (WM_QUIT arrives) the dialog is destroyed and the quit passed on.
 INT_PTR RunDialog(HWND dialog, LPARAM initParam);
+// How RunDialog shows `dialog` (SW_SHOW unless set, e.g. SW_SHOWMAXIMIZED).
+void SetDialogShowCommand(HWND dialog, int command);
 
 // Keyboard shortcuts of `dialog` (a window made by CreateDialogWindow):
 // every loop of the kit translates the keys of messages to it or to its

@@ -502,6 +502,9 @@ bool ShowLabelEntryDialog(const LabelEntryRequest& request, LabelDraft& draft) {
   // (and may send their first messages) before WM_INITDIALOG.
   SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&opening));
   AddLabelControls(dialog, opening);
+  // Ctrl+Enter is "Aceptar"; Enter in the text box starts a new line.
+  SetDialogAccelerators(
+      dialog, LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_LABEL_ENTRY)));
   RunDialog(dialog, 0);
   ReleaseOpening(opening);
   draft = opening.draft;

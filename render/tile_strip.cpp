@@ -18,6 +18,7 @@ StripTile* TileFor(TileStrip& strip, const AlmanacLayout& layout,
     if (!chosen || (chosen->index >= 0 && (tile.index < 0 || tile.lastUse < chosen->lastUse)))
       chosen = &tile;
   }
+  if (!chosen) return nullptr;  // no tiles prepared
   if (!chosen->surface.dc && !CreateSurface(chosen->surface, kStripWidth, kTileRows))
     return nullptr;
   if (!strip.tools) strip.tools = std::make_unique<AlmanacTools>();
@@ -35,7 +36,16 @@ void FillWhite(HDC dc, int top, int rows) {
 
 }  // namespace
 
-bool PrepareTiles(TileStrip& strip) {
+int TileBudget(int viewRows) {
+  // A view whose first row is the last of a tile reaches furthest.
+  const int64_t covered = (int64_t(kTileRows) - 2 + std::max(viewRows, 1)) / kTileRows + 1;
+  return int(covered) + 1;
+}
+
+bool PrepareTiles(TileStrip& strip, int viewRows) {
+  const size_t budget = size_t(TileBudget(viewRows));
+  for (size_t i = budget; i < strip.tiles.size(); ++i) ReleaseSurface(strip.tiles[i].surface);
+  strip.tiles.resize(budget);
   bool all = true;
   for (StripTile& tile : strip.tiles)
     if (!tile.surface.dc) all &= CreateSurface(tile.surface, kStripWidth, kTileRows);
@@ -82,10 +92,8 @@ void DropTileRows(TileStrip& strip, const RowSpan& span) {
 }
 
 void ReleaseTiles(TileStrip& strip) {
-  for (StripTile& tile : strip.tiles) {
-    ReleaseSurface(tile.surface);
-    tile = StripTile();
-  }
+  for (StripTile& tile : strip.tiles) ReleaseSurface(tile.surface);
+  strip.tiles.clear();
   strip.tools.reset();
   strip.uses = 0;
 }

@@ -13,14 +13,18 @@
 #include "layout.h"
 #include "surface.h"
 
-// Rows of one tile: more than the view's 771, so a view never needs more
-// than two, and few enough that drawing one fits well inside a scroll step
-// (about 11 Down steps pass over a tile). 1024 is also a whole number of
-// label grid rows.
+// Rows of one tile: more than the default view's 771, so such a view never
+// needs more than two, and few enough that drawing one fits well inside a
+// scroll step (about 11 Down steps pass over a tile). 1024 is also a whole
+// number of label grid rows.
 constexpr int kTileRows = 1024;
-// Two tiles under the view and the one it has just left, so turning back
-// at a tile's edge draws nothing: 3 x 1134 x 1024 x 4 bytes, 14 MB.
-constexpr int kTileBudget = 3;
+
+// The tiles kept for a view `viewRows` tall: as many as it can cover at
+// once, and the one it has just left, so turning back at a tile's edge draws
+// nothing. 3 for any view up to 1025 rows (3 x 1134 x 1024 x 4 bytes,
+// 14 MB), one more for every further 1024: the memory follows the screen,
+// never the almanac.
+int TileBudget(int viewRows);
 
 struct StripTile {
   Surface surface;
@@ -29,15 +33,16 @@ struct StripTile {
 };
 
 struct TileStrip {
-  StripTile tiles[kTileBudget];
+  std::vector<StripTile> tiles;  // TileBudget of the view, set by PrepareTiles
   uint64_t uses = 0;
   std::unique_ptr<AlmanacTools> tools;  // made with the first tile
 };
 
-// Makes the bitmaps of all the tiles now, white, so that neither opening an
-// almanac nor scrolling waits for memory; false when some could not be made
-// (they are tried again when needed).
-bool PrepareTiles(TileStrip& strip);
+// Keeps TileBudget(viewRows) tiles, releasing any beyond, and makes the
+// bitmaps of all of them now, white, so that neither opening an almanac nor
+// scrolling waits for memory; false when some could not be made (they are
+// tried again when needed).
+bool PrepareTiles(TileStrip& strip, int viewRows);
 // Copies rows [top, top + rows) of the picture of `layout` (with its
 // `records` and `marks`) into `dc` at y = destY, x 0 .. kStripWidth, from
 // the tiles, drawing those not kept. Rows outside the picture are white.

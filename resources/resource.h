@@ -36,7 +36,8 @@
 #define IDM_FIND 1153
 #define IDM_FIND_NEXT 1154
 
-// Label entry dialog.
+// Label entry dialog; its keyboard shortcut (Ctrl+Enter: "Aceptar").
+#define IDA_LABEL_ENTRY 1250
 #define IDC_LABEL_TEXT 1002
 #define IDC_LEGEND_1 1005
 #define IDC_LEGEND_2 1006

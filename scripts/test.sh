@@ -62,6 +62,8 @@ if build win all; then
     (
       export WINEPREFIX="$prefix"
       wine_boot
+      # A window size kept by `make run` would move the windows the cases measure.
+      wine reg delete 'HKCU\Software\tarvina' /f >/dev/null 2>&1 </dev/null
       ctest --test-dir build/win --output-on-failure -I "$lane,,$lanes" \
         >"build/win-ctest-$lane.log" 2>&1 </dev/null
       wineserver -k >/dev/null 2>&1 || true

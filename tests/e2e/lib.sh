@@ -365,6 +365,10 @@ reg_reset() {
   return 0
 }
 
+# The main window's size and place kept from an earlier run: gone, so the
+# window opens where the cases expect it.
+forget_window_place() { wine reg delete 'HKCU\Software\tarvina' /f >/dev/null 2>&1 </dev/null; }
+
 # reg_default key: the key's default value, or nothing.
 reg_default() {
   wine reg query "$1" /ve 2>/dev/null </dev/null | tr -d '\r' |

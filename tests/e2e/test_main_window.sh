@@ -11,11 +11,14 @@ equal "title" tarvina "$(wait_window 'tarvina|Programador')"
 read -r wl wt wr wb <<<"$(rect_of tarvina "" window)"
 read -r cl ct cr cb <<<"$(rect_of tarvina "" client)"
 read -r caption menu <<<"$(probe metrics | awk '$1 == "caption" { c = $2 } $1 == "menu" { m = $2 } END { print c, m }')"
-equal "top-left corner" "105 54" "$wl $wt"
+# The client stands where it stood when the window had a thin fixed frame
+# with its corner at (105, 54); the sizing frame grows outwards around it.
+read -r thin <<<"$(probe metrics | awk '$1 == "frame" { print $2 }')"
+equal "client's top-left corner" "$((105 + thin)) $((54 + thin + caption + menu))" "$cl $ct"
 equal "client width" 1134 $((cr - cl))
 equal "client height before the menu bar took its share" 771 $((cb - ct + menu))
 frame=$((cl - wl))
-equal "window size: client before the menu, caption and thin frame" \
+equal "window size: client before the menu, caption and sizing frame" \
   "$((1134 + 2 * frame)) $((771 + caption + 2 * frame))" "$((wr - wl)) $((wb - wt))"
 
 read -r al at ar ab <<<"$(rect_of tarvina 1001 window)"
@@ -48,7 +51,7 @@ equal "keys without an almanac leave the face white" $((1118 * 734)) \
 choose_menu tarvina 0 3
 expect_ended 10
 
-# Alt+F4 too, although the window has no system menu.
+# Alt+F4 too.
 tarvina_start
 wait_window tarvina >/dev/null
 click_client tarvina 300 300

@@ -165,7 +165,7 @@ TEST(AlmanacView, ComposedFromTilesItEqualsThePictureDrawnInOnePiece) {
 
     for (int64_t top : ViewTops(ShownLayout())) {
       ExpectViewShowsRowsFrom(top, tools);
-      ASSERT_LE(KeptTileCount(AlmanacStrip), kTileBudget);
+      ASSERT_LE(KeptTileCount(AlmanacStrip), TileBudget(AlmanacView.height));
     }
 
     // End: the last day at the top, drawn, with its label block.

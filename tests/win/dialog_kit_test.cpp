@@ -1,12 +1,15 @@
-// The dialog kit: pixel layout, the order of WM_INITDIALOG, ending, and
-// loops that survive the application quitting underneath them.
-#include <windows.h>
+// The dialog kit: pixel layout, the order of WM_INITDIALOG, ending, loops
+// that survive the application quitting underneath them, and windows fitted
+// to the screen.
+#include "dialogs/dialog_kit.h"
+
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "dialogs/dialog_kit.h"
+#include "app/window_place.h"
 
 namespace {
 
@@ -150,6 +153,110 @@ TEST(DialogKit, FocusComesBackAfterDeactivation) {
   KeepFocusAcrossActivation(1, saved);
   EXPECT_EQ(GetFocus(), edit);
   EXPECT_EQ(saved, nullptr);
+  DestroyWindow(dialog);
+}
+
+bool Same(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// A 1366 x 768 screen less a 40-pixel taskbar, and a 1400 x 1000 one.
+constexpr RECT kLaptop = {0, 0, 1366, 728};
+constexpr RECT kBig = {0, 0, 1400, 1000};
+
+TEST(DialogKit, WindowsOpenInsideTheWorkAreaAndOnlyACutDialogScrolls) {
+  const RECT label = {100, 50, 1069, 940};  // taller than the laptop's work area
+  DialogPlace p = FitDialog(label, kBig, true, 17);
+  EXPECT_TRUE(Same(p.window, label) && !p.scrolls) << "a screen that holds it: as laid out";
+  p = FitDialog(label, kLaptop, true, 17);
+  EXPECT_TRUE(Same(p.window, RECT{100, 0, 1086, 728})) << "at the top, cut, scroll bar beside";
+  EXPECT_TRUE(p.scrolls);
+  p = FitDialog(label, kLaptop, false, 17);
+  EXPECT_TRUE(Same(p.window, RECT{100, 0, 1069, 890}) && !p.scrolls)
+      << "may not scroll: moved only";
+  p = FitDialog(RECT{1200, 700, 1500, 900}, kLaptop, true, 17);
+  EXPECT_TRUE(Same(p.window, RECT{1066, 528, 1366, 728})) << "moved in from the corner";
+  const RECT second = {1366, 0, 3286, 1040};  // a screen right of the first
+  p = FitDialog(RECT{100, 50, 400, 250}, second, true, 17);
+  EXPECT_TRUE(Same(p.window, RECT{1366, 50, 1666, 250}));
+
+  // The main window: shrunk to fit, restored only where it fits.
+  EXPECT_TRUE(Same(FitWindow(RECT{104, 53, 1246, 851}, kLaptop), RECT{104, 0, 1246, 728}));
+  RECT r{};
+  EXPECT_TRUE(RestorableRect(RECT{104, 53, 1004, 653}, &kBig, r));
+  EXPECT_TRUE(Same(r, RECT{104, 53, 1004, 653}));
+  EXPECT_TRUE(RestorableRect(RECT{-50, 600, 850, 1200}, &kBig, r));
+  EXPECT_TRUE(Same(r, RECT{0, 400, 900, 1000})) << "moved inside the screen it reaches";
+  EXPECT_FALSE(RestorableRect(RECT{104, 53, 1246, 851}, &kLaptop, r)) << "larger than the screen";
+  EXPECT_FALSE(RestorableRect(RECT{104, 53, 1004, 653}, nullptr, r)) << "on no screen";
+}
+
+TEST(DialogKit, WindowPlaceIsKeptPerUserAndAPartOfItIsNothing) {
+  const wchar_t key[] = L"Software\\tarvina-test-place";
+  RegDeleteKeyW(HKEY_CURRENT_USER, key);
+  WindowPlace place;
+  EXPECT_FALSE(ReadWindowPlace(key, place));
+  place.normal = RECT{-1800, 20, -900, 620};  // a screen left of the main one
+  place.maximized = true;
+  WriteWindowPlace(key, place);
+  WindowPlace back;
+  ASSERT_TRUE(ReadWindowPlace(key, back));
+  EXPECT_TRUE(Same(back.normal, place.normal));
+  EXPECT_TRUE(back.maximized);
+  HKEY k;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
+  RegDeleteValueW(k, L"WindowHeight");
+  RegCloseKey(k);
+  EXPECT_FALSE(ReadWindowPlace(key, back));
+  RegDeleteKeyW(HKEY_CURRENT_USER, key);
+}
+
+// A dialog laid out taller than the work area: cut to it, with a scroll bar
+// that reaches every control.
+TEST(DialogKit, ADialogTallerThanTheScreenScrollsToItsLastControl) {
+  const RECT work = PlacementWorkArea(RECT{0, 0, 100, 100});
+  DialogFrame frame;
+  frame.title = "Alta";
+  frame.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
+  frame.position = {105, 114};
+  frame.client = {300, int(work.bottom - work.top) + 300};
+  HWND dialog = CreateDialogWindow(frame, Recorder);
+  ASSERT_NE(dialog, nullptr);
+  ControlPlace button;
+  button.id = 11;
+  button.className = "BUTTON";
+  button.text = "Aceptar";
+  button.x = 8, button.y = frame.client.cy - 32, button.width = 75, button.height = 24;
+  button.style = WS_TABSTOP | BS_PUSHBUTTON;
+  HWND ok = AddControl(dialog, button);
+  RECT window, client;
+  GetWindowRect(dialog, &window);
+  GetClientRect(dialog, &client);
+  EXPECT_EQ(window.top, work.top);
+  EXPECT_EQ(window.bottom, work.bottom);
+  EXPECT_TRUE(GetWindowLongA(dialog, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_EQ(client.right, 300) << "the scroll bar beside the laid-out width";
+  SCROLLINFO si = {};
+  si.cbSize = sizeof si;
+  si.fMask = SIF_ALL;
+  ASSERT_TRUE(GetScrollInfo(dialog, SB_VERT, &si));
+  EXPECT_EQ(si.nMax, frame.client.cy - 1);
+  EXPECT_EQ(int(si.nPage), client.bottom);
+
+  auto okInSight = [&] {
+    RECT r;
+    GetWindowRect(ok, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r.top >= 0 && r.bottom <= client.bottom;
+  };
+  ShowWindow(dialog, SW_SHOWNA);  // as RunDialog shows it
+  EXPECT_FALSE(okInSight());
+  SendMessageA(dialog, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(-WHEEL_DELTA * 20)), 0);
+  EXPECT_TRUE(okInSight()) << "the wheel scrolls to the end";
+  EXPECT_EQ(GetScrollPos(dialog, SB_VERT), frame.client.cy - client.bottom);
+  SendMessageA(dialog, WM_VSCROLL, SB_TOP, 0);
+  EXPECT_FALSE(okInSight());
+  EXPECT_EQ(GetScrollPos(dialog, SB_VERT), 0);
   DestroyWindow(dialog);
 }
 

@@ -1,13 +1,14 @@
 // The main window driven in-process: scrolling an opened almanac, the
 // control's image and face, the command line, the menu states and the
 // commands' guards, and what stops a label from being removed.
-#include <windows.h>
+#include "app/main_window.h"
+
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
 #include "app/message_box.h"
 #include "app/today.h"
 #include "data/almanac_state.h"
@@ -113,7 +114,8 @@ TEST_F(MainWindowTest, StartsWithWhiteSurfacesAndNuevaGreyed) {
   EXPECT_EQ(style & SS_TYPEMASK, SS_OWNERDRAW);
   EXPECT_TRUE(style & WS_BORDER);
   EXPECT_TRUE(style & SS_NOTIFY);
-  EXPECT_FALSE(GetWindowLongA(MainWindow, GWL_STYLE) & WS_SYSMENU);
+  const LONG frame = WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+  EXPECT_EQ(GetWindowLongA(MainWindow, GWL_STYLE) & frame, frame) << "a normal resizable window";
 }
 
 TEST_F(MainWindowTest, ArrowsHomeAndEndMoveByDayBands) {
@@ -167,6 +169,49 @@ TEST_F(MainWindowTest, PageKeysMoveByTheViewsHeightAndStopAtEitherEnd) {
   SetWindowPos(AlmanacControl, nullptr, 0, 0, 1120, 500, SWP_NOMOVE | SWP_NOZORDER);
   Key(VK_NEXT);
   EXPECT_EQ(ViewOffset, -500);
+}
+
+// The control keeps its margins as the window changes size, no wider than
+// 1120; the view grows with a control taller than the default and the tiles
+// it draws from stay within their budget.
+TEST_F(MainWindowTest, TheControlAndItsViewFollowTheWindow) {
+  OpenAlmanac();
+  auto placeClient = [](int width, int height) {
+    RECT r = {0, 0, width, height};
+    AdjustWindowRectEx(&r, GetWindowLongA(MainWindow, GWL_STYLE), TRUE, 0);
+    SetWindowPos(MainWindow, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER);
+  };
+  auto controlIn = [](RECT& client) {
+    GetClientRect(MainWindow, &client);
+    RECT r;
+    GetWindowRect(AlmanacControl, &r);
+    MapWindowPoints(nullptr, MainWindow, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  RECT client;
+  placeClient(892, 554);
+  RECT r = controlIn(client);
+  ASSERT_EQ(client.bottom, 554);
+  EXPECT_EQ(r.left, 8);
+  EXPECT_EQ(r.top, 8);
+  EXPECT_EQ(client.right - r.right, 6) << "the right margin of the default window";
+  EXPECT_EQ(client.bottom - r.bottom, 8);
+  EXPECT_EQ(AlmanacView.height, 771) << "never less than the default view";
+
+  placeClient(1300, 950);
+  r = controlIn(client);
+  ASSERT_EQ(client.bottom, 950);
+  EXPECT_EQ(r.right - r.left, 1120) << "no wider than the strip's control";
+  EXPECT_EQ(client.bottom - r.bottom, 8);
+  EXPECT_EQ(AlmanacView.height, r.bottom - r.top);
+  for (int i = 0; i < 60; ++i) {
+    Key(VK_DOWN);
+    ASSERT_LE(KeptTileCount(AlmanacStrip), TileBudget(AlmanacView.height));
+  }
+  EXPECT_EQ(ViewOffset, -kEnd);
+  EXPECT_EQ(ViewAt(1, 1), kFrameGrey) << "the last day's box at the top";
+  EXPECT_EQ(ViewAt(500, AlmanacView.height - 1), kWhite) << "white below it, to the bottom";
 }
 
 // An almanac whose 7th day is today: it opens there, marked.

@@ -155,6 +155,7 @@ point_menu() {
 # ---- first run: from the first start to "Salir" ----
 
 reg_reset
+forget_window_place
 tarvina_start
 message_showing ".zanual Registrado ..."
 snap_window 01-first-start Programador
