@@ -270,21 +270,8 @@ LabelEntryRequest LabelRequest(const char* title, bool (*store)(const LabelDraft
 
 // One record per line of the draft, as the file keeps them.
 std::vector<LabelRecord> RecordsOfDraft(const LabelDraft& draft) {
-  std::vector<LabelRecord> records(draft.lines.size());
-  for (size_t i = 0; i < records.size(); ++i) {
-    LabelRecord& record = records[i];
-    record.day = draft.day;
-    record.month = draft.month;
-    record.year = draft.year;
-    SetRecordText(record, draft.lines[i].c_str());  // cut to 119 bytes
-    record.color = int32_t(draft.color);
-    record.isLastLine = i + 1 == records.size() ? 1 : 0;
-    record.almanacStartDay = gAlmanac.startDay;
-    record.almanacStartMonth = gAlmanac.startMonth;
-    record.almanacStartYear = gAlmanac.startYear;
-    record.almanacDayCount = gAlmanac.dayCount;
-  }
-  return records;
+  return LabelRecordsOf(draft.lines, int32_t(draft.color), draft.day, draft.month, draft.year,
+                        gAlmanac);
 }
 
 // Before the first change of a run, a copy of the file as it is; false,

@@ -92,6 +92,26 @@ void SetRecordText(LabelRecord& record, const char* text) {
   if (length) std::memcpy(record.text, text, length);
 }
 
+std::vector<LabelRecord> LabelRecordsOf(const std::vector<std::string>& lines, int32_t color,
+                                        int16_t day, int16_t month, int16_t year,
+                                        const AlmanacState& almanac) {
+  std::vector<LabelRecord> records(lines.size());
+  for (size_t i = 0; i < records.size(); ++i) {
+    LabelRecord& record = records[i];
+    record.day = day;
+    record.month = month;
+    record.year = year;
+    SetRecordText(record, lines[i].c_str());
+    record.color = color;
+    record.isLastLine = i + 1 == records.size() ? 1 : 0;
+    record.almanacStartDay = almanac.startDay;
+    record.almanacStartMonth = almanac.startMonth;
+    record.almanacStartYear = almanac.startYear;
+    record.almanacDayCount = almanac.dayCount;
+  }
+  return records;
+}
+
 namespace {
 
 bool SameLabel(const LabelRecord& first, const LabelRecord& next) {

@@ -38,6 +38,13 @@ void DecodeLabelRecord(const uint8_t in[kRecordSize], LabelRecord& record);
 // Copies `text` up to its first NUL, cut to 119 bytes, and clears the rest.
 void SetRecordText(LabelRecord& record, const char* text);
 
+struct AlmanacState;
+// The records of one label of `almanac`, one per line in order, the last
+// one marked as the last line; each text cut to 119 bytes.
+std::vector<LabelRecord> LabelRecordsOf(const std::vector<std::string>& lines, int32_t color,
+                                        int16_t day, int16_t month, int16_t year,
+                                        const AlmanacState& almanac);
+
 // A label: a run of records up to and including the first one marked as the
 // last line. A final run without the mark ends at the last record. A label
 // also ends before a record of another date or colour, and a record whose
