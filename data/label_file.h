@@ -39,9 +39,12 @@ void DecodeLabelRecord(const uint8_t in[kRecordSize], LabelRecord& record);
 void SetRecordText(LabelRecord& record, const char* text);
 
 struct AlmanacState;
-// The records of one label of `almanac`, one per line in order, the last
-// one marked as the last line; each text cut to 119 bytes.
-std::vector<LabelRecord> LabelRecordsOf(const std::vector<std::string>& lines, int32_t color,
+// The records of one label of `almanac` from its lines as the label box
+// shows them: one per line in order, the last one marked as the last line,
+// each text cut to 119 bytes. A CR, an LF or a CR LF inside a line (pasted
+// text) starts a new line; a tab becomes a blank; other control characters
+// (below 0x20, and 0x7F) are dropped.
+std::vector<LabelRecord> LabelRecordsOf(const std::vector<std::string>& shown, int32_t color,
                                         int16_t day, int16_t month, int16_t year,
                                         const AlmanacState& almanac);
 
