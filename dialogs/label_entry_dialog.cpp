@@ -18,6 +18,10 @@ constexpr int kSwatchCount = IDC_SWATCH_LAST - IDC_SWATCH_FIRST + 1;
 constexpr int kSwatchesPerRow = 10;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr UINT kStartedMessage = WM_APP + 1;
+// Characters the text box takes (a line break counts two): some 250 full
+// lines, far more than a label needs, and about the box's own default. What
+// a paste or a key would add past it the box refuses, and the person is told.
+constexpr int kTextLimit = 30000;
 
 // Within a row the ids, in ascending order, fill these columns.
 constexpr int kSwatchColumn[kSwatchesPerRow] = {1, 2, 3, 4, 5, 9, 6, 7, 8, 10};
@@ -191,6 +195,7 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
   text.style = ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
   text.exStyle = WS_EX_CLIENTEDGE;
   opening.textBox = AddControl(dialog, text);
+  SendMessageA(opening.textBox, EM_SETLIMITTEXT, kTextLimit, 0);
 
   HINSTANCE module = GetModuleHandleA(nullptr);
   for (int i = 0; i < kLegendCount; ++i) {
@@ -445,8 +450,13 @@ void OnCommand(HWND dialog, LabelEntryOpening& opening, int id, int notification
     case IDC_LABEL_CANCEL:
       if (notification == BN_CLICKED || notification == 1) EndDialogWindow(dialog, 0);
       break;
+    case IDC_LABEL_TEXT:
+      if (notification == EN_MAXTEXT)
+        ShowMessage("El texto de una etiqueta no puede pasar de " + std::to_string(kTextLimit) +
+                    " caracteres: lo que no cabía no se ha añadido.");
+      break;
     default:
-      break;  // the text box, and Escape/Enter (IDCANCEL/IDOK), do nothing
+      break;  // Escape/Enter (IDCANCEL/IDOK) do nothing
   }
 }
 

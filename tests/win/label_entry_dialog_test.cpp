@@ -602,6 +602,22 @@ TEST_F(LabelEntryDialogTest, EscapeStaysCloseEndsLikeCancelAndNothingIsStored) {
   EXPECT_EQ(gDraft.month, 3);
 }
 
+TEST_F(LabelEntryDialogTest, APastePastTheLimitIsCutAndThePersonIsTold) {
+  RunDialogWith([](HWND dialog) {
+    HWND box = Item(dialog, IDC_LABEL_TEXT);
+    std::string full;
+    while (full.size() < 29990) full += std::string(98, 'a') + "\r\n";
+    full.resize(29990);
+    SetWindowTextA(box, full.c_str());
+    SendMessageA(box, EM_SETSEL, 29990, 29990);
+    SendMessageA(box, EM_REPLACESEL, TRUE, LPARAM("0123456789abcdefghij"));
+    EXPECT_EQ(GetWindowTextLengthA(box), 30000);
+    ASSERT_EQ(ObservedMessages().size(), 1u);
+    EXPECT_NE(ObservedMessages()[0].find("30000 caracteres"), std::string::npos)
+        << ObservedMessages()[0];
+  });
+}
+
 TEST_F(LabelEntryDialogTest, FocusComesBackToTheSameControlAfterDeactivation) {
   RunDialogWith([](HWND dialog) {
     HWND text = Item(dialog, IDC_LABEL_TEXT);
