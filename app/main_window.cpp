@@ -705,7 +705,7 @@ void OnCommand(WORD id) {
       OnAbout();
       break;
     case IDM_EXIT:
-      if (MainWindow) EndDialogWindow(MainWindow, 0);
+      if (MainWindow && MayEndWithLabelEntry()) EndDialogWindow(MainWindow, 0);
       break;
     case IDM_LABEL_NEW:
       OnNewLabel();
@@ -766,6 +766,10 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
       return TRUE;
     case WM_DRAWITEM:
       OnDrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_CLOSE:
+      // The taskbar's "Close" or Alt+F4: ends the program like "Salir".
+      if (MayEndWithLabelEntry()) EndDialogWindow(window, 0);
       return TRUE;
     case WM_DESTROY:
       OnDestroy(window);

@@ -56,6 +56,8 @@ struct LabelEntryOpening {
 };
 
 LabelDialogHook gStartedHook = nullptr;
+// The dialog while it runs: the program's end asks about its text.
+HWND gRunningDialog = nullptr;
 
 LabelEntryOpening* OpeningOf(HWND dialog) {
   return dialog ? reinterpret_cast<LabelEntryOpening*>(GetWindowLongPtrA(dialog, DWLP_USER))
@@ -512,7 +514,9 @@ bool ShowLabelEntryDialog(const LabelEntryRequest& request, LabelDraft& draft) {
   // (and may send their first messages) before WM_INITDIALOG.
   SetWindowLongPtrA(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(&opening));
   AddLabelControls(dialog, opening);
+  gRunningDialog = dialog;
   RunDialog(dialog, 0);
+  gRunningDialog = nullptr;
   ReleaseOpening(opening);
   draft = opening.draft;
   return opening.stored;
@@ -542,6 +546,22 @@ const Surface* ColorBoxSurface(HWND dialog, int id) {
   LabelEntryOpening* opening = IsWindow(dialog) ? OpeningOf(dialog) : nullptr;
   const Surface* surface = opening ? SurfaceOf(*opening, id) : nullptr;
   return surface && surface->dc ? surface : nullptr;
+}
+
+bool MayEndWithLabelEntry() {
+  static bool asking = false;  // the question leaves the windows usable
+  if (asking) return false;
+  HWND dialog = gRunningDialog;
+  LabelEntryOpening* opening = IsWindow(dialog) ? OpeningOf(dialog) : nullptr;
+  // Typing or pasting marks the box as changed; the text it was given does not.
+  if (!opening || WindowText(opening->textBox).empty() ||
+      !SendMessageA(opening->textBox, EM_GETMODIFY, 0, 0))
+    return true;
+  asking = true;
+  const bool yes = AskYesNo("¿Salir sin guardar la etiqueta?");
+  asking = false;
+  if (!yes && IsWindow(dialog)) SetForegroundWindow(dialog);
+  return yes;
 }
 
 void SetLabelDialogStartedHook(LabelDialogHook hook) { gStartedHook = hook; }

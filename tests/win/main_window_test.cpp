@@ -15,6 +15,7 @@
 #include "data/program_folder.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/find_dialog.h"
+#include "dialogs/label_entry_dialog.h"
 #include "dialogs/new_almanac_dialog.h"
 #include "render/almanac_page.h"
 #include "render/tile_strip.h"
@@ -482,6 +483,35 @@ TEST_F(MainWindowTest, NuevoMakesTheAlmanacFolderOrSaysAtOnceWhyItCannot) {
   RemoveDirectoryA(folder.c_str());
   SetAlmanacFolder("");
   SetNewAlmanacDialogHook(nullptr);
+}
+
+// "Salir", or a close of the window (the taskbar's, or Alt+F4 on it), while
+// the label dialog holds a typed text asks first: No goes back to the
+// dialog, Yes ends the program with the text unstored.
+TEST_F(MainWindowTest, EndingWithATypedLabelAsksFirst) {
+  OpenAlmanac(1);
+  const std::string path = folder_.path() + "Casa.zanual";
+  const std::string before = ReadFileBytes(path);
+  static int asked;
+  asked = 0;
+  SetQuestionAnswerer([](const std::wstring&) { return ++asked == 3; });
+  SetLabelDialogStartedHook([](HWND dialog) {
+    SendMessageA(GetDlgItem(dialog, IDC_LABEL_TEXT), EM_REPLACESEL, TRUE, LPARAM("Comprar pan"));
+    SendMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
+    ASSERT_NE(MainWindow, nullptr) << "Salir: No";
+    EXPECT_TRUE(IsWindow(dialog));
+    SendMessageA(MainWindow, WM_CLOSE, 0, 0);
+    ASSERT_NE(MainWindow, nullptr) << "close: No";
+    EXPECT_TRUE(IsWindow(dialog));
+    SendMessageA(MainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(MainWindow, nullptr) << "close: Yes";
+  });
+  SendMessageA(MainWindow, WM_COMMAND, IDM_LABEL_NEW, 0);  // back once the dialog has ended
+  SetLabelDialogStartedHook(nullptr);
+  SetQuestionAnswerer(nullptr);
+  EXPECT_EQ(asked, 3);
+  EXPECT_EQ(MainWindow, nullptr);
+  EXPECT_EQ(ReadFileBytes(path), before) << "nothing stored";
 }
 
 }  // namespace
