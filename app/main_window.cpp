@@ -284,21 +284,8 @@ LabelEntryRequest LabelRequest(const char* title, bool (*store)(const LabelDraft
 
 // One record per line of the draft, as the file keeps them.
 std::vector<LabelRecord> RecordsOfDraft(const LabelDraft& draft) {
-  std::vector<LabelRecord> records(draft.lines.size());
-  for (size_t i = 0; i < records.size(); ++i) {
-    LabelRecord& record = records[i];
-    record.day = draft.day;
-    record.month = draft.month;
-    record.year = draft.year;
-    SetRecordText(record, draft.lines[i].c_str());  // cut to 119 bytes
-    record.color = int32_t(draft.color);
-    record.isLastLine = i + 1 == records.size() ? 1 : 0;
-    record.almanacStartDay = gAlmanac.startDay;
-    record.almanacStartMonth = gAlmanac.startMonth;
-    record.almanacStartYear = gAlmanac.startYear;
-    record.almanacDayCount = gAlmanac.dayCount;
-  }
-  return records;
+  return LabelRecordsOf(draft.lines, int32_t(draft.color), draft.day, draft.month, draft.year,
+                        gAlmanac);
 }
 
 // Before the first change of a run, a copy of the file as it is; false,
@@ -738,7 +725,7 @@ void OnCommand(WORD id) {
       OnAbout();
       break;
     case IDM_EXIT:
-      if (MainWindow) EndDialogWindow(MainWindow, 0);
+      if (MainWindow && MayEndWithLabelEntry()) EndDialogWindow(MainWindow, 0);
       break;
     case IDM_LABEL_NEW:
       OnNewLabel();
@@ -836,6 +823,10 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
     case WM_MOVE:
       NotePlace(window);
       return FALSE;
+    case WM_CLOSE:
+      // The taskbar's "Close" or Alt+F4: ends the program like "Salir".
+      if (MayEndWithLabelEntry()) EndDialogWindow(window, 0);
+      return TRUE;
     case WM_DESTROY:
       OnDestroy(window);
       return FALSE;

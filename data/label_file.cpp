@@ -94,6 +94,53 @@ void SetRecordText(LabelRecord& record, const char* text) {
 
 namespace {
 
+// Text pasted from elsewhere may hold line breaks of any kind (a lone CR or
+// LF as well as CR LF), which start a new line, and other control
+// characters, which a label has no use for: a tab, which stood between
+// words, becomes a blank; the rest are dropped.
+void AddLabelLines(const std::string& shown, std::vector<std::string>& lines) {
+  std::string line;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(shown[i]);
+    if (c == '\r' || c == '\n') {
+      lines.push_back(line);
+      line.clear();
+      if (c == '\r' && i + 1 < shown.size() && shown[i + 1] == '\n') ++i;
+    } else if (c == '\t') {
+      line += ' ';
+    } else if (c >= 0x20 && c != 0x7F) {
+      line += char(c);
+    }
+  }
+  lines.push_back(line);
+}
+
+}  // namespace
+
+std::vector<LabelRecord> LabelRecordsOf(const std::vector<std::string>& shown, int32_t color,
+                                        int16_t day, int16_t month, int16_t year,
+                                        const AlmanacState& almanac) {
+  std::vector<std::string> lines;
+  for (const std::string& line : shown) AddLabelLines(line, lines);
+  std::vector<LabelRecord> records(lines.size());
+  for (size_t i = 0; i < records.size(); ++i) {
+    LabelRecord& record = records[i];
+    record.day = day;
+    record.month = month;
+    record.year = year;
+    SetRecordText(record, lines[i].c_str());
+    record.color = color;
+    record.isLastLine = i + 1 == records.size() ? 1 : 0;
+    record.almanacStartDay = almanac.startDay;
+    record.almanacStartMonth = almanac.startMonth;
+    record.almanacStartYear = almanac.startYear;
+    record.almanacDayCount = almanac.dayCount;
+  }
+  return records;
+}
+
+namespace {
+
 bool SameLabel(const LabelRecord& first, const LabelRecord& next) {
   return next.day == first.day && next.month == first.month && next.year == first.year &&
          next.color == first.color;

@@ -38,6 +38,16 @@ void DecodeLabelRecord(const uint8_t in[kRecordSize], LabelRecord& record);
 // Copies `text` up to its first NUL, cut to 119 bytes, and clears the rest.
 void SetRecordText(LabelRecord& record, const char* text);
 
+struct AlmanacState;
+// The records of one label of `almanac` from its lines as the label box
+// shows them: one per line in order, the last one marked as the last line,
+// each text cut to 119 bytes. A CR, an LF or a CR LF inside a line (pasted
+// text) starts a new line; a tab becomes a blank; other control characters
+// (below 0x20, and 0x7F) are dropped.
+std::vector<LabelRecord> LabelRecordsOf(const std::vector<std::string>& shown, int32_t color,
+                                        int16_t day, int16_t month, int16_t year,
+                                        const AlmanacState& almanac);
+
 // A label: a run of records up to and including the first one marked as the
 // last line. A final run without the mark ends at the last record. A label
 // also ends before a record of another date or colour, and a record whose

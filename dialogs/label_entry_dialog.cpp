@@ -18,6 +18,10 @@ constexpr int kSwatchCount = IDC_SWATCH_LAST - IDC_SWATCH_FIRST + 1;
 constexpr int kSwatchesPerRow = 10;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr UINT kStartedMessage = WM_APP + 1;
+// Characters the text box takes (a line break counts two): some 250 full
+// lines, far more than a label needs, and about the box's own default. What
+// a paste or a key would add past it the box refuses, and the person is told.
+constexpr int kTextLimit = 30000;
 
 // Within a row the ids, in ascending order, fill these columns.
 constexpr int kSwatchColumn[kSwatchesPerRow] = {1, 2, 3, 4, 5, 9, 6, 7, 8, 10};
@@ -52,6 +56,8 @@ struct LabelEntryOpening {
 };
 
 LabelDialogHook gStartedHook = nullptr;
+// The dialog while it runs: the program's end asks about its text.
+HWND gRunningDialog = nullptr;
 
 LabelEntryOpening* OpeningOf(HWND dialog) {
   return dialog ? reinterpret_cast<LabelEntryOpening*>(GetWindowLongPtrA(dialog, DWLP_USER))
@@ -191,6 +197,7 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
   text.style = ES_MULTILINE | ES_WANTRETURN | WS_VSCROLL | WS_TABSTOP;
   text.exStyle = WS_EX_CLIENTEDGE;
   opening.textBox = AddControl(dialog, text);
+  SendMessageA(opening.textBox, EM_SETLIMITTEXT, kTextLimit, 0);
 
   HINSTANCE module = GetModuleHandleA(nullptr);
   for (int i = 0; i < kLegendCount; ++i) {
@@ -445,8 +452,13 @@ void OnCommand(HWND dialog, LabelEntryOpening& opening, int id, int notification
     case IDC_LABEL_CANCEL:
       if (notification == BN_CLICKED || notification == 1) EndDialogWindow(dialog, 0);
       break;
+    case IDC_LABEL_TEXT:
+      if (notification == EN_MAXTEXT)
+        ShowMessage("El texto de una etiqueta no puede pasar de " + std::to_string(kTextLimit) +
+                    " caracteres: lo que no cabía no se ha añadido.");
+      break;
     default:
-      break;  // the text box, and Escape/Enter (IDCANCEL/IDOK), do nothing
+      break;  // Escape/Enter (IDCANCEL/IDOK) do nothing
   }
 }
 
@@ -505,7 +517,9 @@ bool ShowLabelEntryDialog(const LabelEntryRequest& request, LabelDraft& draft) {
   // Ctrl+Enter is "Aceptar"; Enter in the text box starts a new line.
   SetDialogAccelerators(
       dialog, LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_LABEL_ENTRY)));
+  gRunningDialog = dialog;
   RunDialog(dialog, 0);
+  gRunningDialog = nullptr;
   ReleaseOpening(opening);
   draft = opening.draft;
   return opening.stored;
@@ -535,6 +549,22 @@ const Surface* ColorBoxSurface(HWND dialog, int id) {
   LabelEntryOpening* opening = IsWindow(dialog) ? OpeningOf(dialog) : nullptr;
   const Surface* surface = opening ? SurfaceOf(*opening, id) : nullptr;
   return surface && surface->dc ? surface : nullptr;
+}
+
+bool MayEndWithLabelEntry() {
+  static bool asking = false;  // the question leaves the windows usable
+  if (asking) return false;
+  HWND dialog = gRunningDialog;
+  LabelEntryOpening* opening = IsWindow(dialog) ? OpeningOf(dialog) : nullptr;
+  // Typing or pasting marks the box as changed; the text it was given does not.
+  if (!opening || WindowText(opening->textBox).empty() ||
+      !SendMessageA(opening->textBox, EM_GETMODIFY, 0, 0))
+    return true;
+  asking = true;
+  const bool yes = AskYesNo("¿Salir sin guardar la etiqueta?");
+  asking = false;
+  if (!yes && IsWindow(dialog)) SetForegroundWindow(dialog);
+  return yes;
 }
 
 void SetLabelDialogStartedHook(LabelDialogHook hook) { gStartedHook = hook; }

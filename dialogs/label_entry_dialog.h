@@ -35,6 +35,12 @@ struct LabelEntryRequest {
 // date again next time.
 bool ShowLabelEntryDialog(const LabelEntryRequest& request, LabelDraft& draft);
 
+// Whether the program may end as far as the label dialog goes: true when
+// none is open or its text box holds nothing typed (empty, or as it was
+// given); otherwise it asks "¿Salir sin guardar la etiqueta?", and on No the
+// dialog comes back to the front and false is returned.
+bool MayEndWithLabelEntry();
+
 // The colour at (2, 2) of a square's surface: the swatch's colour.
 COLORREF ReadSwatchColor(HWND dialog, int id);
 // Fills a square's whole surface with `color` and repaints the control.

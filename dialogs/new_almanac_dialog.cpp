@@ -154,7 +154,11 @@ const char* NameProblem(const std::string& name) {
 // hands nothing back.
 void OnAccept(HWND dialog, NewAlmanacOpening& opening) {
   std::string name = NameText(dialog);
-  int32_t count = CountValue(ItemText(dialog, IDC_DAY_COUNT));
+  // Judged as the preview judges it: a pasted "20abc" is no count (the
+  // box's ES_NUMBER stops only keys).
+  const std::string countText = ItemText(dialog, IDC_DAY_COUNT);
+  const bool digitsOnly = countText.find_first_not_of("0123456789") == std::string::npos;
+  int32_t count = digitsOnly ? CountValue(countText) : 0;
   if (count < kMinDays || count > kMaxDays || name.empty()) {
     ShowMessage(kCountOrNameMessage);
     return;

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "data/almanac_state.h"
 #include "tests/common/label_records.h"
@@ -91,6 +93,40 @@ TEST(LabelRecordLayout, TextIsCutTo119BytesAndTheTailCleared) {
   EXPECT_EQ(r.text[119], 0);
 }
 
+// The lines come as the label box shows them; text pasted from elsewhere
+// may hold line breaks of any kind and other control characters.
+TEST(LabelRecordsOf, EveryLineBreakStartsARecordAndNoControlCharacterIsKept) {
+  struct Case {
+    std::vector<std::string> shown;
+    std::vector<std::string> stored;
+  };
+  const Case kCases[] = {
+      {{"uno\ndos", "tres"}, {"uno", "dos", "tres"}},
+      {{"uno\rdos\r\ntres\n\rcuatro"}, {"uno", "dos", "tres", "", "cuatro"}},
+      {{"fin\r\n"}, {"fin", ""}},
+      {{"a\tb",
+        "c\x01\x1f\x7f"
+        "d\x1b"},
+       {"a b", "cd"}},
+      {{"Caf\xe9 \x80 \\#01"}, {"Caf\xe9 \x80 \\#01"}},  // Windows-1252 and icon codes stay
+      {{"", "\x02"}, {"", ""}},
+  };
+  AlmanacState almanac;
+  almanac.startDay = 1, almanac.startMonth = 1, almanac.startYear = 2025, almanac.dayCount = 30;
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.shown[0]);
+    std::vector<LabelRecord> records = LabelRecordsOf(c.shown, 0x112233, 5, 1, 2025, almanac);
+    ASSERT_EQ(records.size(), c.stored.size());
+    for (size_t i = 0; i < records.size(); ++i) {
+      EXPECT_EQ(std::string(records[i].text), c.stored[i]) << i;
+      EXPECT_EQ(records[i].isLastLine, i + 1 == records.size() ? 1 : 0) << i;
+      EXPECT_EQ(records[i].day, 5);
+      EXPECT_EQ(records[i].color, 0x112233);
+      EXPECT_EQ(records[i].almanacDayCount, 30);
+    }
+  }
+}
+
 TEST_F(LabelFileTest, AppendCreatesTheFileAndReadsBack) {
   ASSERT_EQ(AppendLabelRecord("primera", 0xFF, 5, 3, 2025, 0, "Prueba", 1, 1, 2025, 120),
             FileError::None);
@@ -106,8 +142,9 @@ TEST_F(LabelFileTest, AppendCreatesTheFileAndReadsBack) {
 }
 
 TEST_F(LabelFileTest, WholeLabelIsOneWriteWithZerosAfterEachText) {
-  ASSERT_EQ(AppendLabel(Path("Casa"), {Line("uno largo de verdad", 0), Line("dos", 0), Line("", 1)}),
-            FileError::None);
+  ASSERT_EQ(
+      AppendLabel(Path("Casa"), {Line("uno largo de verdad", 0), Line("dos", 0), Line("", 1)}),
+      FileError::None);
   std::string bytes = ReadBytes(Path("Casa"));
   ASSERT_EQ(bytes.size(), 3 * kRecordSize);
   // The second record's text tail must be zeros, not the first line's rest.
@@ -170,7 +207,8 @@ TEST_F(LabelFileTest, DamagedFirstRecordIsRecognised) {
     unlink(Path("Roto").c_str());
     ASSERT_EQ(AppendLabel(Path("Roto"), {r}), FileError::None);
     gAlmanac.startYear = 1999;
-    EXPECT_EQ(ReadLabelRecords(Path("Roto")), FileError::Damaged) << c.d << "/" << c.m << "/" << c.y;
+    EXPECT_EQ(ReadLabelRecords(Path("Roto")), FileError::Damaged)
+        << c.d << "/" << c.m << "/" << c.y;
     EXPECT_TRUE(gLabelTable.records.empty());
     EXPECT_EQ(gAlmanac.startYear, 1999);
   }
@@ -276,7 +314,8 @@ TEST(AlmanacNames, RefusesWhatCannotBeAFileName) {
   EXPECT_EQ(CheckAlmanacName("   ", folder), NameCheck::Ok);
   EXPECT_EQ(CheckAlmanacName("A\xC3\xB1o 2025", folder), NameCheck::Ok);  // UTF-8, as every path
   EXPECT_EQ(CheckAlmanacName("", folder), NameCheck::Empty);
-  for (const char* bad : {"a\\b", "a/b", "a:b", "a*", "?", "\"q\"", "<", ">", "a|b", "\x01", "a\x1f"})
+  for (const char* bad :
+       {"a\\b", "a/b", "a:b", "a*", "?", "\"q\"", "<", ">", "a|b", "\x01", "a\x1f"})
     EXPECT_EQ(CheckAlmanacName(bad, folder), NameCheck::BadCharacter) << bad;
   for (const char* device : {"CON", "con", "Nul", "PRN", "aux", "COM1", "lpt9", "NUL.txt", "CON  "})
     EXPECT_EQ(CheckAlmanacName(device, folder), NameCheck::DeviceName) << device;

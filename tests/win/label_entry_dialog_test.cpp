@@ -602,6 +602,46 @@ TEST_F(LabelEntryDialogTest, EscapeStaysCloseEndsLikeCancelAndNothingIsStored) {
   EXPECT_EQ(gDraft.month, 3);
 }
 
+TEST_F(LabelEntryDialogTest, APastePastTheLimitIsCutAndThePersonIsTold) {
+  RunDialogWith([](HWND dialog) {
+    HWND box = Item(dialog, IDC_LABEL_TEXT);
+    std::string full;
+    while (full.size() < 29990) full += std::string(98, 'a') + "\r\n";
+    full.resize(29990);
+    SetWindowTextA(box, full.c_str());
+    SendMessageA(box, EM_SETSEL, 29990, 29990);
+    SendMessageA(box, EM_REPLACESEL, TRUE, LPARAM("0123456789abcdefghij"));
+    EXPECT_EQ(GetWindowTextLengthA(box), 30000);
+    ASSERT_EQ(ObservedMessages().size(), 1u);
+    EXPECT_NE(ObservedMessages()[0].find("30000 caracteres"), std::string::npos)
+        << ObservedMessages()[0];
+  });
+}
+
+// Only a text typed into the box is lost when the program ends: an empty
+// box, or the text the dialog was given, ends it without a question.
+TEST_F(LabelEntryDialogTest, TheProgramsEndAsksOnlyAboutATypedText) {
+  static std::vector<std::wstring> asked;
+  asked.clear();
+  SetQuestionAnswerer([](const std::wstring& question) {
+    asked.push_back(question);
+    return false;
+  });
+  gDraft.lines = {"Dada"};
+  RunDialogWith([](HWND dialog) {
+    EXPECT_TRUE(MayEndWithLabelEntry()) << "the text it was given";
+    SetText(dialog, "");
+    EXPECT_TRUE(MayEndWithLabelEntry()) << "an empty box";
+    SendMessageA(Item(dialog, IDC_LABEL_TEXT), EM_REPLACESEL, TRUE, LPARAM("Comprar pan"));
+    EXPECT_FALSE(MayEndWithLabelEntry()) << "answered No";
+    EXPECT_TRUE(IsWindow(dialog));
+    EXPECT_EQ(TextOf(Item(dialog, IDC_LABEL_TEXT)), "Comprar pan");
+  });
+  SetQuestionAnswerer(nullptr);
+  EXPECT_EQ(asked, std::vector<std::wstring>{L"¿Salir sin guardar la etiqueta?"});
+  EXPECT_TRUE(MayEndWithLabelEntry()) << "no dialog open";
+}
+
 TEST_F(LabelEntryDialogTest, FocusComesBackToTheSameControlAfterDeactivation) {
   RunDialogWith([](HWND dialog) {
     HWND text = Item(dialog, IDC_LABEL_TEXT);

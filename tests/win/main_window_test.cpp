@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,8 @@
 #include "data/program_folder.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/find_dialog.h"
+#include "dialogs/go_to_date_dialog.h"
+#include "dialogs/label_entry_dialog.h"
 #include "dialogs/new_almanac_dialog.h"
 #include "render/almanac_page.h"
 #include "render/tile_strip.h"
@@ -578,6 +582,89 @@ TEST_F(MainWindowTest, ANoToBorrarOrACopyThatCannotBeMadeLeavesTheFileAsItWas) {
   EXPECT_TRUE(Grey(IDM_LABEL_UNDO)) << "nothing to take back";
   EXPECT_EQ(ShownLayout().days[0].blocks.size(), 1u) << "the label still shown";
   DeleteFileA(file.c_str());
+}
+
+// "Salir", or a close of the window (the taskbar's, or Alt+F4 on it), while
+// the label dialog holds a typed text asks first: No goes back to the
+// dialog, Yes ends the program with the text unstored.
+TEST_F(MainWindowTest, EndingWithATypedLabelAsksFirst) {
+  OpenAlmanac(1);
+  const std::string path = folder_.path() + "Casa.zanual";
+  const std::string before = ReadFileBytes(path);
+  static int asked;
+  asked = 0;
+  SetQuestionAnswerer([](const std::wstring&) { return ++asked == 3; });
+  SetLabelDialogStartedHook([](HWND dialog) {
+    SendMessageA(GetDlgItem(dialog, IDC_LABEL_TEXT), EM_REPLACESEL, TRUE, LPARAM("Comprar pan"));
+    SendMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
+    ASSERT_NE(MainWindow, nullptr) << "Salir: No";
+    EXPECT_TRUE(IsWindow(dialog));
+    SendMessageA(MainWindow, WM_CLOSE, 0, 0);
+    ASSERT_NE(MainWindow, nullptr) << "close: No";
+    EXPECT_TRUE(IsWindow(dialog));
+    SendMessageA(MainWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(MainWindow, nullptr) << "close: Yes";
+  });
+  SendMessageA(MainWindow, WM_COMMAND, IDM_LABEL_NEW, 0);  // back once the dialog has ended
+  SetLabelDialogStartedHook(nullptr);
+  SetQuestionAnswerer(nullptr);
+  EXPECT_EQ(asked, 3);
+  EXPECT_EQ(MainWindow, nullptr);
+  EXPECT_EQ(ReadFileBytes(path), before) << "nothing stored";
+}
+
+// Redrawing, scrolling and every dialog, over and over, leave no GDI or USER
+// object behind. A first round makes what is made once per run (classes,
+// cached fonts, the tiles of the places visited); the counts after it and
+// after the long run must be the same. Each dialog opens 20 times here (the
+// label dialog takes a third of a second); TARVINA_DIALOG_OPENINGS=200 runs
+// the full figure.
+TEST_F(MainWindowTest, NoObjectIsLeftBehindByRedrawsScrollingAndDialogs) {
+  {  // the counts see one more object of each kind
+    const int gdi = CountGdiObjects(), user = CountUserObjects();
+    HBRUSH brush = CreateSolidBrush(RGB(1, 2, 3));
+    HMENU menu = CreatePopupMenu();
+    EXPECT_EQ(CountGdiObjects(), gdi + 1);
+    EXPECT_EQ(CountUserObjects(), user + 1);
+    DeleteObject(brush);
+    DestroyMenu(menu);
+  }
+  OpenAlmanac(3);
+  SetLabelDialogStartedHook(CloseAtOnce);
+  SetAboutDialogHook(CloseAtOnce);
+  SetGoToDateDialogHook(CloseAtOnce);
+  SetFindDialogHook(CloseAtOnce);
+  SetNewAlmanacDialogHook(CloseAtOnce);
+  auto run = [&](int redraws, int steps, int openings) {
+    for (int i = 0; i < redraws; ++i) OpenAlmanacCommand();
+    for (int i = 0; i < steps; ++i) {
+      // Down to the end and back, by keys and by the wheel.
+      const bool down = i % 100 < 50;
+      if (i % 2)
+        Key(down ? VK_DOWN : VK_UP);
+      else
+        Wheel(down ? -WHEEL_DELTA : WHEEL_DELTA);
+    }
+    for (int i = 0; i < openings; ++i) {
+      for (UINT command : {IDM_LABEL_NEW, IDM_ABOUT, IDM_GO_DATE, IDM_FIND})
+        SendMessageA(MainWindow, WM_COMMAND, command, 0);
+      NewAlmanac chosen;
+      NewAlmanacDialog(chosen);
+    }
+    Key(VK_HOME);
+  };
+  run(1, 100, 1);
+  const int gdi = CountGdiObjects(), user = CountUserObjects();
+  const char* openings = getenv("TARVINA_DIALOG_OPENINGS");
+  run(1000, 1000, openings ? atoi(openings) : 20);
+  EXPECT_EQ(CountGdiObjects(), gdi);
+  EXPECT_EQ(CountUserObjects(), user);
+  printf("GDI objects %d, USER objects %d, before and after\n", gdi, user);
+  SetLabelDialogStartedHook(nullptr);
+  SetAboutDialogHook(nullptr);
+  SetGoToDateDialogHook(nullptr);
+  SetFindDialogHook(nullptr);
+  SetNewAlmanacDialogHook(nullptr);
 }
 
 }  // namespace

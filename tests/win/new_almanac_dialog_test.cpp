@@ -280,6 +280,7 @@ TEST_F(NewAlmanacDialogTest, RefusedValuesKeepTheDialogOpenAndChangeNothing) {
       {"", "Prueba", kCountOrName},
       {"65551", "Prueba", kCountOrName},  // 15 once cut to 16 bits
       {"abc", "Prueba", kCountOrName},
+      {"20abc", "Prueba", kCountOrName},  // pasted: the box's ES_NUMBER stops only keys
       {"15", "", kCountOrName},
       {"15", "a/b", "caracteres"},
       {"15", "que?", "caracteres"},
@@ -313,7 +314,7 @@ TEST_F(NewAlmanacDialogTest, RefusedValuesKeepTheDialogOpenAndChangeNothing) {
   EXPECT_EQ(chosen_.name, "") << "nothing chosen";
   // The long name reached the check whole (the box does not cut text it is given).
   ASSERT_EQ(typedNames.size(), std::size(kCases));
-  EXPECT_EQ(typedNames[13].size(), 250u);
+  EXPECT_EQ(typedNames[14].size(), 250u);
   DeleteFileA(existing.c_str());
 }
 

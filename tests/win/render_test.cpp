@@ -107,16 +107,6 @@ HBITMAP MakePicture(int w, int h, Paint paint) {
   return bmp;
 }
 
-// GDI objects of this process. GetGuiResources is a stub under Wine; there
-// the 16-bit handle indices can be looked up one by one instead.
-int CountGdiObjects() {
-  DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS);
-  if (n > 0) return int(n);
-  int count = 0;
-  for (ULONG_PTR i = 1; i < 0x10000; ++i) count += GetObjectType(HGDIOBJ(i)) ? 1 : 0;
-  return count;
-}
-
 struct DcState {
   HGDIOBJ pen, brush, font, bitmap;
   COLORREF text;

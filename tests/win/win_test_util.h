@@ -103,6 +103,17 @@ inline bool WriteAlmanacFile(const std::string& path, int16_t day, int16_t month
   return AppendLabel(path, lines) == FileError::None;
 }
 
+// GDI objects of this process: GetGuiResources where it works. Under Wine,
+// where it is a stub, the live entries of the process's GDI handle table,
+// which Wine keeps as Windows does, reachable from the PEB.
+int CountGdiObjects();
+// USER objects of this process: GetGuiResources where it works. Under Wine
+// the windows of this thread (top-level, message-only and every child) and
+// the menus, found by trying each user handle index (Wine takes a handle
+// without its upper word as any generation of that index); icons and
+// cursors are not counted there.
+int CountUserObjects();
+
 // Collects what the program would have shown in message boxes.
 std::vector<std::string>& ObservedMessages();
 void ObserveMessages();  // starts collecting, clears earlier ones
