@@ -1,9 +1,10 @@
 // Windows backend of ExclusiveFile: written with no sharing, so a label file
 // held open by anyone else is refused and reported, never interleaved; read
 // sharing reads only. Paths meet Windows as UTF-16.
+#include "file_io_win.h"
+
 #include <windows.h>
 
-#include "../data/file_io.h"
 #include "wide.h"
 
 namespace {
@@ -156,3 +157,5 @@ FileError RemoveFile(const std::string& path) {
     return DeleteFileW(wide.c_str()) ? FileError::None : FromLastError(GetLastError());
   });
 }
+
+FileError FileErrorOf(DWORD error) { return FromLastError(error); }
