@@ -23,6 +23,7 @@
 #include "message_box.h"
 #include "path_util.h"
 #include "resource.h"
+#include "share_commands.h"
 #include "today.h"
 #include "wide.h"
 
@@ -81,6 +82,7 @@ constexpr UINT kGoCommands[] = {IDM_GO_TODAY, IDM_GO_DATE, IDM_FIND, IDM_FIND_NE
 void SetAlmanacShownMenus() {
   SetMenuItemGrey(IDM_LABEL_NEW, false);
   for (UINT id : kGoCommands) SetMenuItemGrey(id, false);
+  for (UINT id : kShareCommands) SetMenuItemGrey(id, false);
   SetMenuItemGrey(IDM_OPEN, true);
   SetMenuItemGrey(IDM_NEW, true);
 }
@@ -107,6 +109,7 @@ HMENU BuildMainMenu() {
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(files), "Archivos");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(labels), "Etiquetas");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(go), "Ir");
+  AppendShareMenu(bar);
   return bar;
 }
 
@@ -298,6 +301,7 @@ LRESULT CALLBACK AlmanacControlProc(HWND control, UINT msg, WPARAM wParam, LPARA
 void OnInitDialog() {
   SetMenuItemGrey(IDM_LABEL_NEW, true);
   for (UINT id : kGoCommands) SetMenuItemGrey(id, true);
+  for (UINT id : kShareCommands) SetMenuItemGrey(id, true);
   gLayout = AlmanacLayout();
   ReleaseTiles(AlmanacStrip);
   PrepareTiles(AlmanacStrip);
@@ -486,7 +490,8 @@ void OnCommand(WORD id) {
       OnFindNext();
       break;
     default:
-      break;  // the control's notifications, Enter and Escape
+      OnShareCommand(id);
+      break;  // otherwise the control's notifications, Enter and Escape
   }
 }
 

@@ -31,6 +31,11 @@
 #define IDM_FIND 1153
 #define IDM_FIND_NEXT 1154
 
+// Menu "Compartir".
+#define IDM_SHARE_EXPORT_ICS 1200
+#define IDM_SHARE_IMPORT_ICS 1201
+#define IDM_SHARE_PICTURE 1202
+
 // Label entry dialog.
 #define IDC_LABEL_TEXT 1002
 #define IDC_LEGEND_1 1005
