@@ -6,8 +6,9 @@
 // copies a step consists of (the baseline, from the same run), and the
 // working set; a search through every label line for a text none holds
 // (the longest a search takes) against a plain strstr over the same lines;
-// and the .ics export and import of 20,000 label lines against reading
-// their label file.
+// the whole almanac saved as a PNG (its time, size, and how far it raises
+// the peak working set); and the .ics export and import of 20,000 label
+// lines against reading their label file.
 // The files are written first; each almanac then runs in a
 // process of its own, so the memory figures are the program's alone and do
 // not mix. Prints a table; asserts nothing.
@@ -26,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "app/almanac_picture.h"
 #include "app/local_time.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
@@ -142,6 +144,7 @@ struct Figures {
   double stepMedian = 0, stepP99 = 0, copyMedian = 0, copyP99 = 0;
   double usedMb = 0, peakMb = 0;
   double searchMs = 0, scanMs = 0;
+  double pictureMs = 0, pictureMb = 0, picturePeakMb = 0;  // time, file size, peak after it
   long long rows = 0;
   int steps = 0;
 };
@@ -253,14 +256,29 @@ Figures RunScenario(const Scenario& s, const std::string& path) {
     f.copyP99 = Percentile(copies, 0.99);
   }
 
+  // The picture, once: it takes seconds for the tall almanacs.
+  {
+    const std::string png = path + ".png";
+    auto t = Clock::now();
+    const PictureResult result = WriteAlmanacPicture(png, ShownLayout(), gLabelTable.records);
+    f.pictureMs = Ms(t);
+    if (result.error != PictureError::None) f.pictureMs = -1;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (GetFileAttributesExA(png.c_str(), GetFileExInfoStandard, &data))
+      f.pictureMb = Mb(data.nFileSizeLow + (SIZE_T(data.nFileSizeHigh) << 32));
+    f.picturePeakMb = Mb(Memory().PeakWorkingSetSize);
+    DeleteFileA(png.c_str());
+  }
+
   EndWindow();
   return f;
 }
 
 void PrintFigures(int index, const Figures& f) {
-  printf("RESULT %d %.2f %.2f %.3f %.3f %.3f %.3f %.1f %.1f %lld %d %.3f %.3f\n", index, f.openMs,
-         f.saveMs, f.stepMedian, f.stepP99, f.copyMedian, f.copyP99, f.usedMb, f.peakMb, f.rows,
-         f.steps, f.searchMs, f.scanMs);
+  printf("RESULT %d %.2f %.2f %.3f %.3f %.3f %.3f %.1f %.1f %lld %d %.3f %.3f %.1f %.2f %.1f\n",
+         index, f.openMs, f.saveMs, f.stepMedian, f.stepP99, f.copyMedian, f.copyP99, f.usedMb,
+         f.peakMb, f.rows, f.steps, f.searchMs, f.scanMs, f.pictureMs, f.pictureMb,
+         f.picturePeakMb);
   fflush(stdout);
 }
 
@@ -298,9 +316,11 @@ bool RunChild(int index, const std::string& path, Figures& f) {
   size_t at = output.find("RESULT ");
   if (at == std::string::npos) return false;
   int got = 0;
-  return sscanf(output.c_str() + at, "RESULT %*d %lf %lf %lf %lf %lf %lf %lf %lf %lld %d %lf %lf",
-                &f.openMs, &f.saveMs, &f.stepMedian, &f.stepP99, &f.copyMedian, &f.copyP99,
-                &f.usedMb, &f.peakMb, &f.rows, &got, &f.searchMs, &f.scanMs) == 12 &&
+  return sscanf(output.c_str() + at,
+                "RESULT %*d %lf %lf %lf %lf %lf %lf %lf %lf %lld %d %lf %lf %lf %lf %lf", &f.openMs,
+                &f.saveMs, &f.stepMedian, &f.stepP99, &f.copyMedian, &f.copyP99, &f.usedMb,
+                &f.peakMb, &f.rows, &got, &f.searchMs, &f.scanMs, &f.pictureMs, &f.pictureMb,
+                &f.picturePeakMb) == 15 &&
          (f.steps = got, true);
 }
 
@@ -322,9 +342,10 @@ int main(int argc, char** argv) {
   printf("%-24s %8s %8s %18s %18s %9s %9s %9s %6s %18s\n", "almanac", "open ms", "save ms",
          "step ms med / p99", "copies med / p99", "step/copy", "WS MB", "peak MB", "steps",
          "search / strstr ms");
+  Figures all[kScenarioCount];
   for (int i = 0; i < kScenarioCount; ++i) {
     const std::string path = folder + "Banco" + std::to_string(i) + ".zanual";
-    Figures f;
+    Figures& f = all[i];
     if (!WriteScenarioFile(kScenarios[i], path) || !RunChild(i, path, f)) {
       printf("%-24s (no figures)\n", kScenarios[i].name);
     } else {
@@ -337,12 +358,18 @@ int main(int argc, char** argv) {
     }
     DeleteFileA(path.c_str());
   }
+  printf("\nGuardar imagen (.png): time, file size, peak working set before and after\n");
+  for (int i = 0; i < kScenarioCount; ++i)
+    printf("%-24s %9.1f ms %8.2f MB %7.1f / %7.1f MB\n", kScenarios[i].name, all[i].pictureMs,
+           all[i].pictureMb, all[i].peakMb, all[i].picturePeakMb);
 
   // iCalendar: 10,000 two-line labels (20,000 lines) out and back in, against
   // reading the same lines from their label file.
   {
     std::vector<LabelRecord> lines =
-        TwoLineLabels(10000, "Cita con el m\xE9" "dico \\#09; sala 3",
+        TwoLineLabels(10000,
+                      "Cita con el m\xE9"
+                      "dico \\#09; sala 3",
                       "segunda l\xEDnea, con \\#27 y m\xE1s texto para llenar");
     gAlmanac = AlmanacState();
     gAlmanac.startDay = 1, gAlmanac.startMonth = 1, gAlmanac.startYear = 2024;
@@ -364,10 +391,11 @@ int main(int argc, char** argv) {
       imports.push_back(Ms(t));
     }
     DeleteFileA(file.c_str());
-    printf("\niCalendar, 20,000 lines: export %.1f ms (%zu KB), import %.1f ms (%d labels); "
-           "reading the label file: %.1f ms\n",
-           Percentile(exports, 0.5), exported.text.size() / 1024, Percentile(imports, 0.5),
-           imported.labels, Percentile(reads, 0.5));
+    printf(
+        "\niCalendar, 20,000 lines: export %.1f ms (%zu KB), import %.1f ms (%d labels); "
+        "reading the label file: %.1f ms\n",
+        Percentile(exports, 0.5), exported.text.size() / 1024, Percentile(imports, 0.5),
+        imported.labels, Percentile(reads, 0.5));
   }
   RemoveDirectoryA(folder.c_str());
   return 0;
