@@ -1,7 +1,8 @@
 // The .ics import on whole files, into an almanac from July 2024 to July
 // 2025: refused with a reason and no labels, or labels only on the
 // almanac's days, each whole and carrying the almanac's settings, laid out
-// every one; then exported and imported again, giving the same records.
+// every one; then exported and imported again, giving the same records
+// (these two for up to 2,000 labels).
 #include <libical/ical.h>
 
 #include <cstring>
@@ -69,6 +70,10 @@ void Check(const std::string& text) {
   }
   FUZZ_CHECK(!previous || previous->isLastLine == 1);
   FUZZ_CHECK(GroupLabels(result.records).size() == size_t(result.labels));
+  // A few hostile lines can repeat an event into tens of thousands of labels:
+  // those are checked above, but laying them out, exporting and reading them
+  // back takes seconds, and the code is the same as for a few labels.
+  if (result.records.size() > 2000) return;
   CheckLayout(almanac, result.records, LayOutAlmanac(almanac, result.records));
 
   // What tarvina imported, it exports and imports back exactly.
