@@ -93,3 +93,43 @@ int ChooseAlmanacFile(HWND owner, std::string& file) {
 }
 
 std::string LastChosenFolder() { return lastFolder; }
+
+namespace {
+
+std::string ChooseFile(HWND owner, const FileType& type, const std::string& folder,
+                       const std::string& name, bool save) {
+  std::vector<wchar_t> path(kPathChars, L'\0');
+  std::wstring initialName = Widen(name);
+  if (initialName.size() > kNameChars - 1) initialName.resize(kNameChars - 1);
+  std::copy(initialName.begin(), initialName.end(), path.begin());
+  // "name\0pattern\0\0"
+  std::wstring filter = std::wstring(type.name) + L'\0' + type.pattern + L'\0';
+  filter += L'\0';
+  const std::wstring initialFolder = Widen(folder);
+
+  OPENFILENAMEW ofn = {};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = owner;
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = path.data();
+  ofn.nMaxFile = DWORD(path.size());
+  ofn.lpstrInitialDir = initialFolder.empty() ? nullptr : initialFolder.c_str();
+  ofn.lpstrDefExt = type.extension;
+  ofn.Flags = OFN_ENABLESIZING | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER |
+              OFN_ENABLEHOOK | OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  ofn.lpfnHook = PlacementHook;
+  const BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  return chosen ? TrimBlanks(Narrow(path.data())) : std::string();
+}
+
+}  // namespace
+
+std::string ChooseFileToSave(HWND owner, const FileType& type, const std::string& folder,
+                             const std::string& name) {
+  return ChooseFile(owner, type, folder, name, true);
+}
+
+std::string ChooseFileToOpen(HWND owner, const FileType& type, const std::string& folder) {
+  return ChooseFile(owner, type, folder, std::string(), false);
+}

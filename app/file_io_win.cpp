@@ -1,9 +1,10 @@
 // Windows backend of ExclusiveFile: written with no sharing, so a label file
 // held open by anyone else is refused and reported, never interleaved; read
 // sharing reads only. Paths meet Windows as UTF-16.
+#include "file_io_win.h"
+
 #include <windows.h>
 
-#include "../data/file_io.h"
 #include "wide.h"
 
 namespace {
@@ -213,3 +214,5 @@ FileError ListFiles(const std::string& folder, std::vector<std::string>& names) 
   FindClose(search);
   return FileError::None;
 }
+
+FileError FileErrorOf(DWORD error) { return FromLastError(error); }

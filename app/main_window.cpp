@@ -27,6 +27,7 @@
 #include "message_box.h"
 #include "path_util.h"
 #include "resource.h"
+#include "share_commands.h"
 #include "today.h"
 #include "wide.h"
 #include "window_place.h"
@@ -109,6 +110,7 @@ constexpr UINT kGoCommands[] = {IDM_GO_TODAY, IDM_GO_DATE, IDM_FIND, IDM_FIND_NE
 void SetAlmanacShownMenus() {
   SetMenuItemGrey(IDM_LABEL_NEW, false);
   for (UINT id : kGoCommands) SetMenuItemGrey(id, false);
+  for (UINT id : kShareCommands) SetMenuItemGrey(id, false);
   SetMenuItemGrey(IDM_OPEN, true);
   SetMenuItemGrey(IDM_NEW, true);
 }
@@ -146,6 +148,7 @@ HMENU BuildMainMenu() {
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(files), "Archivos");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(labels), "Etiquetas");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(go), "Ir");
+  AppendShareMenu(bar);
   return bar;
 }
 
@@ -354,23 +357,31 @@ bool ChangeFile(const LabelFileEdit& edit, const char* failed, const char* after
   return true;
 }
 
-const char kNotStored[] = "No se pudo guardar la etiqueta. ";
-const char kTextKept[] = " El texto sigue en la ventana para volver a intentarlo.";
+}  // namespace
 
-// "Aceptar" in "Nueva": the label is appended to the file.
-bool StoreNewLabel(const LabelDraft& draft) {
-  if (!BackUpBeforeFirstChange(kNotStored, kTextKept)) return false;
-  std::vector<LabelRecord> lines = RecordsOfDraft(draft);
+bool AppendAsOneChange(const std::vector<LabelRecord>& lines, const char* failed,
+                       const char* after) {
+  if (!BackUpBeforeFirstChange(failed, after)) return false;
   LabelFileEdit undo;
   FileError error = AppendLabel(gAlmanac.filePath, lines, &undo);
   if (error != FileError::None) {
-    ShowMessage(kNotStored + std::string(FileErrorText(error)) + kTextKept);
+    ShowMessage(failed + std::string(FileErrorText(error)) + after);
     return false;
   }
   gUndo.push_back(std::move(undo));
   UpdateUndoMenu();
   ShowStoredLabel(lines);
   return true;
+}
+
+namespace {
+
+const char kNotStored[] = "No se pudo guardar la etiqueta. ";
+const char kTextKept[] = " El texto sigue en la ventana para volver a intentarlo.";
+
+// "Aceptar" in "Nueva": the label is appended to the file.
+bool StoreNewLabel(const LabelDraft& draft) {
+  return AppendAsOneChange(RecordsOfDraft(draft), kNotStored, kTextKept);
 }
 
 // "Aceptar" in "Modificar etiqueta": the label's records give way to the
@@ -561,6 +572,7 @@ void OnInitDialog() {
   SetMenuItemGrey(IDM_LABEL_NEW, true);
   ForgetChanges();
   for (UINT id : kGoCommands) SetMenuItemGrey(id, true);
+  for (UINT id : kShareCommands) SetMenuItemGrey(id, true);
   gLayout = AlmanacLayout();
   ReleaseTiles(AlmanacStrip);
   PrepareTiles(AlmanacStrip, ViewRows());
@@ -752,7 +764,8 @@ void OnCommand(WORD id) {
       OnFindNext();
       break;
     default:
-      break;  // the control's notifications, Enter and Escape
+      OnShareCommand(id);
+      break;  // otherwise the control's notifications, Enter and Escape
   }
 }
 

@@ -43,6 +43,12 @@ void OpenAlmanacCommand();
 // Records just appended to the almanac's file join the almanac shown, which
 // is drawn again from the first row that moved.
 void ShowStoredLabel(const std::vector<LabelRecord>& stored);
+// `lines` appended to the almanac's file in one write (all or none; a copy
+// made first, the first time) as one change "Deshacer" takes back, and
+// shown; false, having said why (`failed`, the reason, `after`), when the
+// file stays as it was.
+bool AppendAsOneChange(const std::vector<LabelRecord>& lines, const char* failed,
+                       const char* after);
 // "Aceptar" in "Modificar etiqueta" for the label at `place` with `draft`,
 // without the dialog: stored (a copy made first, the first time), kept for
 // "Deshacer" and shown; false, having said why, when the file stays as it was.

@@ -36,6 +36,11 @@
 #define IDM_FIND 1153
 #define IDM_FIND_NEXT 1154
 
+// Menu "Compartir".
+#define IDM_SHARE_EXPORT_ICS 1200
+#define IDM_SHARE_IMPORT_ICS 1201
+#define IDM_SHARE_PICTURE 1202
+
 // Label entry dialog; its keyboard shortcut (Ctrl+Enter: "Aceptar").
 #define IDA_LABEL_ENTRY 1250
 #define IDC_LABEL_TEXT 1002

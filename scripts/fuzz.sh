@@ -13,7 +13,7 @@ TARVINA_FUZZ=1 scripts/deps.sh || exit 1
 
 merge=0
 [ "${1:-}" = --merge ] && merge=1
-targets=${FUZZ_TARGETS:-"label_file layout icon_markup names dates"}
+targets=${FUZZ_TARGETS:-"label_file layout icon_markup names dates ics_import"}
 cmake --preset fuzz >/dev/null || exit 1
 # shellcheck disable=SC2086
 cmake --build --preset fuzz -j"$(nproc)" --target $(printf 'fuzz_%s ' $targets) >/dev/null || exit 1
@@ -24,9 +24,14 @@ for target in $targets; do
   crashes="tests/fuzz/crashes/$target"
   mkdir -p "$work" "$crashes"
   if [ -n "${FUZZ_RUNS:-}" ]; then limit="-runs=$FUZZ_RUNS"; else limit="-max_total_time=${FUZZ_SECONDS:-60}"; fi
+  extra=()
+  [ -f "tests/fuzz/$target.dict" ] && extra+=(-dict="tests/fuzz/$target.dict")
+  # libical writes a warning to stderr for every odd line it meets; libFuzzer
+  # keeps its own report (a failed check's reason shows when the crash is replayed).
+  [ "$target" = ics_import ] && extra+=(-close_fd_mask=2)
   echo "== $target"
   # New inputs go to the working corpus; the kept one is only read.
-  "build/fuzz/fuzz_$target" "$limit" -print_final_stats=1 -artifact_prefix="$crashes/" \
+  "build/fuzz/fuzz_$target" "$limit" "${extra[@]}" -print_final_stats=1 -artifact_prefix="$crashes/" \
     "$work" "tests/fuzz/corpus/$target" >"build/fuzz/$target.log" 2>&1
   code=$?
   grep -E '^#[0-9]+[[:space:]]+DONE|^stat::number_of_executed_units|^Done ' "build/fuzz/$target.log" | tail -n 3

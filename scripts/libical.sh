@@ -4,6 +4,9 @@
 # against its SHA-256. The result lands in build/deps/libical-<version>/ and
 # is reused while its stamp is there. The native build uses Debian's
 # libical-dev of the same upstream version instead.
+#   scripts/libical.sh native   the same library for this machine, as the
+#                               program has it (no ICU), for the fuzz targets:
+#                               build/deps/libical-native-<version>/
 set -euo pipefail
 
 VERSION=3.0.16
@@ -12,7 +15,15 @@ SHA256=b44705dd71ca4538c86fb16248483ab4b48978524fb1da5097bd76aa2e0f0c33
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 deps="$root/build/deps"
-prefix="$deps/libical-$VERSION"
+if [ "${1:-}" = native ]; then
+  target=native
+  prefix="$deps/libical-native-$VERSION"
+  cross=(-DCMAKE_POSITION_INDEPENDENT_CODE=ON)
+else
+  target=mingw
+  prefix="$deps/libical-$VERSION"
+  cross=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake")
+fi
 stamp="$prefix/.built"
 [ -f "$stamp" ] && exit 0
 
@@ -43,25 +54,24 @@ if ! echo "$SHA256  $ORIG" | sha256sum -c --status 2>/dev/null; then
   fi
 fi
 
-echo "Building libical $VERSION for Windows (static, no ICU, no GLib)"
-rm -rf "libical-$VERSION" build-mingw "$prefix"
+echo "Building libical $VERSION for $([ $target = native ] && echo this machine || echo Windows) (static, no ICU, no GLib)"
+rm -rf "libical-$VERSION" "build-$target" "$prefix"
 tar xzf "$ORIG"
 # Time zones come only from the VTIMEZONE blocks of each calendar, so the
 # built-in zone files are neither needed nor shipped. -w: its warnings are not ours.
-cmake -S "libical-$VERSION" -B build-mingw \
-  -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+cmake -S "libical-$VERSION" -B "build-$target" "${cross[@]}" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS=-w \
   -DSTATIC_ONLY=ON -DWITH_CXX_BINDINGS=OFF -DICAL_GLIB=OFF -DICAL_BUILD_DOCS=OFF \
   -DLIBICAL_BUILD_TESTING=OFF -DGOBJECT_INTROSPECTION=OFF \
-  -DCMAKE_DISABLE_FIND_PACKAGE_ICU=ON -DCMAKE_DISABLE_FIND_PACKAGE_BDB=ON >build-mingw.log 2>&1 ||
-  { tail -n 30 build-mingw.log >&2; exit 1; }
-cmake --build build-mingw --target ical -j"$(nproc)" >>build-mingw.log 2>&1 ||
-  { tail -n 30 build-mingw.log >&2; exit 1; }
+  -DCMAKE_DISABLE_FIND_PACKAGE_ICU=ON -DCMAKE_DISABLE_FIND_PACKAGE_BDB=ON >"build-$target.log" 2>&1 ||
+  { tail -n 30 "build-$target.log" >&2; exit 1; }
+cmake --build "build-$target" --target ical -j"$(nproc)" >>"build-$target.log" 2>&1 ||
+  { tail -n 30 "build-$target.log" >&2; exit 1; }
 
 mkdir -p "$prefix/lib" "$prefix/include/libical"
-cp build-mingw/bin/libical.a "$prefix/lib/"
-cp build-mingw/src/libical/ical.h "libical-$VERSION/src/libical/libical_ical_export.h" \
+cp "build-$target"/*/libical.a "$prefix/lib/"
+cp "build-$target/src/libical/ical.h" "libical-$VERSION/src/libical/libical_ical_export.h" \
   "$prefix/include/libical/"
 cp "libical-$VERSION/LICENSE" "libical-$VERSION/LICENSE.MPL2.txt" "$prefix/"
-rm -rf "libical-$VERSION" build-mingw
+rm -rf "libical-$VERSION" "build-$target"
 touch "$stamp"

@@ -111,6 +111,8 @@ FileError WriteIcsFile(const std::string& path, const std::string& text) {
   FileError error = file.OpenForAppend(path);
   if (error == FileError::None) error = file.Truncate(0);
   if (error == FileError::None) error = file.WriteAt(0, text.data(), text.size());
+  // On the disk before the user is told it is written.
+  if (error == FileError::None) error = file.Flush();
   if (error != FileError::None) file.Truncate(0);  // no calendar cut short
   return error;
 }

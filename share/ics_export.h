@@ -26,8 +26,8 @@ struct IcsExport {
 IcsExport ExportIcs(const std::vector<LabelRecord>& records, const IcsExportInput& input);
 
 // Writes `text` as the whole file at `path` (UTF-8 path), replacing what
-// it held. On a failure the file is left empty or absent, never half
-// written over an older calendar.
+// it held, and returns None once it is on the disk. On a failure the file
+// is left empty or absent, never half written over an older calendar.
 FileError WriteIcsFile(const std::string& path, const std::string& text);
 
 // TEXT value escaping: backslash, semicolon, comma and line feed.

@@ -344,6 +344,15 @@ TEST(IcsFile, AnExportReplacesTheWholeFileAndReadsBack) {
   std::string text;
   EXPECT_EQ(ReadIcsFile(path, text), FileError::None);
   EXPECT_EQ(text, "BEGIN:VCALENDAR\r\n");  // nothing of the longer file before it
+  // On the disk before it counts as written; when it cannot be, no calendar is left.
+  ResetFileFaults();
+  ASSERT_EQ(WriteIcsFile(path, "BEGIN:VCALENDAR\r\n"), FileError::None);
+  EXPECT_EQ(FileOperationCount(FileOp::Flush), 1);
+  FailFileOperation(FileOp::Flush, 1);
+  EXPECT_EQ(WriteIcsFile(path, "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n"), FileError::DiskFull);
+  ResetFileFaults();
+  EXPECT_EQ(ReadIcsFile(path, text), FileError::None);
+  EXPECT_EQ(text, "");
   EXPECT_EQ(ReadIcsFile(folder + "/falta.ics", text), FileError::NotFound);
   EXPECT_EQ(WriteIcsFile(folder + "/no/hay.ics", "x"), FileError::PathNotFound);
   EXPECT_EQ(access((folder + "/no").c_str(), F_OK), -1);

@@ -1,0 +1,26 @@
+// The menu "Compartir": the almanac shown as an iCalendar file and as a
+// picture, and the events of an iCalendar file as its labels.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "../data/file_io.h"
+#include "../data/label_file.h"
+
+// The commands act on the almanac shown: greyed while there is none.
+extern const UINT kShareCommands[3];
+
+// Adds the pop-up "Compartir" to the menu bar.
+void AppendShareMenu(HMENU bar);
+
+// Runs a command of the menu; false when `id` is not one of them.
+bool OnShareCommand(WORD id);
+
+// Each command after its file dialog, for the path chosen: it tells the
+// user how it went.
+void ExportIcsTo(const std::string& path);
+void ImportIcsFrom(const std::string& path);
+void SavePictureTo(const std::string& path);
+
