@@ -441,6 +441,13 @@ void OnRemoveLabel() {
   dialogOpen = 0;
   if (!yes || !AlmanacShown()) return;
   LabelFileEdit edit;
+  // The almanac's last label: an empty file would no longer say which days
+  // the almanac spans and could not be opened, so the file goes, as an
+  // almanac without labels has none ("Deshacer" makes it again).
+  if (records.size() == gLabelTable.records.size()) {
+    edit.removesFile = true;
+    edit.setsTail = true;
+  }
   edit.splices.push_back({first, std::move(records), {}});
   ChangeFile(edit, "No se pudo borrar la etiqueta. ", "");
 }

@@ -131,8 +131,8 @@ void ImportIcsFrom(const std::string& path) {
   // One change of the run: all labels or none, and one "Deshacer" takes
   // them back. A failure has been told.
   if (!result.records.empty() &&
-      !AppendAsOneChange(result.records, "No se importó nada: las etiquetas no se pudieron guardar. ",
-                         ""))
+      !AppendAsOneChange(result.records,
+                         "No se importó nada: las etiquetas no se pudieron guardar. ", ""))
     return;
   ShowMessage(ImportReport(result));
 }

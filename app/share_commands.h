@@ -23,4 +23,3 @@ bool OnShareCommand(WORD id);
 void ExportIcsTo(const std::string& path);
 void ImportIcsFrom(const std::string& path);
 void SavePictureTo(const std::string& path);
-

@@ -127,7 +127,50 @@ LabelFileEdit Inverse(const LabelFileEdit& edit, const OldParts& old) {
   return undo;
 }
 
+// Writes the new file beside `path` (`old` may be an unopened file when
+// the edit makes the file anew), flushes it and puts it in its place; on a
+// failure nothing is left of it.
+FileError WriteInPlace(const std::string& path, ExclusiveFile& old, const LabelFileEdit& edit,
+                       const OldParts& parts) {
+  const std::string scratch = RewriteScratchPath(path);
+  ExclusiveFile out;
+  FileError error = out.OpenNew(scratch);
+  if (error == FileError::None) error = WriteNewFile(old, out, edit, parts);
+  if (error == FileError::None) error = out.Flush();
+  // Only a file let go without a failure is whole on the disk.
+  if (error == FileError::None) error = out.Close();
+  old.Close();  // Windows will not rename over a file someone holds open
+  if (error == FileError::None) error = PutFileInPlace(scratch, path);
+  if (error != FileError::None) {
+    out.Close();
+    RemoveFile(scratch);
+  }
+  return error;
+}
+
+FileError Create(const std::string& path, const LabelFileEdit& edit, LabelFileEdit* undo) {
+  if (FileExists(path)) return FileError::Changed;
+  std::vector<uint8_t> bytes;
+  for (const RecordSplice& splice : edit.splices) {
+    if (!splice.expected.empty() || splice.first != 0 || splice.put.size() % kRecordSize != 0)
+      return FileError::Changed;
+    bytes.insert(bytes.end(), splice.put.begin(), splice.put.end());
+  }
+  ExclusiveFile none;  // nothing old to copy from
+  OldParts parts;
+  FileError error = WriteInPlace(path, none, edit, parts);
+  if (error != FileError::None) return error;
+  if (undo) {
+    *undo = LabelFileEdit();
+    undo->removesFile = true;
+    undo->splices.push_back({0, DecodeAll(bytes), {}});
+    undo->setsTail = true;  // whatever tail it was given goes with it
+  }
+  return FileError::None;
+}
+
 FileError Rewrite(const std::string& path, const LabelFileEdit& edit, LabelFileEdit* undo) {
+  if (edit.createsFile) return Create(path, edit, undo);
   ExclusiveFile old;
   FileError error = old.OpenForRead(path);
   if (error != FileError::None) return error;
@@ -141,26 +184,23 @@ FileError Rewrite(const std::string& path, const LabelFileEdit& edit, LabelFileE
     const bool tail = edit.setsTail ? !edit.tail.empty() : !parts.tail.empty();
     if (left != 0 || tail) return FileError::Changed;
     old.Close();
-    if (undo) *undo = LabelFileEdit();
-    return RemoveFile(path);
-  }
-
-  const std::string scratch = RewriteScratchPath(path);
-  ExclusiveFile out;
-  error = out.OpenNew(scratch);
-  if (error == FileError::None) error = WriteNewFile(old, out, edit, parts);
-  if (error == FileError::None) error = out.Flush();
-  // Only a file let go without a failure is whole on the disk.
-  if (error == FileError::None) error = out.Close();
-  old.Close();  // Windows will not rename over a file someone holds open
-  if (error == FileError::None) error = PutFileInPlace(scratch, path);
-  if (error != FileError::None) {
-    out.Close();
-    RemoveFile(scratch);
+    LabelFileEdit back;
+    if (undo && !edit.splices.empty()) {
+      // What makes the file again, byte for byte (a removal's splices took
+      // every record; a partial record after them comes back too).
+      back = Inverse(edit, parts);
+      back.createsFile = true;
+      back.setsTail = true;
+      back.tail = parts.tail;
+    }
+    error = RemoveFile(path);
+    if (error == FileError::None && undo) *undo = std::move(back);
     return error;
   }
-  if (undo) *undo = Inverse(edit, parts);
-  return FileError::None;
+
+  error = WriteInPlace(path, old, edit, parts);
+  if (error == FileError::None && undo) *undo = Inverse(edit, parts);
+  return error;
 }
 
 }  // namespace

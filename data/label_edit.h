@@ -29,8 +29,12 @@ struct LabelFileEdit {
   bool setsTail = false;
   std::vector<uint8_t> tail;
   // Once the splices leave no record and no tail, the file itself goes:
-  // taking back the label that made it leaves no file, as before.
+  // taking back the label that made it leaves no file, as before, and an
+  // almanac whose last label is removed has no file, as one without labels.
   bool removesFile = false;
+  // The file is made anew from the splices (which expect nothing): what
+  // brings back a file an edit removed. A file already there is Changed.
+  bool createsFile = false;
 };
 
 // The records' bytes as the file holds them, for RecordSplice::put.
@@ -42,7 +46,8 @@ std::string RewriteScratchPath(const std::string& path);
 // Rewrites the label file at `path` with `edit` applied, or removes it (see
 // removesFile). Returns None only once the new file is on the disk in the
 // old one's place; `undo`, when given, then holds the edit that brings the
-// old bytes back (an edit that removes the file has none). On any failure
+// old bytes back (for an edit that removes the file, one that makes it
+// again). On any failure
 // the file is left as it was, byte for byte, and the scratch file removed.
 // A file that no longer holds the expected records gives Changed.
 FileError RewriteLabelFile(const std::string& path, const LabelFileEdit& edit,

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "data/file_io.h"
 #include "tests/common/label_records.h"
 
 namespace {
@@ -118,6 +119,41 @@ TEST_F(LabelEditTest, TakingBackANewLabelRestoresWhatItCoveredOrRemovesTheFileIt
   ASSERT_EQ(AppendLabel(path_, {TestLine("a", 1)}, &undo), FileError::None);
   ASSERT_EQ(RewriteLabelFile(path_, undo), FileError::None);
   EXPECT_NE(access(path_.c_str(), F_OK), 0) << "the file the label made is gone again";
+}
+
+// Removing an almanac's last label takes its file away (an empty one would
+// open as no almanac at all); taking that back makes it again, every byte of
+// it, and only where no file has appeared meanwhile.
+TEST_F(LabelEditTest, RemovingTheLastLabelRemovesTheFileAndUndoMakesItAgain) {
+  const LabelRecord a0 = TestLine("uno", 0), a1 = TestLine("dos", 1);
+  const std::string opened = Raw({a0, a1}) + std::string(30, '\x5a');
+  LabelFileEdit removal = Edit({Splice(0, {a0, a1}, {})});
+  removal.removesFile = removal.setsTail = true;
+  LabelFileEdit undo;
+
+  // Each step of making it again fails in turn: no file, no scratch file.
+  for (FileOp op : {FileOp::Open, FileOp::Write, FileOp::Flush, FileOp::Close, FileOp::Replace}) {
+    Lay(opened);
+    ASSERT_EQ(RewriteLabelFile(path_, removal, &undo), FileError::None);
+    ASSERT_NE(access(path_.c_str(), F_OK), 0) << "the file is gone";
+    ResetFileFaults();
+    FailFileOperation(op, 1);
+    EXPECT_EQ(RewriteLabelFile(path_, undo), FileError::DiskFull) << int(op);
+    ResetFileFaults();
+    EXPECT_NE(access(path_.c_str(), F_OK), 0) << int(op);
+    EXPECT_FALSE(ScratchLeft()) << int(op);
+  }
+  ASSERT_EQ(RewriteLabelFile(path_, undo), FileError::None);
+  EXPECT_EQ(Bytes(), opened);
+  std::vector<LabelRecord> held;
+  ApplyLabelFileEdit(held, undo);
+  EXPECT_EQ(Raw(held), Raw({a0, a1}));
+
+  // A file made meanwhile (a new label) is not written over.
+  ASSERT_EQ(RewriteLabelFile(path_, removal, &undo), FileError::None);
+  Lay(Raw({a1}));
+  EXPECT_EQ(RewriteLabelFile(path_, undo), FileError::Changed);
+  EXPECT_EQ(Bytes(), Raw({a1}));
 }
 
 }  // namespace
