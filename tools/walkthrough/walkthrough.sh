@@ -6,7 +6,8 @@
 # folder, with the .zanual association removed so the first start is a first
 # start. Two runs: the first creates "Diciembre", writes a label, scrolls,
 # shows "Autor" and ends with "Salir"; the second opens the file with "Leer"
-# and finds a word of the label with "Buscar".
+# and finds a word of the label with "Buscar", opens the label's own menu and
+# shows "Compartir".
 #
 #   tools/walkthrough/walkthrough.sh [output folder]    (make walkthrough)
 #
@@ -308,6 +309,19 @@ if [ "$(wait_window "$find" 10)" = "$find" ]; then
 else
   fail "Ctrl+F opened no dialog"
 fi
+
+# A right click on the label found: its own menu.
+read -r fl ft fr fb <<<"$(rect_of "$title" 1001 client)"
+xdotool mousemove $((fl + 400)) $((ft + 12)) click 3
+sleep 0.8
+snap 19-menu-etiqueta "$ml" "$mt" $((fl + 600)) $((ft + 160))
+key Escape
+settle
+
+# "Compartir".
+point_menu "$title" 3 0
+snap 20-menu-compartir "$ml" "$mt" $((ml + 460)) $((mt + 220))
+key Escape Escape
 
 choose_menu "$title" 0 3
 expect_ended 15
