@@ -77,7 +77,7 @@ if build win all; then
   for pid in "${lane_displays[@]}"; do kill "$pid" 2>/dev/null || true; done
   for lane in $(seq "$lanes"); do
     echo "-- lane $lane"
-    tail -n 3 "build/win-ctest-$lane.log"
+    grep -E 'tests passed|Total Test time' "build/win-ctest-$lane.log"
     grep -E '\*\*\*Failed|Timeout|Not Run' "build/win-ctest-$lane.log" || true
     count "build/win-ctest-$lane.log"
   done
