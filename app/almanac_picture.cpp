@@ -172,7 +172,8 @@ struct Band {
 constexpr UINT kRowBytes = (kStripWidth * 3 + 3) & ~3u;
 
 HRESULT Encode(IStream* stream, const AlmanacLayout& layout,
-               const std::vector<LabelRecord>& records, Band& band, std::vector<uint8_t>& rows) {
+               const std::vector<LabelRecord>& records, Band& band, std::vector<uint8_t>& rows,
+               const PictureProgress& progress) {
   ComRef<IWICImagingFactory> factory;
   ComRef<IWICBitmapEncoder> encoder;
   ComRef<IWICBitmapFrameEncode> frame;
@@ -205,6 +206,7 @@ HRESULT Encode(IStream* stream, const AlmanacLayout& layout,
       }
     }
     hr = frame->WritePixels(UINT(count), kRowBytes, kRowBytes * UINT(count), rows.data());
+    if (SUCCEEDED(hr) && progress && !progress(top + count, layout.height)) hr = E_ABORT;
   }
   if (SUCCEEDED(hr)) hr = frame->Commit();
   if (SUCCEEDED(hr)) hr = encoder->Commit();
@@ -214,7 +216,8 @@ HRESULT Encode(IStream* stream, const AlmanacLayout& layout,
 }  // namespace
 
 PictureResult WriteAlmanacPicture(const std::string& path, const AlmanacLayout& layout,
-                                  const std::vector<LabelRecord>& records) {
+                                  const std::vector<LabelRecord>& records,
+                                  const PictureProgress& progress) {
   PictureResult result;
   // A PNG's height is a signed 32-bit number.
   if (layout.days.empty() || layout.height <= 0 || layout.height > INT32_MAX) {
@@ -245,7 +248,7 @@ PictureResult WriteAlmanacPicture(const std::string& path, const AlmanacLayout& 
     FileStream stream(file);
     try {
       hr = SUCCEEDED(com.hr) || com.hr == RPC_E_CHANGED_MODE
-               ? Encode(&stream, layout, records, band, rows)
+               ? Encode(&stream, layout, records, band, rows, progress)
                : com.hr;
       error = stream.error();
     } catch (const std::bad_alloc&) {
@@ -262,7 +265,9 @@ PictureResult WriteAlmanacPicture(const std::string& path, const AlmanacLayout& 
     error = FileErrorOf(GetLastError());
   if (error != FileError::None || FAILED(hr)) {
     if (opened) RemoveFile(temporary);
-    result.error = error != FileError::None ? PictureError::File : PictureError::Encoder;
+    result.error = error != FileError::None ? PictureError::File
+                   : hr == E_ABORT              ? PictureError::Stopped
+                                                : PictureError::Encoder;
     result.file = error;
   }
   return result;

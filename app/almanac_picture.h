@@ -3,6 +3,7 @@
 // taken is that of one band whatever the almanac holds.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,12 +20,17 @@ enum class PictureError {
   NoMemory,  // no bitmap for a band
   Encoder,   // the system's encoder refused the picture (or is missing)
   File,      // writing the file failed: see `file`
+  Stopped,   // the progress function asked to stop
 };
 
 struct PictureResult {
   PictureError error = PictureError::None;
   FileError file = FileError::None;
 };
+
+// Told after each band the rows done of all; returning false stops the
+// work, which then ends as a failure does.
+using PictureProgress = std::function<bool(int64_t rowsDone, int64_t rows)>;
 
 // Writes the picture of the almanac `layout` places, with the labels of
 // `records` (the records it was laid out from), kStripWidth pixels wide and
@@ -33,4 +39,5 @@ struct PictureResult {
 // whole and on the disk; on any failure it is left as it was and nothing
 // else is left behind.
 PictureResult WriteAlmanacPicture(const std::string& path, const AlmanacLayout& layout,
-                                  const std::vector<LabelRecord>& records);
+                                  const std::vector<LabelRecord>& records,
+                                  const PictureProgress& progress = {});

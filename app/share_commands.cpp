@@ -3,6 +3,7 @@
 #include <new>
 
 #include "../data/almanac_state.h"
+#include "../dialogs/progress_dialog.h"
 #include "../share/ics_export.h"
 #include "../share/ics_import.h"
 #include "almanac_picture.h"
@@ -20,6 +21,10 @@ namespace {
 
 const FileType kCalendarType = {L"iCalendar", L"*.ics", L"ics"};
 const FileType kPictureType = {L"Imagen PNG", L"*.png", L"png"};
+
+// How long a picture is made under the hourglass alone before its progress
+// window shows.
+DWORD gPictureProgressDelayMs = 500;
 
 // The folder of the last file these dialogs chose; the almanac's own at first.
 std::string gFolder;
@@ -80,8 +85,9 @@ void AppendShareMenu(HMENU bar) {
 bool OnShareCommand(WORD id) {
   if (id != IDM_SHARE_EXPORT_ICS && id != IDM_SHARE_IMPORT_ICS && id != IDM_SHARE_PICTURE)
     return false;
-  // Refused without an almanac, also when the command comes as a message.
-  if (!AlmanacShown()) return true;
+  // Refused without an almanac, also when the command comes as a message,
+  // and while a dialog of the main window is open.
+  if (!AlmanacShown() || dialogOpen) return true;
   if (id == IDM_SHARE_EXPORT_ICS) OnExport();
   if (id == IDM_SHARE_IMPORT_ICS) OnImport();
   if (id == IDM_SHARE_PICTURE) OnPicture();
@@ -141,9 +147,19 @@ void SavePictureTo(const std::string& path) {
   const AlmanacLayout& layout = ShownLayout();
   PictureResult result;
   {
+    // Nothing else may start while the picture is drawn from the almanac
+    // shown; the progress window keeps the windows painted meanwhile.
+    dialogOpen = 1;
     WaitCursor wait;
-    result = WriteAlmanacPicture(path, layout, gLabelTable.records);
+    ProgressWindow progress(MainWindow, "Guardar imagen",
+                            "Guardando la imagen de \"" + gAlmanac.name + "\"...",
+                            gPictureProgressDelayMs);
+    result = WriteAlmanacPicture(path, layout, gLabelTable.records,
+                                 [&progress](int64_t done, int64_t rows) {
+                                   return progress.Step(done, rows);
+                                 });
   }
+  dialogOpen = 0;
   const std::string size =
       std::to_string(kStripWidth) + " x " + std::to_string(layout.height) + " píxeles";
   switch (result.error) {
@@ -162,5 +178,9 @@ void SavePictureTo(const std::string& path) {
     case PictureError::File:
       ShowMessage("No se pudo guardar la imagen en \"", path, Reason(result.file));
       break;
+    case PictureError::Stopped:
+      break;  // "Cancelar", or the program ending: the window going says enough
   }
 }
+
+void SetPictureProgressDelay(DWORD ms) { gPictureProgressDelayMs = ms; }

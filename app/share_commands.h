@@ -22,4 +22,10 @@ bool OnShareCommand(WORD id);
 // user how it went.
 void ExportIcsTo(const std::string& path);
 void ImportIcsFrom(const std::string& path);
+// The picture shows a window with its progress and "Cancelar" once it has
+// taken longer than half a second; an existing file stays as it was when it
+// is cancelled.
 void SavePictureTo(const std::string& path);
+
+// Tests set how long the picture works before its progress window shows.
+void SetPictureProgressDelay(DWORD ms);

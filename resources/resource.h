@@ -83,5 +83,10 @@
 #define IDC_FIND_OK 5013
 #define IDC_FIND_CANCEL 5014
 
+// The progress window of long work ("Guardar imagen").
+#define IDC_PROGRESS_CAPTION 5021
+#define IDC_PROGRESS_BAR 5022
+#define IDC_PROGRESS_CANCEL 5023
+
 // About dialog.
 #define IDC_ABOUT_PICTURE 4001

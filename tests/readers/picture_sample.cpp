@@ -1,6 +1,8 @@
 // Opens a 366-day almanac with 2,000 label lines in the main window, saves
 // its picture through "Guardar imagen" (after the file dialog), and writes
-// beside it what the view shows at several scroll positions.
+// beside it what the view shows at several scroll positions. Then saves it
+// again and clicks "Cancelar" in the progress window: the picture saved
+// first must stay as it was, with nothing left beside it.
 // tests/readers/check_picture.py reads the picture with PIL and compares.
 //
 //   picture_sample FOLDER    writes FOLDER\almanac.png, FOLDER\size.txt
@@ -20,6 +22,8 @@
 #include "data/calendar.h"
 #include "data/label_file.h"
 #include "data/label_palette.h"
+#include "dialogs/progress_dialog.h"
+#include "resource.h"
 
 namespace {
 
@@ -48,6 +52,23 @@ std::vector<LabelRecord> Lines() {
     }
   }
   return records;
+}
+
+bool ReadBytes(const std::string& path, std::string& bytes) {
+  FILE* file = fopen(path.c_str(), "rb");
+  if (!file) return false;
+  bytes.clear();
+  char buffer[65536];
+  for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
+  fclose(file);
+  return true;
+}
+
+// A person's click on "Cancelar", as soon as the progress window shows.
+bool gMainDisabled = false;
+void ClickCancel(HWND window) {
+  gMainDisabled = !IsWindowEnabled(MainWindow);
+  PostMessageA(GetDlgItem(window, IDC_PROGRESS_CANCEL), BM_CLICK, 0, 0);
 }
 
 bool WriteBytes(const std::string& path, const void* data, size_t size) {
@@ -109,6 +130,27 @@ int main(int argc, char** argv) {
     if (!WriteBytes(folder + "view-" + std::to_string(top) + ".bgrx", pixels.data(),
                     pixels.size() * 4))
       return 1;
+  }
+
+  std::string saved, after;
+  if (!ReadBytes(folder + "almanac.png", saved)) return 1;
+  gMessage.clear();
+  SetPictureProgressDelay(0);
+  SetProgressWindowHook(ClickCancel);
+  SavePictureTo(folder + "almanac.png");
+  if (!gMainDisabled) {
+    fprintf(stderr, "the main window was not disabled while the progress window showed\n");
+    return 1;
+  }
+  if (!IsWindowEnabled(MainWindow) || !gMessage.empty()) {
+    fprintf(stderr, "after Cancelar: main window %s, message \"%ls\"\n",
+                    IsWindowEnabled(MainWindow) ? "enabled" : "disabled", gMessage.c_str());
+    return 1;
+  }
+  if (!ReadBytes(folder + "almanac.png", after) || after != saved ||
+      GetFileAttributesA((folder + "almanac.png.tmp").c_str()) != INVALID_FILE_ATTRIBUTES) {
+    fprintf(stderr, "a cancelled picture changed the saved one or left a file beside it\n");
+    return 1;
   }
   DestroyWindow(MainWindow);
   return 0;
