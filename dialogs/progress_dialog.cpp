@@ -113,7 +113,7 @@ bool ProgressWindow::Step(int64_t done, int64_t total) {
     const int64_t at = total > 0 ? done * kSteps / total : 0;
     SendDlgItemMessageA(window_, IDC_PROGRESS_BAR, PBM_SETPOS, WPARAM(at), 0);
     Pump();
-    if (opening_->cancelled || !IsWindow(window_)) stopped_ = true;
+    if (opening_->cancelled) stopped_ = true;
   }
   if (owner_ && !IsWindow(owner_)) stopped_ = true;
   return !stopped_;

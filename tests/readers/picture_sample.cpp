@@ -24,6 +24,7 @@
 #include "data/label_palette.h"
 #include "dialogs/progress_dialog.h"
 #include "resource.h"
+#include "tests/win/win_test_util.h"
 
 namespace {
 
@@ -52,16 +53,6 @@ std::vector<LabelRecord> Lines() {
     }
   }
   return records;
-}
-
-bool ReadBytes(const std::string& path, std::string& bytes) {
-  FILE* file = fopen(path.c_str(), "rb");
-  if (!file) return false;
-  bytes.clear();
-  char buffer[65536];
-  for (size_t got; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) bytes.append(buffer, got);
-  fclose(file);
-  return true;
 }
 
 // A person's click on "Cancelar", as soon as the progress window shows.
@@ -132,8 +123,8 @@ int main(int argc, char** argv) {
       return 1;
   }
 
-  std::string saved, after;
-  if (!ReadBytes(folder + "almanac.png", saved)) return 1;
+  const std::string saved = ReadFileBytes(folder + "almanac.png");
+  if (saved.empty()) return 1;
   gMessage.clear();
   SetPictureProgressDelay(0);
   SetProgressWindowHook(ClickCancel);
@@ -144,10 +135,10 @@ int main(int argc, char** argv) {
   }
   if (!IsWindowEnabled(MainWindow) || !gMessage.empty()) {
     fprintf(stderr, "after Cancelar: main window %s, message \"%ls\"\n",
-                    IsWindowEnabled(MainWindow) ? "enabled" : "disabled", gMessage.c_str());
+            IsWindowEnabled(MainWindow) ? "enabled" : "disabled", gMessage.c_str());
     return 1;
   }
-  if (!ReadBytes(folder + "almanac.png", after) || after != saved ||
+  if (ReadFileBytes(folder + "almanac.png") != saved ||
       GetFileAttributesA((folder + "almanac.png.tmp").c_str()) != INVALID_FILE_ATTRIBUTES) {
     fprintf(stderr, "a cancelled picture changed the saved one or left a file beside it\n");
     return 1;
