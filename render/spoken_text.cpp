@@ -11,10 +11,10 @@ const char* const kIconNames[99] = {
 };
 
 // Written out for listening: the names drawn in the day boxes have no accents.
-const char* const kWeekdays[8] = {"",        "lunes",  "martes", "miércoles", "jueves",
-                                  "viernes", "sábado", "domingo"};
-const char* const kMonths[13] = {"",      "enero",  "febrero",    "marzo",   "abril",
-                                 "mayo",  "junio",  "julio",      "agosto",  "septiembre",
+const char* const kWeekdays[8] = {"",       "lunes",   "martes", "miércoles",
+                                  "jueves", "viernes", "sábado", "domingo"};
+const char* const kMonths[13] = {"",        "enero",     "febrero",  "marzo",  "abril",
+                                 "mayo",    "junio",     "julio",    "agosto", "septiembre",
                                  "octubre", "noviembre", "diciembre"};
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -18,14 +18,18 @@
 //   probe start                      runs the exact command line in PROBE_COMMAND_LINE, prints
 //                                    the process id, waits for it and exits with its exit code
 //   probe terminate <process id>     ends a process started that way
+//   probe accessible <title> <id>    asks the control for its accessible object, as a screen
+//                                    reader does from its own process: its role and name, then
+//                                    each child: "<id>\t<role>\t<name>\t<value>"
 //   probe hold <file> <seconds>      opens the file with no sharing (creating it if need be),
 //                                    prints "held" and keeps it open that long, as another
 //                                    program holding the file would
 //
 // Exit code 0 on success, 1 when the window or control is not there, 2 on bad usage.
-#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <oleacc.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,8 +46,8 @@ std::wstring Wide(const char* text) {
 }
 
 std::string Utf8(const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr,
-                              nullptr);
+  int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(n > 0 ? n : 0, '\0');
   if (n > 0)
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], n, nullptr, nullptr);
@@ -229,12 +233,53 @@ int Hold(const std::wstring& path, double seconds) {
 }
 
 int Usage() {
-  std::fputs("usage: probe list | wait|gone <title> [s] | rect <title> [id] | children <title> |\n"
-             "       text <title> <id> | focus | command <title> <id> | raise <title> |\n"
-             "       metrics | start |\n"
-             "       terminate <process id> | idle [title] | hold <file> <seconds>\n",
-             stderr);
+  std::fputs(
+      "usage: probe list | wait|gone <title> [s] | rect <title> [id] | children <title> |\n"
+      "       text <title> <id> | focus | command <title> <id> | raise <title> |\n"
+      "       metrics | start |\n"
+      "       terminate <process id> | idle [title] | hold <file> <seconds>\n",
+      stderr);
   return 2;
+}
+
+std::wstring TakeText(BSTR text) {
+  std::wstring out = text ? std::wstring(text, SysStringLen(text)) : L"";
+  SysFreeString(text);
+  return out;
+}
+
+int Accessible(HWND control) {
+  if (!control) return 1;
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IAccessible* acc = nullptr;
+  HRESULT hr = AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&acc));
+  if (FAILED(hr) || !acc) {
+    char code[32];
+    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+    Print(std::string("no object: ") + code);
+    return 1;
+  }
+  auto line = [&](LONG id) {
+    VARIANT child;
+    child.vt = VT_I4;
+    child.lVal = id;
+    VARIANT role;
+    VariantInit(&role);
+    acc->get_accRole(child, &role);
+    BSTR name = nullptr, value = nullptr;
+    acc->get_accName(child, &name);
+    acc->get_accValue(child, &value);
+    Print(std::to_string(id) + "\t" + std::to_string(role.vt == VT_I4 ? role.lVal : -1) + "\t" +
+          Utf8(TakeText(name)) + "\t" + Utf8(TakeText(value)));
+  };
+  line(CHILDID_SELF);
+  long count = 0;
+  acc->get_accChildCount(&count);
+  for (LONG id = 1; id <= count; ++id) line(id);
+  acc->Release();
+  CoUninitialize();
+  return 0;
 }
 
 }  // namespace
@@ -281,6 +326,7 @@ int main(int argc, char** argv) {
     Print(Utf8(TextOf(w)));
     return 0;
   }
+  if (command == "accessible") return Accessible(GetDlgItem(top, id));
   if (command == "command") return PostMessageW(top, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? 0 : 1;
   return Usage();
 }
