@@ -11,6 +11,7 @@
 #include "command_line.h"
 #include "file_choose.h"
 #include "message_box.h"
+#include "path_util.h"
 #include "resource.h"
 #include "today.h"
 
@@ -136,7 +137,8 @@ void NewAlmanacCommand(MainWindowState& state) {
 void OpenAlmanacCommand(MainWindowState& state, const std::string& path) {
   if (!state.window || !IsWindow(state.window)) return;
   FocusAlmanac(state);
-  const DocumentOutcome outcome = OpenAlmanacFile(state.document, path);
+  const DocumentOutcome outcome =
+      OpenAlmanacFile(state.document, path, StripExtension(FileNameOfPath(path)));
   if (!outcome.ok()) {
     // Nothing new is shown: as before, so another file can be chosen.
     SayWhyNotShown(path, outcome);

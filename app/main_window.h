@@ -9,8 +9,9 @@
 #include "almanac_view.h"
 #include "window_place.h"
 
-// Everything of one main window, owned by the window: made with it, gone
-// with it.
+// Everything of one main window, owned by the window: made with it, and
+// gone with it once no command that began in it is still running (a
+// command whose dialog outlives the window finds `window` null).
 struct MainWindowState {
   HWND window = nullptr;
   HMENU menu = nullptr;

@@ -3,7 +3,6 @@
 #include <new>
 #include <utility>
 
-#include "../app/path_util.h"
 #include "../render/label_search.h"
 
 namespace {
@@ -100,10 +99,11 @@ CivilDate FirstDay(const AlmanacDocument& doc) { return DateOfDay(doc.layout.day
 
 CivilDate LastDay(const AlmanacDocument& doc) { return DateOfDay(doc.layout.days.back()); }
 
-DocumentOutcome OpenAlmanacFile(AlmanacDocument& doc, const std::string& path) {
+DocumentOutcome OpenAlmanacFile(AlmanacDocument& doc, const std::string& path,
+                                const std::string& name) {
   try {
     AlmanacState almanac;
-    almanac.name = StripExtension(FileNameOfPath(path));
+    almanac.name = name;
     // The file is the almanac: read it, and change it later, where it is.
     almanac.filePath = path;
     std::vector<LabelRecord> records;

@@ -68,9 +68,10 @@ struct BackupPlace {
   BackupTime when;
 };
 
-// The almanac of the label file at `path`, named after it, read and laid
-// out; nothing of this run to take back yet.
-DocumentOutcome OpenAlmanacFile(AlmanacDocument& doc, const std::string& path);
+// The almanac `name` of the label file at `path`, read and laid out;
+// nothing of this run to take back yet.
+DocumentOutcome OpenAlmanacFile(AlmanacDocument& doc, const std::string& path,
+                                const std::string& name);
 // The shown almanac's file read again (while it has none, no labels): the
 // changes of the run stay.
 DocumentOutcome ReadAgain(AlmanacDocument& doc);
