@@ -345,12 +345,18 @@ bool AlmanacShown(const MainWindowState& state) {
 void UpdateCommands(MainWindowState& state) {
   if (!state.menu) return;
   // The menus show what the document allows; a dialog open refuses a
-  // command when it comes, without greying the menu bar meanwhile.
+  // command when it comes, without greying the menu bar meanwhile. The bar
+  // is drawn again only when an item changed (a label saved after the
+  // first of a run changes none).
+  bool changed = false;
   for (const MenuCommand& item : kMenuCommands) {
     const bool grey = !IsAvailable(item.command, state.document, Busy());
+    const UINT now = GetMenuState(state.menu, item.id, MF_BYCOMMAND);
+    if (now != UINT(-1) && bool(now & MF_GRAYED) == grey) continue;
     EnableMenuItem(state.menu, item.id, MF_BYCOMMAND | (grey ? MF_GRAYED : MF_ENABLED));
+    changed = true;
   }
-  if (state.window) DrawMenuBar(state.window);
+  if (changed && state.window) DrawMenuBar(state.window);
 }
 
 void SetAlmanacTitle(HWND window, const std::string& name) {
