@@ -1,11 +1,19 @@
 #include "almanac_document.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 
 #include "../render/label_search.h"
 
 namespace {
+
+// Room for `extra` more elements, growing as push_back would (a reserve of
+// just enough would copy the whole vector on every change).
+template <typename T>
+void MakeRoom(std::vector<T>& v, size_t extra) {
+  if (v.capacity() - v.size() < extra) v.reserve(std::max(v.size() + extra, 2 * v.capacity()));
+}
 
 DocumentOutcome Failed(DocumentStep step, FileError error) {
   DocumentOutcome outcome;
@@ -61,7 +69,7 @@ DocumentOutcome EditFile(AlmanacDocument& doc, const LabelFileEdit& edit, const 
   ApplyLabelFileEdit(records, edit);
   AlmanacLayout layout = LayOutAlmanac(doc.almanac, records);
   const int64_t first = FirstChangedRow(doc.layout, doc.records, layout, records);
-  if (!takesBack) doc.undo.reserve(doc.undo.size() + 1);
+  if (!takesBack) MakeRoom(doc.undo, 1);
   if (backup) {
     const DocumentOutcome copied = BackUpBeforeFirstChange(doc, *backup);
     if (!copied.ok()) return copied;
@@ -161,8 +169,8 @@ DocumentOutcome AppendLabels(AlmanacDocument& doc, const std::vector<LabelRecord
   try {
     // The file will end with these records: so do the records shown, for
     // the layout, until the file has them or has refused them.
-    doc.undo.reserve(doc.undo.size() + 1);
-    doc.records.reserve(had + lines.size());
+    MakeRoom(doc.undo, 1);
+    MakeRoom(doc.records, lines.size());
     doc.records.insert(doc.records.end(), lines.begin(), lines.end());
     AlmanacLayout layout = LayOutAlmanac(doc.almanac, doc.records);
     const int64_t first = FirstChangedRow(doc.layout, doc.records, layout, doc.records);
