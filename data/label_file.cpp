@@ -10,9 +10,6 @@
 #include "program_folder.h"
 #include "utf8.h"
 
-LabelTable gLabelTable;
-LabelRecord recordBuffer;
-
 namespace {
 
 void Put16(uint8_t* p, int16_t v) {
@@ -314,7 +311,6 @@ FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& l
     TakeBack(file, path, point);
     return error;
   }
-  recordBuffer = lines.back();
   if (undo) {
     // The lines go, and the partial record they covered comes back.
     *undo = LabelFileEdit();
@@ -329,8 +325,9 @@ FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& l
   return FileError::None;
 }
 
-FileError ReadLabelRecords(const std::string& path) {
-  gLabelTable.records.clear();
+FileError ReadLabelRecords(const std::string& path, std::vector<LabelRecord>& out,
+                           AlmanacState& almanac) {
+  out.clear();
   ExclusiveFile file;
   FileError error = file.OpenForRead(path);
   if (error != FileError::None) return error;
@@ -373,11 +370,10 @@ FileError ReadLabelRecords(const std::string& path) {
     return FileError::NoMemory;
   }
 
-  gAlmanac.startDay = first.almanacStartDay;
-  gAlmanac.startMonth = first.almanacStartMonth;
-  gAlmanac.startYear = first.almanacStartYear;
-  gAlmanac.dayCount = first.almanacDayCount;
-  recordBuffer = records.back();
-  gLabelTable.records = std::move(records);
+  almanac.startDay = first.almanacStartDay;
+  almanac.startMonth = first.almanacStartMonth;
+  almanac.startYear = first.almanacStartYear;
+  almanac.dayCount = first.almanacDayCount;
+  out = std::move(records);
   return FileError::None;
 }

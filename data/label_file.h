@@ -59,15 +59,6 @@ struct LabelRun {
 };
 std::vector<LabelRun> GroupLabels(const std::vector<LabelRecord>& records);
 
-// The records of the last file read, in file order.
-struct LabelTable {
-  std::vector<LabelRecord> records;
-};
-extern LabelTable gLabelTable;
-
-// The last record written or read.
-extern LabelRecord recordBuffer;
-
 // Almanac folder + name + ".zanual".
 std::string LabelFilePath(const std::string& name);
 
@@ -98,10 +89,11 @@ struct LabelFileEdit;
 FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& lines,
                       LabelFileEdit* undo);
 
-// Reads the whole file into gLabelTable. When its first record describes a
-// valid almanac, the four settings go into gAlmanac; when it does not, the
-// table is emptied, gAlmanac is left alone and Damaged is returned; a file
-// of more than kMaxRecords records gives TooLarge, before anything is read.
-// An empty file yields no records and leaves gAlmanac alone. Never creates
-// the file, never throws.
-FileError ReadLabelRecords(const std::string& path);
+// Reads the whole file into `records` (file order). When its first record
+// describes a valid almanac, the four settings go into `almanac`; when it
+// does not, `records` is emptied, `almanac` is left alone and Damaged is
+// returned; a file of more than kMaxRecords records gives TooLarge, before
+// anything is read. An empty file yields no records and leaves `almanac`
+// alone. Never creates the file, never throws.
+FileError ReadLabelRecords(const std::string& path, std::vector<LabelRecord>& records,
+                           AlmanacState& almanac);
