@@ -3,13 +3,15 @@
 #include "app/almanac_accessible.h"
 
 #include <gtest/gtest.h>
-#include <oleacc.h>
 #include <windows.h>
+// After windows.h
+#include <oleacc.h>
 
 #include <string>
 #include <vector>
 
-#include "render/layout.h"
+#include "app/main_window.h"
+#include "tests/win/win_test_util.h"
 
 namespace {
 
@@ -52,49 +54,44 @@ LONG NumberOf(IAccessible* acc, HRESULT (IAccessible::*get)(VARIANT, VARIANT*), 
   return v.vt == VT_I4 ? v.lVal : -1;
 }
 
-// An almanac of 16 days from Saturday 1 March 2025, two labels on the 2nd,
-// shown as the main window's control shows it.
+// The main window with an almanac of 16 days from Saturday 1 March 2025,
+// two labels on the 2nd, asked as a screen reader asks.
 class AlmanacAccessibleTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    AlmanacState state;
-    state.startDay = 1, state.startMonth = 3, state.startYear = 2025, state.dayCount = 15;
+    std::vector<LabelRecord> records;
     auto line = [&](const char* text, bool last) {
       LabelRecord r;
       r.day = 2, r.month = 3, r.year = 2025;
       SetRecordText(r, text);
       r.isLastLine = last;
-      records_.push_back(r);
+      records.push_back(r);
     };
     line("Viaje \\#09", false);
     line("en \\#70", true);
     line("Cena", true);
-    layout_ = LayOutAlmanac(state, records_);
-    control_ = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE | WS_BORDER | SS_OWNERDRAW, 8,
-                               8, 1122, 738, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    ASSERT_NE(control_, nullptr);
-    ASSERT_TRUE(AttachAlmanacAccessible(control_, [this] {
-      AlmanacAccessView view;
-      view.layout = &layout_;
-      view.records = &records_;
-      view.viewOffset = offset_;
-      view.selected = hasSelection_ ? &selected_ : nullptr;
-      return view;
-    }));
+    const std::string path = folder_.path() + "Oyente.zanual";
+    ASSERT_TRUE(WriteAlmanacFile(path, 1, 3, 2025, 15, records));
+    window_ = BuildMainWindow(path.c_str());
+    ASSERT_NE(window_, nullptr);
+    SendMessageA(window_, WM_INITDIALOG, 0, 0);  // as RunDialog does first
+    control_ = MainWindowStateOf(window_)->view.control;
     ASSERT_EQ(AccessibleObjectFromWindow(control_, DWORD(OBJID_CLIENT), IID_IAccessible,
                                          reinterpret_cast<void**>(&acc_)),
               S_OK);
   }
   void TearDown() override {
     if (acc_) acc_->Release();
-    if (control_) DestroyWindow(control_);
+    if (IsWindow(window_)) DestroyWindow(window_);
+    MSG msg;  // the quit the window posts as it goes
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
   }
+  AlmanacView& View() { return MainWindowStateOf(window_)->view; }
+  void Key(WPARAM vk) { SendMessageA(control_, WM_KEYDOWN, vk, 0); }
 
-  std::vector<LabelRecord> records_;
-  AlmanacLayout layout_;
-  int64_t offset_ = 0;
-  bool hasSelection_ = false;
-  LabelPlace selected_;
+  TempFolder folder_;
+  HWND window_ = nullptr;
   HWND control_ = nullptr;
   IAccessible* acc_ = nullptr;
 };
@@ -134,7 +131,7 @@ TEST_F(AlmanacAccessibleTest, AListOfTheDaysNamedByDateWithTheirLabelsAsValue) {
   };
   EXPECT_FALSE(offscreen(1));
   EXPECT_TRUE(offscreen(16));
-  offset_ = -layout_.endScrollTop;
+  Key(VK_END);
   EXPECT_TRUE(offscreen(1));
   EXPECT_FALSE(offscreen(16));
   BSTR name = nullptr;
@@ -149,31 +146,49 @@ void CALLBACK OnFocusEvent(HWINEVENTHOOK, DWORD event, HWND, LONG object, LONG c
   if (event == EVENT_OBJECT_FOCUS && object == OBJID_CLIENT) gFocusChildren.push_back(child);
 }
 
-TEST_F(AlmanacAccessibleTest, TheFocusEventNamesTheSelectedLabelWhichReadsItsText) {
+TEST_F(AlmanacAccessibleTest, TheFocusFollowsTheLabelChosenByTabAndReadsItsText) {
   gFocusChildren.clear();
   HWINEVENTHOOK hook =
       SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr, OnFocusEvent,
                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
   ASSERT_NE(hook, nullptr);
-  hasSelection_ = true;
-  selected_ = LabelPlace{1, 1, 0};  // "Cena", the second label of the 2nd
-  NotifyAlmanacFocus(control_, layout_, &selected_);
-  hasSelection_ = false;
-  NotifyAlmanacFocus(control_, layout_, nullptr);
-  for (int i = 0; i < 50 && gFocusChildren.size() < 2; ++i) {
+  // Tab, Tab: "Cena", the 2nd's second label; Escape: the almanac itself;
+  // Shift+Tab: the last label in view, "Cena" again, then the one before;
+  // End: its block out of view, so the selection ends.
+  auto shiftTab = [&] {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    Key(VK_TAB);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+  };
+  Key(VK_TAB);
+  Key(VK_TAB);
+  Key(VK_ESCAPE);
+  shiftTab();
+  shiftTab();
+  ASSERT_NE(SelectedLabel(View()), nullptr);
+  EXPECT_EQ(SelectedLabel(View())->block, 0u);
+  shiftTab();  // nothing before the first label: it stays
+  Key(VK_END);
+  EXPECT_EQ(SelectedLabel(View()), nullptr);
+  for (int i = 0; i < 50 && gFocusChildren.size() < 6; ++i) {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     Sleep(10);
   }
   UnhookWinEvent(hook);
-  ASSERT_EQ(gFocusChildren, (std::vector<LONG>{16 + 2, CHILDID_SELF}));
+  // Children 1..16 are the days, then the labels: 17 "Viaje...", 18 "Cena".
+  EXPECT_EQ(gFocusChildren, (std::vector<LONG>{17, 18, CHILDID_SELF, 18, 17, CHILDID_SELF}));
 
-  hasSelection_ = true;
+  Key(VK_HOME);
+  Key(VK_TAB);
+  Key(VK_TAB);
   IAccessible* label = nullptr;
   VARIANT child;
-  ASSERT_EQ(AccessibleObjectFromEvent(control_, DWORD(OBJID_CLIENT), DWORD(gFocusChildren[0]),
-                                      &label, &child),
-            S_OK);
+  ASSERT_EQ(AccessibleObjectFromEvent(control_, DWORD(OBJID_CLIENT), 18, &label, &child), S_OK);
   ASSERT_EQ(child.vt, VT_I4);
   EXPECT_EQ(NameOf(label, child.lVal), L"Cena");
   EXPECT_EQ(ValueOf(label, child.lVal), Wide("domingo, 2 de marzo de 2025"));
@@ -191,9 +206,8 @@ TEST_F(AlmanacAccessibleTest, TheFocusEventNamesTheSelectedLabelWhichReadsItsTex
   label->Release();
 }
 
-TEST_F(AlmanacAccessibleTest, ObjectHeldPastItsControlSaysItIsGone) {
-  DestroyWindow(control_);
-  control_ = nullptr;
+TEST_F(AlmanacAccessibleTest, ObjectHeldPastItsWindowSaysItIsGone) {
+  DestroyWindow(window_);
   long count = 0;
   EXPECT_EQ(acc_->get_accChildCount(&count), RPC_E_DISCONNECTED);
   BSTR name = nullptr;

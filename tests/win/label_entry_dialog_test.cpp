@@ -3,8 +3,9 @@
 #include "dialogs/label_entry_dialog.h"
 
 #include <gtest/gtest.h>
-#include <oleacc.h>
 #include <windows.h>
+// After windows.h
+#include <oleacc.h>
 
 #include <cstring>
 #include <functional>
