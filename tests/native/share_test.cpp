@@ -344,15 +344,23 @@ TEST(IcsFile, AnExportReplacesTheWholeFileAndReadsBack) {
   std::string text;
   EXPECT_EQ(ReadIcsFile(path, text), FileError::None);
   EXPECT_EQ(text, "BEGIN:VCALENDAR\r\n");  // nothing of the longer file before it
-  // On the disk before it counts as written; when it cannot be, no calendar is left.
+  // On the disk before it counts as written; when it cannot be, at any
+  // step, the calendar it would replace stays whole and nothing is left beside it.
   ResetFileFaults();
   ASSERT_EQ(WriteIcsFile(path, "BEGIN:VCALENDAR\r\n"), FileError::None);
   EXPECT_EQ(FileOperationCount(FileOp::Flush), 1);
-  FailFileOperation(FileOp::Flush, 1);
-  EXPECT_EQ(WriteIcsFile(path, "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n"), FileError::DiskFull);
-  ResetFileFaults();
-  EXPECT_EQ(ReadIcsFile(path, text), FileError::None);
-  EXPECT_EQ(text, "");
+  for (FileOp op : {FileOp::Open, FileOp::Write, FileOp::Flush, FileOp::Close, FileOp::Replace}) {
+    ResetFileFaults();
+    FailFileOperation(op, 1);
+    EXPECT_EQ(WriteIcsFile(path, "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n"), FileError::DiskFull)
+        << int(op);
+    ResetFileFaults();
+    EXPECT_EQ(ReadIcsFile(path, text), FileError::None);
+    EXPECT_EQ(text, "BEGIN:VCALENDAR\r\n") << int(op);
+    std::vector<std::string> names;
+    ListFiles(folder, names);
+    EXPECT_EQ(names, std::vector<std::string>{"Año.ics"}) << int(op);
+  }
   EXPECT_EQ(ReadIcsFile(folder + "/falta.ics", text), FileError::NotFound);
   EXPECT_EQ(WriteIcsFile(folder + "/no/hay.ics", "x"), FileError::PathNotFound);
   EXPECT_EQ(access((folder + "/no").c_str(), F_OK), -1);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -578,7 +579,9 @@ TEST_F(MainWindowTest, ANoToBorrarOrACopyThatCannotBeMadeLeavesTheFileAsItWas) {
   ASSERT_EQ(ObservedMessages().size(), 1u);
   EXPECT_NE(ObservedMessages()[0].find("copia de seguridad"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(path), opened);
-  EXPECT_FALSE(FileExists(RewriteScratchPath(path)));
+  std::vector<std::string> names;
+  ListFiles(folder_.path(), names);
+  EXPECT_EQ(std::count_if(names.begin(), names.end(), IsScratchName), 0);
   EXPECT_TRUE(Grey(IDM_LABEL_UNDO)) << "nothing to take back";
   EXPECT_EQ(ShownLayout().days[0].blocks.size(), 1u) << "the label still shown";
   DeleteFileA(file.c_str());
