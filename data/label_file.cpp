@@ -174,9 +174,10 @@ NameCheck CheckAlmanacName(const std::string& name, const std::string& folder) {
   for (unsigned char c : name)
     if (c < 32 || std::strchr("\\/:*?\"<>|", c)) return NameCheck::BadCharacter;
   if (IsDeviceName(name)) return NameCheck::DeviceName;
-  // MAX_PATH (260) counts UTF-16 units, with the terminating NUL.
-  if (Utf16Length(folder) + Utf16Length(name) + std::strlen(kLabelFileExtension) > 259)
-    return NameCheck::TooLong;
+  // MAX_PATH (260) counts UTF-16 units, with the terminating NUL; a change
+  // writes a scratch file beside the label file, which must fit too.
+  const size_t file = Utf16Length(name) + std::strlen(kLabelFileExtension);
+  if (Utf16Length(folder) + std::max(file, kScratchNameLength) > 259) return NameCheck::TooLong;
   return NameCheck::Ok;
 }
 

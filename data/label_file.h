@@ -74,7 +74,8 @@ std::string LabelFilePath(const std::string& name);
 enum class NameCheck { Ok, Empty, BadCharacter, DeviceName, TooLong };
 // Whether `name` (UTF-8, as `folder`) can become a label file in `folder`:
 // well-formed text without characters a Windows file name cannot hold, no
-// device name (CON, NUL, COM1, ...), and a whole path that fits in MAX_PATH.
+// device name (CON, NUL, COM1, ...), and a whole path that fits in MAX_PATH,
+// as does the path of the scratch file a change writes beside it.
 NameCheck CheckAlmanacName(const std::string& name, const std::string& folder);
 
 bool LabelFileExists(const std::string& path);

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "data/almanac_state.h"
-#include "tests/common/label_records.h"
 #include "data/program_folder.h"
+#include "tests/common/label_records.h"
 
 namespace {
 
@@ -67,7 +67,8 @@ TEST(LabelRecordLayout, EncodesEveryFieldAtItsOffset) {
   const uint8_t expectHead[] = {5, 0, 3, 0, 0xE9, 0x07, 'H', 'o', 'l', 'a', 0};
   EXPECT_EQ(0, std::memcmp(b, expectHead, sizeof expectHead));
   for (size_t i = 11; i < 126; ++i) EXPECT_EQ(b[i], 0) << "text byte " << i << " after the NUL";
-  const uint8_t expectTail[] = {0xFF, 0x66, 0x66, 0x00, 1, 0, 0, 0, 31, 0, 12, 0, 0xE8, 0x07, 0xFE, 0xFF};
+  const uint8_t expectTail[] = {0xFF, 0x66, 0x66, 0x00, 1,    0,    0,    0,
+                                31,   0,    12,   0,    0xE8, 0x07, 0xFE, 0xFF};
   EXPECT_EQ(0, std::memcmp(b + 126, expectTail, sizeof expectTail));
 
   LabelRecord back;
@@ -332,6 +333,10 @@ TEST(AlmanacNames, RefusesWhatCannotBeAFileName) {
   EXPECT_EQ(CheckAlmanacName(greek + lambda, folder), NameCheck::TooLong);
   EXPECT_EQ(CheckAlmanacName(greek.substr(2) + calendar, folder), NameCheck::TooLong);
   EXPECT_EQ(CheckAlmanacName(greek.substr(4) + calendar, folder), NameCheck::Ok);
+  // A folder so deep that a change's scratch file would not fit beside a short name.
+  const std::string deep = "C:\\" + std::string(259 - 3 - kScratchNameLength, 'c') + "\\";
+  EXPECT_EQ(CheckAlmanacName("a", deep), NameCheck::TooLong);
+  EXPECT_EQ(CheckAlmanacName("a", deep.substr(1)), NameCheck::Ok);
   for (const char* broken : {"a\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF0\x9F\x93"})
     EXPECT_EQ(CheckAlmanacName(broken, folder), NameCheck::BadCharacter) << broken;
 }
