@@ -16,9 +16,6 @@
 
 namespace {
 
-// Wrapped lines stop one short of a record's 119 bytes: the label drawing
-// prints 118 characters, so nothing imported is hidden.
-constexpr size_t kWrapWidth = kMaxLineBytes - 1;
 // Repeats stepped through in one import, inside the almanac or before it:
 // a rule that repeats every minute for years would otherwise run on and on
 // (a daily rule from 1900 takes 46,000). Past it, rules expand no further.
@@ -444,33 +441,6 @@ FileError ReadIcsFile(const std::string& path, std::string& text) {
   error = file.ReadAt(0, text.data(), text.size(), got);
   text.resize(got);
   return error;
-}
-
-std::vector<std::string> WrapLabelLine(std::string_view line, size_t width) {
-  auto isCodeAt = [&](size_t at) {
-    return at + 4 <= line.size() && line[at] == '\\' && line[at + 1] == '#' &&
-           std::isdigit(uint8_t(line[at + 2])) && std::isdigit(uint8_t(line[at + 3]));
-  };
-  std::vector<std::string> lines;
-  while (line.size() > width) {
-    size_t space = line.rfind(' ', width);
-    if (space != std::string_view::npos && space > 0) {
-      lines.emplace_back(line.substr(0, space));
-      line.remove_prefix(space + 1);
-      continue;
-    }
-    // No space to break at: cut, but before an icon code the cut would split.
-    size_t cut = width;
-    for (size_t at = cut >= 3 ? cut - 3 : 0; at < cut; ++at)
-      if (isCodeAt(at)) {
-        cut = at > 0 ? at : width;
-        break;
-      }
-    lines.emplace_back(line.substr(0, cut));
-    line.remove_prefix(cut);
-  }
-  lines.emplace_back(line);
-  return lines;
 }
 
 IcsImport ImportIcs(std::string_view text, const AlmanacState& almanac,

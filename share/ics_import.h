@@ -37,7 +37,3 @@ IcsImport ImportIcs(std::string_view text, const AlmanacState& almanac,
 
 // What the user is told after an import.
 std::string ImportReport(const IcsImport& result);
-
-// Splits one line of label text into lines of at most `width` bytes, at a
-// space where there is one, never inside an icon code.
-std::vector<std::string> WrapLabelLine(std::string_view line, size_t width);

@@ -95,13 +95,18 @@ TEST(LabelRecordLayout, TextIsCutTo119BytesAndTheTailCleared) {
 }
 
 // The lines come as the label box shows them; text pasted from elsewhere
-// may hold line breaks of any kind and other control characters.
+// may hold line breaks of any kind and other control characters, and a
+// box in a proportional face may show more on a line than a record holds.
 TEST(LabelRecordsOf, EveryLineBreakStartsARecordAndNoControlCharacterIsKept) {
   struct Case {
     std::vector<std::string> shown;
     std::vector<std::string> stored;
   };
+  const std::string full(kMaxLineBytes, 'i'), word(60, 'w');
   const Case kCases[] = {
+      {{full}, {full}},
+      {{full + "ii"}, {full.substr(0, 118), "iii"}},
+      {{word + " " + word + " fin"}, {word, word + " fin"}},
       {{"uno\ndos", "tres"}, {"uno", "dos", "tres"}},
       {{"uno\rdos\r\ntres\n\rcuatro"}, {"uno", "dos", "tres", "", "cuatro"}},
       {{"fin\r\n"}, {"fin", ""}},
