@@ -1,6 +1,9 @@
 #include "share_commands.h"
 
+#include <atomic>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "../data/almanac_state.h"
 #include "../dialogs/progress_dialog.h"
@@ -22,9 +25,10 @@ namespace {
 const FileType kCalendarType = {L"iCalendar", L"*.ics", L"ics"};
 const FileType kPictureType = {L"Imagen PNG", L"*.png", L"png"};
 
-// How long a picture is made under the hourglass alone before its progress
-// window shows.
+// How long a picture is made, or a calendar read, under the hourglass alone
+// before its progress window shows.
 DWORD gPictureProgressDelayMs = 500;
+DWORD gImportProgressDelayMs = 500;
 
 // The folder of the last file these dialogs chose; the almanac's own at first.
 std::string gFolder;
@@ -115,21 +119,78 @@ void ExportIcsTo(const std::string& path) {
   ShowMessage("Se exportaron " + std::to_string(exported.labels) + " etiquetas a \"", path, after);
 }
 
-void ImportIcsFrom(const std::string& path) {
+// A calendar read into labels on a worker thread, while this one keeps the
+// windows painted and, once it takes more than half a second, shows its
+// progress with "Cancelar". libical is used by one such thread at a time
+// and by no other. The file write and the almanac shown stay on this thread.
+struct ImportWork {
   std::string text;
+  AlmanacState almanac;
   IcsImport result;
+  bool noMemory = false;
+  std::atomic<int64_t> done{0}, total{1};
+  std::atomic<bool> stop{false}, finished{false};
+
+  void Run() {
+    try {
+      result = ImportIcs(text, almanac, LocalFromUtc, [this](int64_t d, int64_t t) {
+        done = d;
+        total = t;
+        return !stop;
+      });
+    } catch (const std::bad_alloc&) {
+      noMemory = true;
+    }
+    finished = true;
+  }
+};
+
+// False when there was no memory for it.
+bool ReadCalendar(const std::string& path, ImportWork& work) {
+  std::thread worker;
+  try {
+    worker = std::thread([&work] { work.Run(); });
+  } catch (const std::system_error&) {
+    work.Run();  // no thread to be had: the import runs here, under the hourglass
+  }
+  if (worker.joinable()) {
+    // Nothing else may start meanwhile; the progress window keeps the
+    // windows painted.
+    dialogOpen = 1;
+    {
+      ProgressWindow progress(MainWindow, "Importar de iCalendar",
+                              "Importando \"" + FileNameOfPath(path) + "\"...",
+                              gImportProgressDelayMs);
+      while (!work.finished) {
+        if (!progress.Step(work.done, work.total)) work.stop = true;
+        Sleep(10);
+      }
+    }
+    worker.join();
+    dialogOpen = 0;
+  }
+  return !work.noMemory;
+}
+
+void ImportIcsFrom(const std::string& path) {
+  ImportWork work;
   FileError error = FileError::None;
   try {
     WaitCursor wait;
-    error = ReadIcsFile(path, text);
-    if (error == FileError::None) result = ImportIcs(text, gAlmanac, LocalFromUtc);
+    error = ReadIcsFile(path, work.text);
+    work.almanac = gAlmanac;
+    if (error == FileError::None && !ReadCalendar(path, work)) error = FileError::NoMemory;
   } catch (const std::bad_alloc&) {
     error = FileError::NoMemory;
   }
+  // "Cancelar", or the program ending: nothing is added, and the window
+  // going says enough.
+  if (work.result.stopped || !AlmanacShown()) return;
   if (error != FileError::None) {
     ShowMessage("No se puede leer el calendario \"", path, Reason(error));
     return;
   }
+  const IcsImport& result = work.result;
   if (!result.ok) {
     ShowMessage(ImportReport(result));
     return;
@@ -154,10 +215,9 @@ void SavePictureTo(const std::string& path) {
     ProgressWindow progress(MainWindow, "Guardar imagen",
                             "Guardando la imagen de \"" + gAlmanac.name + "\"...",
                             gPictureProgressDelayMs);
-    result = WriteAlmanacPicture(path, layout, gLabelTable.records,
-                                 [&progress](int64_t done, int64_t rows) {
-                                   return progress.Step(done, rows);
-                                 });
+    result = WriteAlmanacPicture(
+        path, layout, gLabelTable.records,
+        [&progress](int64_t done, int64_t rows) { return progress.Step(done, rows); });
   }
   dialogOpen = 0;
   const std::string size =
@@ -184,3 +244,5 @@ void SavePictureTo(const std::string& path) {
 }
 
 void SetPictureProgressDelay(DWORD ms) { gPictureProgressDelayMs = ms; }
+
+void SetImportProgressDelay(DWORD ms) { gImportProgressDelayMs = ms; }

@@ -412,6 +412,7 @@ struct Importer {
       if (recurrence.freq == ICAL_NO_RECURRENCE) return false;
       icalrecur_iterator* it = icalrecur_iterator_new(recurrence, start.time);
       if (!it) return false;
+      const int64_t spanDays = start.isDate ? std::max<int64_t>(length, 1) : length / 86400 + 1;
       int64_t repeatsLeft = kRepeatBudget;
       bool cut = false;
       for (;;) {
@@ -427,6 +428,9 @@ struct Importer {
         if (icaltime_is_null_time(t)) break;
         // Past the almanac even after the largest zone shift.
         if (DayNumber(t.year, t.month, t.day) > range.last + 2) break;
+        // Ended long before the almanac even after the largest zone shift:
+        // not placed at all, which would ask the system for its zone.
+        if (DayNumber(t.year, t.month, t.day) + spanDays + 2 < range.first) continue;
         if (Excluded(skip, t, start.zone, start.isDate)) continue;
         inside |= AddOccurrence(t, start.zone, start.isDate, length, lines, exact, color);
         if (tooMany) break;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/message_box.h"
+#include "app/share_commands.h"
 #include "app/today.h"
 #include "data/almanac_state.h"
 #include "data/label_edit.h"
@@ -23,6 +24,7 @@
 #include "dialogs/go_to_date_dialog.h"
 #include "dialogs/label_entry_dialog.h"
 #include "dialogs/new_almanac_dialog.h"
+#include "dialogs/progress_dialog.h"
 #include "render/almanac_page.h"
 #include "render/tile_strip.h"
 #include "resource.h"
@@ -671,3 +673,44 @@ TEST_F(MainWindowTest, NoObjectIsLeftBehindByRedrawsScrollingAndDialogs) {
 }
 
 }  // namespace
+
+// An import that takes a while shows its progress with "Cancelar", the
+// almanac behind it disabled but taking its messages; after "Cancelar"
+// nothing is added, nothing is said and there is nothing to take back.
+TEST_F(MainWindowTest, ACancelledImportAddsNothing) {
+  OpenAlmanac(1);
+  const std::string path = folder_.path() + "Casa.zanual";
+  const std::string before = ReadFileBytes(path);
+  const std::string calendar = folder_.path() + "largo.ics";
+  {
+    std::string text =
+        "BEGIN:VCALENDAR\r\n"
+        "BEGIN:VEVENT\r\nUID:m\r\nDTSTART:20220101T000000Z\r\nRRULE:FREQ=MINUTELY\r\n"
+        "SUMMARY:Cada minuto\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20240101\r\nSUMMARY:Dentro\r\nEND:VEVENT\r\n"
+        "END:VCALENDAR\r\n";
+    HANDLE h = CreateFileA(calendar.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(h, text.data(), DWORD(text.size()), &n, nullptr);
+    CloseHandle(h);
+  }
+  static bool shown, ownerDisabled;
+  shown = ownerDisabled = false;
+  SetImportProgressDelay(0);
+  SetProgressWindowHook([](HWND window) {
+    shown = true;
+    ownerDisabled = !IsWindowEnabled(MainWindow);
+    PostMessageA(GetDlgItem(window, IDC_PROGRESS_CANCEL), BM_CLICK, 0, 0);
+  });
+  ObserveMessages();
+  ImportIcsFrom(calendar);
+  SetProgressWindowHook(nullptr);
+  SetImportProgressDelay(500);
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_TRUE(IsWindowEnabled(MainWindow));
+  EXPECT_TRUE(ObservedMessages().empty());
+  EXPECT_EQ(ReadFileBytes(path), before);
+  EXPECT_TRUE(Grey(IDM_LABEL_UNDO));
+  EXPECT_EQ(ShownLayout().days[4].blocks.size(), 0u) << "1 January has no label";
+}
