@@ -1,6 +1,9 @@
 #include "share_commands.h"
 
+#include <atomic>
 #include <new>
+#include <system_error>
+#include <thread>
 
 #include "../dialogs/progress_dialog.h"
 #include "../share/ics_export.h"
@@ -19,9 +22,10 @@ namespace {
 const FileType kCalendarType = {L"iCalendar", L"*.ics", L"ics"};
 const FileType kPictureType = {L"Imagen PNG", L"*.png", L"png"};
 
-// How long a picture is made under the hourglass alone before its progress
-// window shows.
+// How long a picture is made, or a calendar read, under the hourglass alone
+// before its progress window shows.
 DWORD gPictureProgressDelayMs = 500;
+DWORD gImportProgressDelayMs = 500;
 
 // The folder of the last file these dialogs chose; the almanac's own at first.
 std::string StartFolder(const MainWindowState& state) {
@@ -112,21 +116,77 @@ void ExportIcsTo(MainWindowState& state, const std::string& path) {
   ShowMessage("Se exportaron " + std::to_string(exported.labels) + " etiquetas a \"", path, after);
 }
 
-void ImportIcsFrom(MainWindowState& state, const std::string& path) {
+// A calendar read into labels on a worker thread, while this one keeps the
+// windows painted and, once it takes more than half a second, shows its
+// progress with "Cancelar". libical is used by one such thread at a time
+// and by no other. The file write and the almanac shown stay on this thread.
+struct ImportWork {
   std::string text;
+  AlmanacState almanac;
   IcsImport result;
+  bool noMemory = false;
+  std::atomic<int64_t> done{0}, total{1};
+  std::atomic<bool> stop{false}, finished{false};
+
+  void Run() {
+    try {
+      result = ImportIcs(text, almanac, LocalFromUtc, [this](int64_t d, int64_t t) {
+        done = d;
+        total = t;
+        return !stop;
+      });
+    } catch (const std::bad_alloc&) {
+      noMemory = true;
+    }
+    finished = true;
+  }
+};
+
+// False when there was no memory for it.
+bool ReadCalendar(MainWindowState& state, const std::string& path, ImportWork& work) {
+  std::thread worker;
+  try {
+    worker = std::thread([&work] { work.Run(); });
+  } catch (const std::system_error&) {
+    work.Run();  // no thread to be had: the import runs here, under the hourglass
+  }
+  if (worker.joinable()) {
+    // Nothing else may start meanwhile; the progress window keeps the
+    // windows painted.
+    DialogOpen open(state.busy.dialog);
+    {
+      ProgressWindow progress(state.window, "Importar de iCalendar",
+                              "Importando \"" + FileNameOfPath(path) + "\"...",
+                              gImportProgressDelayMs);
+      while (!work.finished) {
+        if (!progress.Step(work.done, work.total)) work.stop = true;
+        Sleep(10);
+      }
+    }
+    worker.join();
+  }
+  return !work.noMemory;
+}
+
+void ImportIcsFrom(MainWindowState& state, const std::string& path) {
+  ImportWork work;
   FileError error = FileError::None;
   try {
     WaitCursor wait;
-    error = ReadIcsFile(path, text);
-    if (error == FileError::None) result = ImportIcs(text, state.document.almanac, LocalFromUtc);
+    error = ReadIcsFile(path, work.text);
+    work.almanac = state.document.almanac;
+    if (error == FileError::None && !ReadCalendar(state, path, work)) error = FileError::NoMemory;
   } catch (const std::bad_alloc&) {
     error = FileError::NoMemory;
   }
+  // "Cancelar", or the program ending: nothing is added, and the window
+  // going says enough.
+  if (work.result.stopped || !AlmanacShown(state)) return;
   if (error != FileError::None) {
     ShowMessage("No se puede leer el calendario \"", path, Reason(error));
     return;
   }
+  const IcsImport& result = work.result;
   if (!result.ok) {
     ShowMessage(ImportReport(result));
     return;
@@ -179,3 +239,5 @@ void SavePictureTo(MainWindowState& state, const std::string& path) {
 }
 
 void SetPictureProgressDelay(DWORD ms) { gPictureProgressDelayMs = ms; }
+
+void SetImportProgressDelay(DWORD ms) { gImportProgressDelayMs = ms; }

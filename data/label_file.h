@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "file_io.h"
@@ -38,12 +39,21 @@ void DecodeLabelRecord(const uint8_t in[kRecordSize], LabelRecord& record);
 // Copies `text` up to its first NUL, cut to 119 bytes, and clears the rest.
 void SetRecordText(LabelRecord& record, const char* text);
 
+// Splits one line of label text into lines of at most `width` bytes, at a
+// space where there is one, never inside an icon code.
+std::vector<std::string> WrapLabelLine(std::string_view line, size_t width);
+// The width lines are wrapped to: one short of a record's 119 bytes, as the
+// label drawing prints 118 characters, so nothing wrapped is hidden.
+constexpr size_t kWrapWidth = kMaxLineBytes - 1;
+
 struct AlmanacState;
 // The records of one label of `almanac` from its lines as the label box
-// shows them: one per line in order, the last one marked as the last line,
-// each text cut to 119 bytes. A CR, an LF or a CR LF inside a line (pasted
-// text) starts a new line; a tab becomes a blank; other control characters
-// (below 0x20, and 0x7F) are dropped.
+// shows them: one per line in order, the last one marked as the last line.
+// A line longer than a record holds (the box's font need not be fixed-pitch
+// where it is drawn) goes on in further records, wrapped as WrapLabelLine
+// does to kWrapWidth, never cut. A CR, an LF or a CR LF inside a line
+// (pasted text) starts a new line; a tab becomes a blank; other control
+// characters (below 0x20, and 0x7F) are dropped.
 std::vector<LabelRecord> LabelRecordsOf(const std::vector<std::string>& shown, int32_t color,
                                         int16_t day, int16_t month, int16_t year,
                                         const AlmanacState& almanac);
@@ -65,7 +75,8 @@ std::string LabelFilePath(const std::string& name);
 enum class NameCheck { Ok, Empty, BadCharacter, DeviceName, TooLong };
 // Whether `name` (UTF-8, as `folder`) can become a label file in `folder`:
 // well-formed text without characters a Windows file name cannot hold, no
-// device name (CON, NUL, COM1, ...), and a whole path that fits in MAX_PATH.
+// device name (CON, NUL, COM1, ...), and a whole path that fits in MAX_PATH,
+// as does the path of the scratch file a change writes beside it.
 NameCheck CheckAlmanacName(const std::string& name, const std::string& folder);
 
 bool LabelFileExists(const std::string& path);

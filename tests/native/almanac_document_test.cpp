@@ -124,7 +124,7 @@ TEST_F(AlmanacDocumentTest, TheCopyIsMadeOnceAndWithoutItNothingChanges) {
 
   ASSERT_TRUE(AppendLabels(doc_, {line}, backup_).ok());
   ASSERT_EQ(Copies(), 1);
-  EXPECT_EQ(Bytes(backup_.folder + BackupName("Casa", backup_.when)), opened);
+  EXPECT_EQ(Bytes(backup_.folder + BackupName("Casa", BackupTag(path_), backup_.when)), opened);
   ASSERT_TRUE(ChangeLabel(doc_, LabelPlace{Day(5, 3), 0, 0}, {TestLine("otra", 1)},
                           BackupPlace{backup_.folder, BackupTime{2025, 3, 1, 11, 0, 0}})
                   .ok());

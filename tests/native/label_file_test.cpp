@@ -97,13 +97,18 @@ TEST(LabelRecordLayout, TextIsCutTo119BytesAndTheTailCleared) {
 }
 
 // The lines come as the label box shows them; text pasted from elsewhere
-// may hold line breaks of any kind and other control characters.
+// may hold line breaks of any kind and other control characters, and a
+// box in a proportional face may show more on a line than a record holds.
 TEST(LabelRecordsOf, EveryLineBreakStartsARecordAndNoControlCharacterIsKept) {
   struct Case {
     std::vector<std::string> shown;
     std::vector<std::string> stored;
   };
+  const std::string full(kMaxLineBytes, 'i'), word(60, 'w');
   const Case kCases[] = {
+      {{full}, {full}},
+      {{full + "ii"}, {full.substr(0, 118), "iii"}},
+      {{word + " " + word + " fin"}, {word, word + " fin"}},
       {{"uno\ndos", "tres"}, {"uno", "dos", "tres"}},
       {{"uno\rdos\r\ntres\n\rcuatro"}, {"uno", "dos", "tres", "", "cuatro"}},
       {{"fin\r\n"}, {"fin", ""}},
@@ -334,6 +339,10 @@ TEST(AlmanacNames, RefusesWhatCannotBeAFileName) {
   EXPECT_EQ(CheckAlmanacName(greek + lambda, folder), NameCheck::TooLong);
   EXPECT_EQ(CheckAlmanacName(greek.substr(2) + calendar, folder), NameCheck::TooLong);
   EXPECT_EQ(CheckAlmanacName(greek.substr(4) + calendar, folder), NameCheck::Ok);
+  // A folder so deep that a change's scratch file would not fit beside a short name.
+  const std::string deep = "C:\\" + std::string(259 - 3 - kScratchNameLength, 'c') + "\\";
+  EXPECT_EQ(CheckAlmanacName("a", deep), NameCheck::TooLong);
+  EXPECT_EQ(CheckAlmanacName("a", deep.substr(1)), NameCheck::Ok);
   for (const char* broken : {"a\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF0\x9F\x93"})
     EXPECT_EQ(CheckAlmanacName(broken, folder), NameCheck::BadCharacter) << broken;
 }

@@ -93,8 +93,15 @@ int main(int argc, char** argv) {
   const AlmanacLayout& layout = Doc().layout;
   if (layout.days.size() != 366) return 1;
 
+  // A file named as the picture's scratch file once was is someone's: it stays.
+  const std::string beside = folder + "almanac.png.tmp";
+  if (!WriteBytes(beside, "ajeno", 5)) return 1;
   SavePictureTo(State(), folder + "almanac.png");
   fprintf(stderr, "%ls\n", gMessage.c_str());
+  if (ReadFileBytes(beside) != "ajeno") {
+    fprintf(stderr, "the picture wrote over %s\n", beside.c_str());
+    return 1;
+  }
   if (gMessage.rfind(L"Se guardó la imagen", 0) != 0) return 1;
   const std::string size = std::to_string(kStripWidth) + " " + std::to_string(layout.height);
   if (!WriteBytes(folder + "size.txt", size.data(), size.size())) return 1;
@@ -147,8 +154,10 @@ int main(int argc, char** argv) {
             IsWindowEnabled(gWindow) ? "enabled" : "disabled", gMessage.c_str());
     return 1;
   }
+  std::vector<std::string> names;
+  ListFiles(folder, names);
   if (ReadFileBytes(folder + "almanac.png") != saved ||
-      GetFileAttributesA((folder + "almanac.png.tmp").c_str()) != INVALID_FILE_ATTRIBUTES) {
+      std::count_if(names.begin(), names.end(), IsScratchName) != 0) {
     fprintf(stderr, "a cancelled picture changed the saved one or left a file beside it\n");
     return 1;
   }

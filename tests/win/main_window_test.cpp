@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -23,6 +24,7 @@
 #include "dialogs/go_to_date_dialog.h"
 #include "dialogs/label_entry_dialog.h"
 #include "dialogs/new_almanac_dialog.h"
+#include "dialogs/progress_dialog.h"
 #include "render/almanac_page.h"
 #include "render/tile_strip.h"
 #include "resource.h"
@@ -540,7 +542,9 @@ TEST_F(MainWindowTest, ANoToBorrarOrACopyThatCannotBeMadeLeavesTheFileAsItWas) {
   ASSERT_EQ(ObservedMessages().size(), 1u);
   EXPECT_NE(ObservedMessages()[0].find("copia de seguridad"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(path), opened);
-  EXPECT_FALSE(FileExists(RewriteScratchPath(path)));
+  std::vector<std::string> names;
+  ListFiles(folder_.path(), names);
+  EXPECT_EQ(std::count_if(names.begin(), names.end(), IsScratchName), 0);
   EXPECT_TRUE(Grey(IDM_LABEL_UNDO)) << "nothing to take back";
   EXPECT_EQ(Doc().layout.days[0].blocks.size(), 1u) << "the label still shown";
   DeleteFileA(file.c_str());
@@ -664,3 +668,46 @@ TEST_F(MainWindowTest, NoObjectIsLeftBehindByRedrawsScrollingAndDialogs) {
 }
 
 }  // namespace
+
+// An import that takes a while shows its progress with "Cancelar", the
+// almanac behind it disabled but taking its messages; after "Cancelar"
+// nothing is added, nothing is said and there is nothing to take back.
+TEST_F(MainWindowTest, ACancelledImportAddsNothing) {
+  OpenAlmanac(1);
+  const std::string path = folder_.path() + "Casa.zanual";
+  const std::string before = ReadFileBytes(path);
+  const std::string calendar = folder_.path() + "largo.ics";
+  {
+    std::string text =
+        "BEGIN:VCALENDAR\r\n"
+        "BEGIN:VEVENT\r\nUID:m\r\nDTSTART:20220101T000000Z\r\nRRULE:FREQ=MINUTELY\r\n"
+        "SUMMARY:Cada minuto\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20240101\r\nSUMMARY:Dentro\r\nEND:VEVENT\r\n"
+        "END:VCALENDAR\r\n";
+    HANDLE h = CreateFileA(calendar.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(h, text.data(), DWORD(text.size()), &n, nullptr);
+    CloseHandle(h);
+  }
+  static bool shown, ownerDisabled;
+  static HWND owner;
+  shown = ownerDisabled = false;
+  owner = window_;
+  SetImportProgressDelay(0);
+  SetProgressWindowHook([](HWND window) {
+    shown = true;
+    ownerDisabled = !IsWindowEnabled(owner);
+    PostMessageA(GetDlgItem(window, IDC_PROGRESS_CANCEL), BM_CLICK, 0, 0);
+  });
+  ObserveMessages();
+  ImportIcsFrom(S(), calendar);
+  SetProgressWindowHook(nullptr);
+  SetImportProgressDelay(500);
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_TRUE(IsWindowEnabled(window_));
+  EXPECT_TRUE(ObservedMessages().empty());
+  EXPECT_EQ(ReadFileBytes(path), before);
+  EXPECT_TRUE(Grey(IDM_LABEL_UNDO));
+  EXPECT_EQ(Doc().layout.days[4].blocks.size(), 0u) << "1 January has no label";
+}
