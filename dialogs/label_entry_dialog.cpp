@@ -303,13 +303,13 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
     ControlPlace caption;
     caption.id = IDC_REPEAT_CAPTION;
     caption.text = "Repetir:";
-    caption.x = 10, caption.y = 795, caption.width = 78, caption.height = 22;
+    caption.x = 10, caption.y = 795, caption.width = 64, caption.height = 22;
     caption.style = SS_LEFT;
     AddControl(dialog, caption);
     ControlPlace repeat;
     repeat.id = IDC_REPEAT_COMBO;
     repeat.className = "COMBOBOX";
-    repeat.x = 90, repeat.y = 792, repeat.width = 322, repeat.height = 160;
+    repeat.x = 76, repeat.y = 792, repeat.width = 336, repeat.height = 160;
     repeat.style = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
     HWND combo = AddControl(dialog, repeat);
     for (const char* name : kRepeatNames) AddItem(combo, name);
@@ -321,7 +321,7 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
     ControlPlace until;
     until.id = IDC_UNTIL_DATE;
     until.className = DATETIMEPICK_CLASSA;
-    until.x = 90, until.y = 819, until.width = 150, until.height = 24;
+    until.x = 76, until.y = 819, until.width = 150, until.height = 24;
     until.style = DTS_SHORTDATEFORMAT | WS_TABSTOP;
     AddControl(dialog, until);
   }
