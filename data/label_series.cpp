@@ -316,6 +316,20 @@ std::vector<OfferedLabel> OfferedLabels(const std::vector<LabelRecord>& records)
   return offered;
 }
 
+std::string OfferedDayText(const std::vector<LabelRecord>& records, const OfferedLabel& offer) {
+  static const char* const kRules[kRepeatCount] = {"",
+                                                   "cada semana",
+                                                   "cada dos semanas",
+                                                   "cada mes (el mismo día)",
+                                                   "cada mes (el mismo día de la semana)",
+                                                   "cada año"};
+  std::string text = ShortDateText(DateOf(records[offer.label.first]));
+  if (offer.repeat != Repeat::None)
+    text +=
+        std::string(", ") + kRules[int(offer.repeat)] + " (" + std::to_string(offer.count) + ")";
+  return text;
+}
+
 BroughtLabels BringLabels(const std::vector<LabelRecord>& from,
                           const std::vector<OfferedLabel>& chosen, const AlmanacState& almanac) {
   BroughtLabels brought;

@@ -96,6 +96,9 @@ struct OfferedLabel {
   size_t count = 1;              // labels of the series
 };
 std::vector<OfferedLabel> OfferedLabels(const std::vector<LabelRecord>& records);
+// Its day as the list shows it: "14/03/2026", or for a series its first
+// day, its rule and how many labels it has: "06/01/2026, cada semana (52)".
+std::string OfferedDayText(const std::vector<LabelRecord>& records, const OfferedLabel& offer);
 
 // The records that bring `chosen` (of `from`) into `almanac`, in order, for
 // one AppendLabel. A label goes to the same day and month, the first time

@@ -314,6 +314,8 @@ TEST(BringLabels, ToTheSameDayAndAWeeklySeriesOnItsWeekday) {
   EXPECT_EQ(offered[2].count, 53u);
   EXPECT_EQ(offered[3].repeat, Repeat::MonthlyOnWeekday);
   EXPECT_EQ(offered[4].repeat, Repeat::None);
+  EXPECT_EQ(OfferedDayText(from, offered[0]), "14/03/2024");
+  EXPECT_EQ(OfferedDayText(from, offered[2]), "02/01/2024, cada semana (53)");
 
   const AlmanacState next = YearAlmanac("2025", 2025, 364);
   const BroughtLabels brought = BringLabels(from, offered, next);
