@@ -19,6 +19,7 @@
 #include "label_series.h"
 
 struct AlmanacDocument {
+  int dpi = kBaseDpi;  // the screen its picture is laid out for
   AlmanacState almanac;
   std::vector<LabelRecord> records;  // as the file holds them, in file order
   AlmanacLayout layout;              // made from the two: no days while none is shown
@@ -100,6 +101,10 @@ DocumentOutcome ApplyEdit(AlmanacDocument& doc, const LabelFileEdit& edit,
                           const BackupPlace& backup);
 // The last change of this run taken back.
 DocumentOutcome UndoLastChange(AlmanacDocument& doc);
+
+// The almanac laid out again for a screen of `dpi`, which later layouts use
+// too; the records and the file stay as they are.
+DocumentOutcome LayOutForDpi(AlmanacDocument& doc, int dpi);
 
 // The records of the label block at `place`, or none when there is no such block.
 std::vector<LabelRecord> LabelAt(const AlmanacDocument& doc, const LabelPlace& place);

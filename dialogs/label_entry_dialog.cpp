@@ -233,7 +233,6 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
   opening.textBox = AddControl(dialog, text);
   SendMessageA(opening.textBox, EM_SETLIMITTEXT, kTextLimit, 0);
 
-  HINSTANCE module = GetModuleHandleA(nullptr);
   for (int i = 0; i < kLegendCount; ++i) {
     const Legend& l = kLegends[i];
     ControlPlace legend;
@@ -241,8 +240,7 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
     legend.x = l.x, legend.y = l.y, legend.width = l.width, legend.height = l.height;
     legend.style = SS_BITMAP;
     HWND control = AddControl(dialog, legend);
-    HBITMAP picture = static_cast<HBITMAP>(
-        LoadImageA(module, MAKEINTRESOURCEA(l.bitmap), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    HBITMAP picture = LoadPicture(l.bitmap, DialogDpi(dialog));
     opening.legends[i] = picture;
     if (control && picture)
       SendMessageA(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture));
@@ -330,7 +328,7 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
     AddControl(dialog, until);
   }
 
-  opening.font = CreatePointFont("Lucida Console", 10);
+  opening.font = CreatePointFont("Lucida Console", 10, FW_NORMAL, DialogDpi(dialog));
   const int fontControls[] = {IDC_LABEL_TEXT, IDC_DAY_CAPTION, IDC_MONTH_CAPTION, IDC_YEAR_CAPTION,
                               IDC_DAY_COMBO,  IDC_MONTH_COMBO, IDC_YEAR_COMBO};
   for (int id : fontControls)

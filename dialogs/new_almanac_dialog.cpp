@@ -258,8 +258,8 @@ void SetNewAlmanacDialogHook(void (*hook)(HWND)) { gHook = hook; }
 
 bool NewAlmanacDialog(NewAlmanac& chosen) {
   // No owner: the main window stays usable while the dialog is open.
-  OwnedFont large(CreatePointFont("MS Sans Serif", 14, FW_BOLD));
-  OwnedFont small(CreatePointFont("MS Sans Serif", 10, FW_BOLD));
+  OwnedFont large(CreatePointFont("MS Sans Serif", 14, FW_BOLD, PlacementDpi()));
+  OwnedFont small(CreatePointFont("MS Sans Serif", 10, FW_BOLD, PlacementDpi()));
   NewAlmanacOpening opening;
   opening.large = large;
   opening.small = small;

@@ -7,6 +7,8 @@
 //   probe gone <title> [seconds]     exit 0 once no visible window has this title
 //   probe rect <title> [id]          "window L T R B" and "client L T R B" (screen coordinates)
 //   probe children <title>           each child control: id, class, enabled, visible, text
+//   probe layout <title>             "client L T R B", then each visible control: id, class,
+//                                    rect, width of its text
 //   probe text <title> <id>          the text of one control (or of the window, id 0)
 //   probe focus                      the focused control: "<window title>\t<id>\t<class>"
 //   probe command <title> <id>       posts WM_COMMAND <id> to the window, like a menu choice
@@ -23,9 +25,9 @@
 //                                    program holding the file would
 //
 // Exit code 0 on success, 1 when the window or control is not there, 2 on bad usage.
-#include <windows.h>
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,8 +44,8 @@ std::wstring Wide(const char* text) {
 }
 
 std::string Utf8(const std::wstring& text) {
-  int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr,
-                              nullptr);
+  int n =
+      WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(n > 0 ? n : 0, '\0');
   if (n > 0)
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), int(text.size()), &out[0], n, nullptr, nullptr);
@@ -166,6 +168,33 @@ int Children(HWND top) {
   return 0;
 }
 
+// The client of `top` and each visible control's rectangle, in screen
+// coordinates: "client L T R B", then "id class L T R B W" a control, W
+// the width of its text in its font (0 for none).
+int Layout(HWND top) {
+  RECT c;
+  GetClientRect(top, &c);
+  MapWindowPoints(top, nullptr, reinterpret_cast<POINT*>(&c), 2);
+  Print("client " + RectText(c));
+  for (HWND w = GetWindow(top, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(w)) continue;
+    RECT r;
+    GetWindowRect(w, &r);
+    const std::wstring text = TextOf(w);
+    SIZE extent = {0, 0};
+    if (!text.empty()) {
+      HDC dc = GetDC(w);
+      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(w, WM_GETFONT, 0, 0)));
+      GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+      SelectObject(dc, old);
+      ReleaseDC(w, dc);
+    }
+    Print(std::to_string(GetDlgCtrlID(w)) + " " + Utf8(ClassOf(w)) + " " + RectText(r) + " " +
+          std::to_string(extent.cx));
+  }
+  return 0;
+}
+
 int Focus() {
   HWND foreground = GetForegroundWindow();
   GUITHREADINFO info = {};
@@ -229,11 +258,12 @@ int Hold(const std::wstring& path, double seconds) {
 }
 
 int Usage() {
-  std::fputs("usage: probe list | wait|gone <title> [s] | rect <title> [id] | children <title> |\n"
-             "       text <title> <id> | focus | command <title> <id> | raise <title> |\n"
-             "       metrics | start |\n"
-             "       terminate <process id> | idle [title] | hold <file> <seconds>\n",
-             stderr);
+  std::fputs(
+      "usage: probe list | wait|gone <title> [s] | rect <title> [id] | children <title> |\n"
+      "       text <title> <id> | focus | command <title> <id> | raise <title> |\n"
+      "       metrics | start |\n"
+      "       terminate <process id> | idle [title] | hold <file> <seconds>\n",
+      stderr);
   return 2;
 }
 
@@ -272,6 +302,7 @@ int main(int argc, char** argv) {
   if (command == "rect") return Rect(top, argc, argv);
   if (command == "idle") return Idle(top);
   if (command == "children") return Children(top);
+  if (command == "layout") return Layout(top);
   if (command == "raise") return SetForegroundWindow(top) ? 0 : 1;
   if (argc < 4) return Usage();
   int id = std::atoi(argv[3]);
