@@ -247,12 +247,13 @@ class AlmanacAccessible final : public IAccessible, public IOleWindow {
       int64_t x0 = 0, x1 = face.right, y0 = 0, y1 = face.bottom;
       if (item.kind != Item::Self) {
         const DayBand& day = view.layout->days[item.day];
+        const int dpi = view.layout->dpi;
         if (item.kind == Item::Day) {
-          x0 = kDayBoxLeft - 1, x1 = kBlockRight;
+          x0 = Scaled(kDayBoxLeft - 1, dpi), x1 = Scaled(kBlockRight, dpi);
           y0 = day.top + view.viewOffset, y1 = y0 + day.advance;
         } else {
           const LabelBlock& block = day.blocks[item.block];
-          x0 = kBlockLeft, x1 = kBlockRight;
+          x0 = Scaled(kBlockLeft, dpi), x1 = Scaled(kBlockRight, dpi);
           y0 = block.top + view.viewOffset, y1 = y0 + block.height();
         }
       }

@@ -189,7 +189,7 @@ HRESULT Encode(IStream* stream, const AlmanacLayout& layout,
     hr = WINCODEC_ERR_UNSUPPORTEDPIXELFORMAT;
   if (FAILED(hr)) return hr;
 
-  AlmanacTools tools;
+  AlmanacTools tools(layout.dpi);
   for (int64_t top = 0; top < layout.height && SUCCEEDED(hr); top += kPictureBandRows) {
     const int count = int(std::min<int64_t>(kPictureBandRows, layout.height - top));
     DrawAlmanacRows(band.dc, layout, records, top, top + count, tools);

@@ -28,7 +28,9 @@ void DrawSelection(const AlmanacView& view, const AlmanacLayout& layout) {
   const LabelBlock& block = layout.days[place.day].blocks[place.block];
   const int64_t top = block.top + view.offset, bottom = top + block.height();
   if (bottom <= 0 || top >= view.surface.height) return;
-  RECT r = {kBlockLeft + 2, int(std::max<int64_t>(top + 2, -1)), kBlockRight - 2,
+  const int dpi = layout.dpi;
+  RECT r = {Scaled(kBlockLeft, dpi) + 2, int(std::max<int64_t>(top + 2, -1)),
+            Scaled(kBlockRight, dpi) - 2,
             int(std::min<int64_t>(bottom - 2, view.surface.height + 1))};
   DrawFocusRect(view.surface.dc, &r);
 }
@@ -48,28 +50,38 @@ void KeepSelectionInView(AlmanacView& view, const AlmanacDocument& doc) {
 int64_t ViewHeight(const AlmanacView& view) {
   RECT r;
   if (view.control && GetWindowRect(view.control, &r)) return r.bottom - r.top;
-  return kDefaultControlHeight;
+  return Scaled(kDefaultControlHeight, view.dpi);
 }
 
 int ViewRows(const AlmanacView& view) {
-  return int(std::max<int64_t>(kDefaultViewRows, ViewHeight(view)));
+  return int(std::max<int64_t>(Scaled(kDefaultViewRows, view.dpi), ViewHeight(view)));
 }
 
 void PrepareView(AlmanacView& view) {
   ReleaseTiles(view.strip);
-  PrepareTiles(view.strip, ViewRows(view));
-  CreateSurface(view.surface, kStripWidth, ViewRows(view));
+  PrepareTiles(view.strip, ViewRows(view), view.dpi);
+  CreateSurface(view.surface, Scaled(kStripWidth, view.dpi), ViewRows(view));
   view.offset = 0;
+}
+
+void ChangeViewDpi(AlmanacView& view, const AlmanacDocument& doc, int dpi, size_t topDay) {
+  view.dpi = dpi;
+  view.marks.hasFound = false;  // its rows were those of the layout that went
+  PrepareView(view);
+  if (IsShown(doc))
+    view.offset = DayOffset(doc.layout, std::min(topDay, doc.layout.days.size() - 1));
+  RefreshView(view, doc);
 }
 
 void ResizeView(AlmanacView& view, const AlmanacDocument& doc) {
   if (!view.surface.dc) return;  // not prepared yet
   const int rows = ViewRows(view);
   if (rows != view.surface.height) {
-    PrepareTiles(view.strip, rows);
+    PrepareTiles(view.strip, rows, view.dpi);
     // Without memory for a slice this tall, the default one shows the top.
-    if (!CreateSurface(view.surface, kStripWidth, rows))
-      CreateSurface(view.surface, kStripWidth, kDefaultViewRows);
+    const int width = Scaled(kStripWidth, view.dpi);
+    if (!CreateSurface(view.surface, width, rows))
+      CreateSurface(view.surface, width, Scaled(kDefaultViewRows, view.dpi));
   }
   KeepSelectionInView(view, doc);
   RefreshView(view, doc);
@@ -143,7 +155,8 @@ void OnViewKey(AlmanacView& view, const AlmanacDocument& doc, WORD key) {
   }
   ClearFoundMark(view, doc.layout);
   const int64_t was = view.offset;
-  view.offset = OffsetAfterKey(was, scroll, ViewHeight(view), doc.layout.endScrollTop);
+  view.offset =
+      OffsetAfterKey(was, scroll, ViewHeight(view), doc.layout.endScrollTop, doc.layout.dpi);
   KeepSelectionInView(view, doc);
   // Up and Page Up at the top draw nothing; the others show the view again.
   if (view.offset != was || (scroll != ScrollKey::Up && scroll != ScrollKey::PageUp))
@@ -153,7 +166,7 @@ void OnViewKey(AlmanacView& view, const AlmanacDocument& doc, WORD key) {
 void OnViewWheel(AlmanacView& view, const AlmanacDocument& doc, WORD delta) {
   ClearFoundMark(view, doc.layout);
   const bool towardsUser = delta > 0x8000;
-  view.offset = OffsetAfterWheel(view.offset, towardsUser, doc.layout.endScrollTop);
+  view.offset = OffsetAfterWheel(view.offset, towardsUser, doc.layout.endScrollTop, doc.layout.dpi);
   KeepSelectionInView(view, doc);
   RefreshView(view, doc);
 }

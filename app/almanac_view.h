@@ -11,11 +11,13 @@
 #include "../render/surface.h"
 #include "../render/tile_strip.h"
 
-// The default window's view: 771 rows, over a control 736 rows tall.
+// The default window's view: 771 rows, over a control 736 rows tall (at
+// 96 DPI; scaled at another).
 constexpr int kDefaultViewRows = 771;
 constexpr int kDefaultControlHeight = 736;
 
 struct AlmanacView {
+  int dpi = kBaseDpi;  // the window's, which the slice and the tiles are made for
   HWND control = nullptr;
   WNDPROC previousControlProc = nullptr;
   // The almanac's picture, in tiles drawn as the view needs them.
@@ -35,12 +37,16 @@ struct AlmanacView {
 
 // The height of the view on the screen: the almanac control's.
 int64_t ViewHeight(const AlmanacView& view);
-// Rows of the slice: the default 771, or the control's height when it is
-// taller, so the slice covers the control's face and no more.
+// Rows of the slice: the default 771 (scaled), or the control's height when
+// it is taller, so the slice covers the control's face and no more.
 int ViewRows(const AlmanacView& view);
 
 // White tiles and slice for the control as it is, nothing drawn yet.
 void PrepareView(AlmanacView& view);
+// The view made anew for a screen of `dpi` (the document laid out for it
+// already): tiles and slice dropped and made at its size, the day that was
+// at the top kept there (`topDay`), and shown.
+void ChangeViewDpi(AlmanacView& view, const AlmanacDocument& doc, int dpi, size_t topDay);
 // Follows the control's new size: a taller slice when it needs one, and
 // the view shown again.
 void ResizeView(AlmanacView& view, const AlmanacDocument& doc);

@@ -11,6 +11,7 @@
 
 #include "../dialogs/dialog_kit.h"
 #include "../dialogs/label_entry_dialog.h"
+#include "../render/scrolling.h"
 #include "almanac_accessible.h"
 #include "file_commands.h"
 #include "go_commands.h"
@@ -22,6 +23,7 @@
 
 namespace {
 
+// Lengths in pixels of a 96 DPI screen, scaled to the window's.
 constexpr POINT kWindowPosition = {105, 54};
 constexpr SIZE kClientSize = {1134, 771};  // before the menu bar takes its share
 // A normal window: sizing frame, system menu, minimise and maximise.
@@ -169,8 +171,9 @@ LRESULT CALLBACK AlmanacControlProc(HWND control, UINT msg, WPARAM wParam, LPARA
 
 // ---- the window's handler ----
 
-void OnInitDialog(MainWindowState& state) {
+void OnInitDialog(HWND window, MainWindowState& state) {
   state.document.layout = AlmanacLayout();
+  state.document.dpi = state.view.dpi = DialogDpi(window);
   PrepareView(state.view);
   UpdateCommands(state);
   OpenCommandLineFile(state);
@@ -186,10 +189,36 @@ void OnCommand(MainWindowState& state, WORD id) {
 // the tiles it draws from, follow the control.
 void OnSize(MainWindowState& state, WPARAM kind, int width, int height) {
   if (kind == SIZE_MINIMIZED || !state.view.control) return;
-  SetWindowPos(state.view.control, nullptr, kMargin, kMargin,
-               std::clamp(width - kMargin - kRightMargin, 0, kControlWidth),
-               std::max(height - 2 * kMargin, 0), SWP_NOZORDER | SWP_NOACTIVATE);
+  const int dpi = state.view.dpi;
+  const int margin = Scaled(kMargin, dpi);
+  const int controlWidth = Scaled(int(kControlRect.right), dpi) - margin;
+  const int rightMargin = Scaled(int(kClientSize.cx), dpi) - Scaled(int(kControlRect.right), dpi);
+  SetWindowPos(state.view.control, nullptr, margin, margin,
+               std::clamp(width - margin - rightMargin, 0, controlWidth),
+               std::max(height - 2 * margin, 0), SWP_NOZORDER | SWP_NOACTIVATE);
   ResizeView(state.view, state.document);
+}
+
+// The window has moved to a screen of another DPI, or the screen's scale
+// changed: everything is laid out again at the new DPI, the day at the top
+// stays there, and the window takes the place the system suggests.
+void OnDpiChanged(HWND window, MainWindowState& state, int dpi, const RECT& suggested) {
+  if (dpi <= 0) return;
+  const size_t topDay =
+      IsShown(state.document) ? DayAtViewTop(state.document.layout, state.view.offset) : 0;
+  if (dpi != state.view.dpi) {
+    const DocumentOutcome outcome = LayOutForDpi(state.document, dpi);
+    if (!outcome.ok()) {
+      ShowMessage(FileErrorText(outcome.error));
+      return;  // the almanac stays as it was laid out
+    }
+    SetDialogDpi(window, dpi);
+    state.view.dpi = dpi;
+  }
+  // WM_SIZE follows: the control, then the view, take their new size.
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  ChangeViewDpi(state.view, state.document, dpi, topDay);
 }
 
 // Notes the place to restore at the next start: the size and place the
@@ -223,7 +252,7 @@ void OnNcDestroy(HWND window, MainWindowState& state) {
 INT_PTR HandleMessage(MainWindowState& state, HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_INITDIALOG:
-      OnInitDialog(state);
+      OnInitDialog(window, state);
       return FALSE;  // the focus stays where the initialisation put it
     case WM_NCACTIVATE:
       KeepFocusAcrossActivation(wParam, state.savedFocus);
@@ -243,6 +272,9 @@ INT_PTR HandleMessage(MainWindowState& state, HWND window, UINT msg, WPARAM wPar
     case WM_MOVE:
       NotePlace(state);
       return FALSE;
+    case WM_DPICHANGED:
+      OnDpiChanged(window, state, HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return TRUE;
     case WM_CLOSE:
       // The taskbar's "Close" or Alt+F4: ends the program like "Salir".
       if (MayEndWithLabelEntry()) EndDialogWindow(window, 0);
@@ -277,13 +309,15 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 
 // Where the window opens: the almanac keeps the place on the screen it had
 // when the window had a fixed frame with its corner at (105, 54); the
-// sizing frame, a pixel thicker, grows outwards around the client.
-RECT ClientPlace() {
+// sizing frame, a pixel thicker, grows outwards around the client. The
+// corner and the client are scaled to `dpi`; the frame is the system's.
+RECT ClientPlace(int dpi) {
   RECT fixedFrame = {0, 0, 0, 0};
   AdjustWindowRectEx(&fixedFrame, WS_CAPTION | WS_MINIMIZEBOX, FALSE, 0);
-  return {kWindowPosition.x - fixedFrame.left, kWindowPosition.y - fixedFrame.top,
-          kWindowPosition.x - fixedFrame.left + kClientSize.cx,
-          kWindowPosition.y - fixedFrame.top + kClientSize.cy};
+  const LONG left = Scaled(int(kWindowPosition.x), dpi) - fixedFrame.left;
+  const LONG top = Scaled(int(kWindowPosition.y), dpi) - fixedFrame.top;
+  return {left, top, left + Scaled(int(kClientSize.cx), dpi),
+          top + Scaled(int(kClientSize.cy), dpi)};
 }
 
 void SetIcons(MainWindowState& state) {
@@ -299,7 +333,7 @@ void SetIcons(MainWindowState& state) {
 }  // namespace
 
 HWND BuildMainWindow(const char* commandLine) {
-  const RECT clientPlace = ClientPlace();
+  const RECT clientPlace = ClientPlace(PlacementDpi());
   RECT frame = clientPlace;
   AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
 
@@ -307,6 +341,7 @@ HWND BuildMainWindow(const char* commandLine) {
   shape.title = "tarvina";
   shape.style = kWindowStyle;
   shape.position = {frame.left, frame.top};
+  shape.positionInScreenPixels = true;
   shape.client = kClientSize;
   HWND window = CreateDialogWindow(shape, MainWindowProc);
   if (!window) return nullptr;

@@ -201,7 +201,11 @@ void ImportIcsFrom(MainWindowState& state, const std::string& path) {
 }
 
 void SavePictureTo(MainWindowState& state, const std::string& path) {
-  const AlmanacLayout& layout = state.document.layout;
+  // The file is the almanac at 96 DPI, whatever the screen it is made on.
+  const AlmanacDocument& doc = state.document;
+  AlmanacLayout atBase;
+  if (doc.layout.dpi != kBaseDpi) atBase = LayOutAlmanac(doc.almanac, doc.records, kBaseDpi);
+  const AlmanacLayout& layout = doc.layout.dpi == kBaseDpi ? doc.layout : atBase;
   PictureResult result;
   {
     // Nothing else may start while the picture is drawn from the almanac

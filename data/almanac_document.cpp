@@ -31,7 +31,7 @@ DocumentOutcome ChangedFrom(int64_t row) {
 // The almanac of the file at `path` (or, while it has none, with no
 // labels) into `almanac`, `records` and `layout`.
 DocumentOutcome Load(const std::string& path, AlmanacState& almanac,
-                     std::vector<LabelRecord>& records, AlmanacLayout& layout) {
+                     std::vector<LabelRecord>& records, AlmanacLayout& layout, int dpi) {
   if (!path.empty() && LabelFileExists(path)) {
     const FileError error = ReadLabelRecords(path, records, almanac);
     if (error != FileError::None) return Failed(DocumentStep::Read, error);
@@ -39,7 +39,7 @@ DocumentOutcome Load(const std::string& path, AlmanacState& almanac,
   if (!IsValidAlmanacSettings(almanac.startDay, almanac.startMonth, almanac.startYear,
                               almanac.dayCount))
     return Failed(DocumentStep::Settings, FileError::Damaged);
-  layout = LayOutAlmanac(almanac, records);
+  layout = LayOutAlmanac(almanac, records, dpi);
   return ChangedFrom(0);
 }
 
@@ -67,7 +67,7 @@ DocumentOutcome EditFile(AlmanacDocument& doc, const LabelFileEdit& edit, const 
                          bool takesBack) {
   std::vector<LabelRecord> records = doc.records;
   ApplyLabelFileEdit(records, edit);
-  AlmanacLayout layout = LayOutAlmanac(doc.almanac, records);
+  AlmanacLayout layout = LayOutAlmanac(doc.almanac, records, doc.dpi);
   const int64_t first = FirstChangedRow(doc.layout, doc.records, layout, records);
   if (!takesBack) MakeRoom(doc.undo, 1);
   if (backup) {
@@ -116,7 +116,7 @@ DocumentOutcome OpenAlmanacFile(AlmanacDocument& doc, const std::string& path,
     almanac.filePath = path;
     std::vector<LabelRecord> records;
     AlmanacLayout layout;
-    const DocumentOutcome outcome = Load(path, almanac, records, layout);
+    const DocumentOutcome outcome = Load(path, almanac, records, layout, doc.dpi);
     if (!outcome.ok()) return outcome;
     doc.almanac = std::move(almanac);
     doc.records.swap(records);
@@ -135,7 +135,7 @@ DocumentOutcome ReadAgain(AlmanacDocument& doc) {
     AlmanacState almanac = doc.almanac;
     std::vector<LabelRecord> records;
     AlmanacLayout layout;
-    const DocumentOutcome outcome = Load(almanac.filePath, almanac, records, layout);
+    const DocumentOutcome outcome = Load(almanac.filePath, almanac, records, layout, doc.dpi);
     if (!outcome.ok()) return outcome;
     doc.almanac = std::move(almanac);
     doc.records.swap(records);
@@ -149,7 +149,7 @@ DocumentOutcome ReadAgain(AlmanacDocument& doc) {
 DocumentOutcome StartNewAlmanac(AlmanacDocument& doc, const AlmanacState& almanac) {
   try {
     AlmanacState shown = almanac;
-    AlmanacLayout layout = LayOutAlmanac(shown, {});
+    AlmanacLayout layout = LayOutAlmanac(shown, {}, doc.dpi);
     if (layout.days.empty()) return Failed(DocumentStep::Settings, FileError::Damaged);
     doc.almanac = std::move(shown);
     doc.records.clear();  // a new almanac's file does not exist yet
@@ -172,7 +172,7 @@ DocumentOutcome AppendLabels(AlmanacDocument& doc, const std::vector<LabelRecord
     MakeRoom(doc.undo, 1);
     MakeRoom(doc.records, lines.size());
     doc.records.insert(doc.records.end(), lines.begin(), lines.end());
-    AlmanacLayout layout = LayOutAlmanac(doc.almanac, doc.records);
+    AlmanacLayout layout = LayOutAlmanac(doc.almanac, doc.records, doc.dpi);
     const int64_t first = FirstChangedRow(doc.layout, doc.records, layout, doc.records);
     DocumentOutcome outcome = BackUpBeforeFirstChange(doc, backup);
     LabelFileEdit undo;
@@ -231,6 +231,16 @@ DocumentOutcome RemoveLabel(AlmanacDocument& doc, const LabelPlace& place,
   }
 }
 
+DocumentOutcome ApplyEdit(AlmanacDocument& doc, const LabelFileEdit& edit,
+                          const BackupPlace& backup) {
+  if (!IsShown(doc) || edit.splices.empty()) return Failed(DocumentStep::NotShown, FileError::None);
+  try {
+    return EditFile(doc, edit, &backup, false);
+  } catch (const std::bad_alloc&) {
+    return Failed(DocumentStep::Memory, FileError::NoMemory);
+  }
+}
+
 DocumentOutcome UndoLastChange(AlmanacDocument& doc) {
   if (!IsShown(doc) || doc.undo.empty()) return Failed(DocumentStep::NotShown, FileError::None);
   try {
@@ -245,6 +255,18 @@ std::vector<LabelRecord> LabelAt(const AlmanacDocument& doc, const LabelPlace& p
   if (!block) return {};
   const auto first = doc.records.begin() + std::ptrdiff_t(block->firstRecord);
   return std::vector<LabelRecord>(first, first + std::ptrdiff_t(block->lineCount));
+}
+
+SeriesPart SeriesFromLabel(const AlmanacDocument& doc, const LabelPlace& place) {
+  SeriesPart part;
+  const LabelBlock* block = BlockAt(doc, place);
+  if (!block) return part;
+  const std::vector<LabelSeries> series = FindLabelSeries(doc.records, GroupLabels(doc.records));
+  if (const LabelSeries* found = SeriesOfLabel(series, block->firstRecord)) {
+    part.repeat = found->repeat;
+    part.labels = ThisAndFollowing(*found, block->firstRecord);
+  }
+  return part;
 }
 
 bool HoldsText(const AlmanacDocument& doc, const std::string& text) {
@@ -287,4 +309,14 @@ bool IsAvailable(Command command, const AlmanacDocument& doc, const Busy& busy) 
       return shown;
   }
   return false;
+}
+
+DocumentOutcome LayOutForDpi(AlmanacDocument& doc, int dpi) {
+  try {
+    if (IsShown(doc)) doc.layout = LayOutAlmanac(doc.almanac, doc.records, dpi);
+    doc.dpi = dpi;
+    return ChangedFrom(0);
+  } catch (const std::bad_alloc&) {
+    return Failed(DocumentStep::Memory, FileError::NoMemory);
+  }
 }

@@ -16,8 +16,10 @@
 #include "file_io.h"
 #include "label_edit.h"
 #include "label_file.h"
+#include "label_series.h"
 
 struct AlmanacDocument {
+  int dpi = kBaseDpi;  // the screen its picture is laid out for
   AlmanacState almanac;
   std::vector<LabelRecord> records;  // as the file holds them, in file order
   AlmanacLayout layout;              // made from the two: no days while none is shown
@@ -92,11 +94,28 @@ DocumentOutcome ChangeLabel(AlmanacDocument& doc, const LabelPlace& place,
 // could not be opened ("Deshacer" makes it again).
 DocumentOutcome RemoveLabel(AlmanacDocument& doc, const LabelPlace& place,
                             const BackupPlace& backup);
+// `edit`, made from the records shown (the labels of a series from one of
+// them on, changed or removed), in one rewrite as one change; a copy of the
+// file made first, the first time.
+DocumentOutcome ApplyEdit(AlmanacDocument& doc, const LabelFileEdit& edit,
+                          const BackupPlace& backup);
 // The last change of this run taken back.
 DocumentOutcome UndoLastChange(AlmanacDocument& doc);
 
+// The almanac laid out again for a screen of `dpi`, which later layouts use
+// too; the records and the file stay as they are.
+DocumentOutcome LayOutForDpi(AlmanacDocument& doc, int dpi);
+
 // The records of the label block at `place`, or none when there is no such block.
 std::vector<LabelRecord> LabelAt(const AlmanacDocument& doc, const LabelPlace& place);
+
+// The label at `place` and the later labels of its series, with the
+// series' rule; no labels when it belongs to no series.
+struct SeriesPart {
+  Repeat repeat = Repeat::None;
+  std::vector<LabelRun> labels;
+};
+SeriesPart SeriesFromLabel(const AlmanacDocument& doc, const LabelPlace& place);
 
 // Whether any line of the almanac holds `text`.
 bool HoldsText(const AlmanacDocument& doc, const std::string& text);

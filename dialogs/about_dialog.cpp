@@ -41,7 +41,9 @@ void (*gHook)(HWND) = nullptr;
 
 BOOL OnInitDialog(HWND dialog) {
   gSavedFocus = nullptr;
-  if (CreateSurface(AboutSurface, kSurfaceWidth, kSurfaceHeight)) DrawCredits(AboutSurface.dc);
+  const int dpi = DialogDpi(dialog);
+  if (CreateSurface(AboutSurface, Scaled(kSurfaceWidth, dpi), Scaled(kSurfaceHeight, dpi)))
+    DrawCredits(AboutSurface.dc, dpi);
   InvalidateRect(GetDlgItem(dialog, IDC_ABOUT_PICTURE), nullptr, FALSE);
   if (gHook) gHook(dialog);  // may end the dialog: nothing after this touches it
   return TRUE;
@@ -74,20 +76,22 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) 
 
 }  // namespace
 
-void DrawCredits(HDC dc) {
-  OwnedPen outline(CreatePen(PS_SOLID, 1, RGB(0, 0, 0)));
+void DrawCredits(HDC dc, int dpi) {
+  const int width = Scaled(1, dpi);  // the outline's, inside the block as a 1-pixel one is
+  OwnedPen outline(CreatePen(width > 1 ? PS_INSIDEFRAME : PS_SOLID, width, RGB(0, 0, 0)));
   OwnedBrush fill(CreateSolidBrush(kBlockColor));
-  OwnedFont font(CreateLabelFont());
-  IconCache icons;
+  OwnedFont font(CreateLabelFont(dpi));
+  IconCache icons(dpi);
   int top = 1;
   for (const auto& block : kCredits) {
     {
       ScopedSelect pen(dc, outline);
       ScopedSelect brush(dc, fill);
-      Rectangle(dc, kBlockLeft, top, kBlockRight, top + kBlockHeight);
+      Rectangle(dc, Scaled(kBlockLeft, dpi), Scaled(top, dpi), Scaled(kBlockRight, dpi),
+                Scaled(top + kBlockHeight, dpi));
     }
     for (const CreditLine& line : block) {
-      DrawLabelLine(dc, MarkupVariant::AboutCredits, line.row, line.text, font);
+      DrawLabelLine(dc, MarkupVariant::AboutCredits, line.row, line.text, font, dpi);
       DrawLineIcons(dc, MarkupVariant::AboutCredits, line.row, line.text, kBlockColor, icons);
     }
     top += kBlockStep;

@@ -4,6 +4,9 @@
 #include <cstring>
 #include <vector>
 
+#include "../render/gdi_util.h"
+#include "../render/scale.h"
+
 namespace {
 
 const char kStateProperty[] = "tarvina.dialog";
@@ -19,6 +22,7 @@ struct DialogState {
   int showCommand = SW_SHOW;
   bool scrolls = false;       // cut to the work area: the client scrolls
   HWND shownFocus = nullptr;  // the focused control last brought into sight
+  int dpi = kBaseDpi;         // what its 96 DPI sizes are scaled to
 };
 
 HWND gPlacementWindow = nullptr;
@@ -44,6 +48,8 @@ void ScrollClientTo(HWND dialog, int pos) {
 
 int ScrollPos(HWND dialog) { return GetScrollPos(dialog, SB_VERT); }
 
+int ScrollLine(HWND dialog) { return DialogPx(dialog, kScrollLine); }
+
 void OnVScroll(HWND dialog, WORD code) {
   SCROLLINFO si = {};
   si.cbSize = sizeof si;
@@ -52,10 +58,10 @@ void OnVScroll(HWND dialog, WORD code) {
   int pos = si.nPos;
   switch (code) {
     case SB_LINEUP:
-      pos -= kScrollLine;
+      pos -= ScrollLine(dialog);
       break;
     case SB_LINEDOWN:
-      pos += kScrollLine;
+      pos += ScrollLine(dialog);
       break;
     case SB_PAGEUP:
       pos -= int(si.nPage);
@@ -143,7 +149,8 @@ INT_PTR CALLBACK KitProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     if (msg == WM_MOUSEWHEEL) {
       const int delta = GET_WHEEL_DELTA_WPARAM(wParam);
-      ScrollClientTo(dialog, ScrollPos(dialog) - delta * kWheelRows / WHEEL_DELTA);
+      ScrollClientTo(dialog,
+                     ScrollPos(dialog) - delta * DialogPx(dialog, kWheelRows) / WHEEL_DELTA);
       return TRUE;
     }
   }
@@ -191,11 +198,31 @@ RECT PlacementWorkArea(const RECT& r) {
   return work;
 }
 
+int PlacementDpi() {
+  return gPlacementWindow && IsWindow(gPlacementWindow) ? WindowDpi(gPlacementWindow) : ScreenDpi();
+}
+
+int DialogDpi(HWND dialog) {
+  DialogState* state = dialog ? StateOf(dialog) : nullptr;
+  return state ? state->dpi : WindowDpi(dialog);
+}
+
+int DialogPx(HWND dialog, int px96) { return Scaled(px96, DialogDpi(dialog)); }
+
+void SetDialogDpi(HWND dialog, int dpi) {
+  if (DialogState* state = StateOf(dialog)) state->dpi = dpi;
+}
+
 HWND CreateDialogWindow(const DialogFrame& frame, DLGPROC handler) {
   DWORD style = (frame.style | DS_SETFONT) & ~WS_VISIBLE;
-  RECT designed = {0, 0, frame.client.cx, frame.client.cy};
+  const int dpi = PlacementDpi();
+  const SIZE laidOut = {Scaled(int(frame.client.cx), dpi), Scaled(int(frame.client.cy), dpi)};
+  const POINT position = frame.positionInScreenPixels ? frame.position
+                                                      : POINT{Scaled(int(frame.position.x), dpi),
+                                                              Scaled(int(frame.position.y), dpi)};
+  RECT designed = {0, 0, laidOut.cx, laidOut.cy};
   AdjustWindowRectEx(&designed, style, FALSE, frame.exStyle);
-  OffsetRect(&designed, frame.position.x - designed.left, frame.position.y - designed.top);
+  OffsetRect(&designed, position.x - designed.left, position.y - designed.top);
   // A window with a sizing frame is sized by its own handler, never cut.
   const DialogPlace place = FitDialog(designed, PlacementWorkArea(designed),
                                       !(style & WS_THICKFRAME), GetSystemMetrics(SM_CXVSCROLL));
@@ -218,6 +245,7 @@ HWND CreateDialogWindow(const DialogFrame& frame, DLGPROC handler) {
 
   DialogState* state = new DialogState;
   state->handler = handler;
+  state->dpi = dpi;
   HWND dialog = CreateDialogIndirectParamA(GetModuleHandleA(nullptr),
                                            reinterpret_cast<LPCDLGTEMPLATEA>(t.data()), nullptr,
                                            KitProc, reinterpret_cast<LPARAM>(state));
@@ -235,7 +263,7 @@ HWND CreateDialogWindow(const DialogFrame& frame, DLGPROC handler) {
     SCROLLINFO si = {};
     si.cbSize = sizeof si;
     si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    si.nMax = frame.client.cy - 1;
+    si.nMax = laidOut.cy - 1;
     si.nPage = UINT(client.bottom);
     SetScrollInfo(dialog, SB_VERT, &si, FALSE);
   }
@@ -243,10 +271,12 @@ HWND CreateDialogWindow(const DialogFrame& frame, DLGPROC handler) {
 }
 
 HWND AddControl(HWND dialog, const ControlPlace& c) {
-  HWND control = CreateWindowExA(c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style,
-                                 c.x, c.y, c.width, c.height, dialog,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                 GetModuleHandleA(nullptr), nullptr);
+  const int dpi = DialogDpi(dialog);
+  const int x = Scaled(c.x, dpi), y = Scaled(c.y, dpi);
+  const int width = Scaled(c.x + c.width, dpi) - x, height = Scaled(c.y + c.height, dpi) - y;
+  HWND control = CreateWindowExA(
+      c.exStyle, c.className, c.text, WS_CHILD | WS_VISIBLE | c.style, x, y, width, height, dialog,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), GetModuleHandleA(nullptr), nullptr);
   if (control) SendMessageA(control, WM_SETFONT, SendMessageA(dialog, WM_GETFONT, 0, 0), FALSE);
   return control;
 }

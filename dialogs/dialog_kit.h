@@ -4,6 +4,8 @@
 // WM_INITDIALOG delivered after the controls exist and before the window is
 // shown, then a modal loop until the handler ends it. Every window opens
 // inside the work area of one screen; a dialog taller than it scrolls.
+// Sizes and positions are given in pixels of a 96 DPI screen: the kit
+// scales them to the DPI of the screen the window opens on.
 #pragma once
 #include <windows.h>
 
@@ -13,6 +15,9 @@ struct DialogFrame {
   DWORD exStyle = 0;
   POINT position = {0, 0};  // top-left corner on the screen
   SIZE client = {0, 0};     // client area size in pixels (before any menu bar)
+  // The position is in the screen's own pixels already (worked out from
+  // another window's place), not in 96 DPI ones.
+  bool positionInScreenPixels = false;
 };
 
 struct ControlPlace {
@@ -25,6 +30,7 @@ struct ControlPlace {
 };
 
 // Creates the dialog window, hidden and without controls, owned by nobody,
+// at the DPI of PlacementDpi,
 // placed by FitDialog in the work area of PlacementWorkArea. When it is cut
 // to the work area's height, its client scrolls over the whole height laid
 // out: with its scroll bar, the wheel over its background and pictures, and
@@ -52,8 +58,19 @@ RECT MoveInside(const RECT& r, const RECT& work);
 // the monitor it is on, or without it the monitor nearest `r`.
 void SetPlacementWindow(HWND window);
 RECT PlacementWorkArea(const RECT& r);
+// The DPI a window of the kit opens at: that of the placement window's
+// monitor, or without one the screen's.
+int PlacementDpi();
 
-// Adds a control at pixel position (x, y) of the client area, in tab order.
+// The DPI `dialog` (a window of the kit) was laid out at, and a length of
+// 96 DPI pixels at it. SetDialogDpi records a new one (after WM_DPICHANGED).
+int DialogDpi(HWND dialog);
+int DialogPx(HWND dialog, int px96);
+void SetDialogDpi(HWND dialog, int dpi);
+
+// Adds a control at pixel position (x, y) of the client area, in tab order;
+// its rectangle is scaled to the dialog's DPI, by its edges, so controls
+// that meet at 96 DPI meet at every DPI.
 HWND AddControl(HWND dialog, const ControlPlace& control);
 // The same at the rectangle `r`, then in `font`.
 HWND AddControlAt(HWND dialog, int id, const char* className, const char* text, RECT r, DWORD style,

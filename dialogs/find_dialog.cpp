@@ -95,8 +95,8 @@ INT_PTR CALLBACK FindProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 bool FindDialog(const FindRequest& request, std::string& text) {
-  OwnedFont large(CreatePointFont("MS Sans Serif", 14, FW_BOLD));
-  OwnedFont small(CreatePointFont("MS Sans Serif", 10, FW_BOLD));
+  OwnedFont large(CreatePointFont("MS Sans Serif", 14, FW_BOLD, PlacementDpi()));
+  OwnedFont small(CreatePointFont("MS Sans Serif", 10, FW_BOLD, PlacementDpi()));
   FindOpening opening;
   opening.request = &request;
   opening.large = large;

@@ -99,8 +99,8 @@ INT_PTR CALLBACK GoToDateProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 bool GoToDateDialog(const GoToDateRequest& request, CivilDate& chosen) {
-  OwnedFont large(CreatePointFont("MS Sans Serif", 14, FW_BOLD));
-  OwnedFont small(CreatePointFont("MS Sans Serif", 10, FW_BOLD));
+  OwnedFont large(CreatePointFont("MS Sans Serif", 14, FW_BOLD, PlacementDpi()));
+  OwnedFont small(CreatePointFont("MS Sans Serif", 10, FW_BOLD, PlacementDpi()));
   GoToDateOpening opening;
   opening.request = &request;
   opening.large = large;

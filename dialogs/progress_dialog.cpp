@@ -3,12 +3,13 @@
 #include <commctrl.h>
 
 #include "../render/gdi_util.h"
+#include "../render/scale.h"
 #include "dialog_kit.h"
 #include "resource.h"
 
 // What the window's handler needs, for as long as the window lives.
 struct ProgressOpening {
-  OwnedFont font{CreatePointFont("MS Sans Serif", 10, FW_BOLD)};
+  OwnedFont font{CreatePointFont("MS Sans Serif", 10, FW_BOLD, PlacementDpi())};
   bool cancelled = false;
   HWND savedFocus = nullptr;
 };
@@ -42,7 +43,10 @@ INT_PTR CALLBACK ProgressProc(HWND window, UINT msg, WPARAM wParam, LPARAM) {
 
 ProgressWindow::ProgressWindow(HWND owner, const char* title, const std::string& caption,
                                DWORD delayMs)
-    : owner_(owner), title_(title), caption_(caption), delayMs_(delayMs),
+    : owner_(owner),
+      title_(title),
+      caption_(caption),
+      delayMs_(delayMs),
       start_(GetTickCount64()) {}
 
 ProgressWindow::~ProgressWindow() {
@@ -67,8 +71,10 @@ void ProgressWindow::Show() {
   frame.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
   RECT over = {0, 0, 0, 0};
   if (owner_) GetWindowRect(owner_, &over);
-  frame.position = {(over.left + over.right - kClient.cx) / 2,
-                    (over.top + over.bottom - kClient.cy) / 2};
+  const int dpi = PlacementDpi();
+  frame.position = {(over.left + over.right - Scaled(int(kClient.cx), dpi)) / 2,
+                    (over.top + over.bottom - Scaled(int(kClient.cy), dpi)) / 2};
+  frame.positionInScreenPixels = true;  // over the owner, wherever it is
   frame.client = kClient;
   window_ = CreateDialogWindow(frame, ProgressProc);
   if (!window_) return;  // the work goes on under the hourglass
@@ -76,12 +82,11 @@ void ProgressWindow::Show() {
   const HFONT font = opening_->font;
   AddControlAt(window_, IDC_PROGRESS_CAPTION, "STATIC", caption_.c_str(), {8, 8, 322, 28},
                SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, font);
-  HWND bar = AddControlAt(window_, IDC_PROGRESS_BAR, PROGRESS_CLASSA, "", {8, 32, 322, 52}, 0,
-                          0, font);
-  HWND cancel = AddControlAt(window_, IDC_PROGRESS_CANCEL, "BUTTON", "Cancelar",
-                             {247, 60, 322, 84},
-                             WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_FLAT, 0,
-                             font);
+  HWND bar =
+      AddControlAt(window_, IDC_PROGRESS_BAR, PROGRESS_CLASSA, "", {8, 32, 322, 52}, 0, 0, font);
+  HWND cancel =
+      AddControlAt(window_, IDC_PROGRESS_CANCEL, "BUTTON", "Cancelar", {247, 60, 322, 84},
+                   WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_FLAT, 0, font);
   if (bar) SendMessageA(bar, PBM_SETRANGE32, 0, kSteps);
   if (owner_) EnableWindow(owner_, FALSE);
   ShowWindow(window_, SW_SHOW);

@@ -29,30 +29,48 @@ constexpr int64_t kLineInk = 20;
 // The three texts of a day box: where they go and how they look.
 enum class BoxText { Header, Number, Weekday };
 
-void DrawBoxText(HDC dc, BoxText which, const DayBand& band, int boxTop, const DayBoxFonts& fonts) {
+void DrawBoxText(HDC dc, BoxText which, const DayBand& band, int boxTop, const DayBoxFonts& fonts,
+                 int dpi) {
+  auto px = [dpi](int px96) { return Scaled(px96, dpi); };
+  const int cell = px(kDayBoxLeft + kCellWidth) - px(kDayBoxLeft);
   switch (which) {
     case BoxText::Header: {
       std::string header = MonthNames(band.month) + " " + std::to_string(band.year);
-      DrawCellText(dc, header.c_str(), kDayBoxLeft + 2, boxTop + 2, fonts.header, kHeaderColor);
+      DrawCellText(dc, header.c_str(), px(kDayBoxLeft + 2), boxTop + px(2), fonts.header,
+                   kHeaderColor, cell);
       break;
     }
     case BoxText::Number: {
       char number[8];
       snprintf(number, sizeof number, "%02d", int(band.day));
-      DrawCellText(dc, number, kDayBoxLeft, boxTop + 14, fonts.number,
-                   band.weekday == 7 ? kSundayColor : RGB(0, 0, 0));
+      DrawCellText(dc, number, px(kDayBoxLeft), boxTop + px(14), fonts.number,
+                   band.weekday == 7 ? kSundayColor : RGB(0, 0, 0), cell);
       break;
     }
     case BoxText::Weekday:
-      DrawCellText(dc, WeekdayNames(band.weekday).c_str(), kDayBoxLeft, boxTop + 74, fonts.weekday,
-                   kWeekdayColor);
+      DrawCellText(dc, WeekdayNames(band.weekday).c_str(), px(kDayBoxLeft), boxTop + px(74),
+                   fonts.weekday, kWeekdayColor, cell);
       break;
   }
 }
 
+// The frame of a day box whose top is at `top`.
+RECT DayFrame(int top, int dpi) {
+  return RECT{Scaled(kDayBoxLeft, dpi), top, Scaled(kDayBoxLeft + kCellWidth, dpi),
+              top + Scaled(kBoxHeight, dpi)};
+}
+
 // Expects the frame pen and a white brush selected.
-void DrawDayFrame(HDC dc, int top) {
-  Rectangle(dc, kDayBoxLeft, top, kDayBoxLeft + kCellWidth, top + kBoxHeight);
+void DrawDayFrame(HDC dc, int top, int dpi) {
+  const RECT r = DayFrame(top, dpi);
+  Rectangle(dc, r.left, r.top, r.right, r.bottom);
+}
+
+// A pen for outlines one 96 DPI pixel wide, scaled: drawn inside the
+// figure's rectangle when it is wider than a pixel, as a 1-pixel pen is.
+HPEN CreateOutlinePen(COLORREF color, int dpi) {
+  const int width = Scaled(1, dpi);
+  return CreatePen(width > 1 ? PS_INSIDEFRAME : PS_SOLID, width, color);
 }
 
 // A frame `width` pixels wide just inside `r`, in `color`.
@@ -66,16 +84,17 @@ void DrawRing(HDC dc, RECT r, int width, COLORREF color) {
 
 // The ring of today's mark: the day box's frame and the row of pixels
 // just inside it, where nothing else is drawn.
-RECT TodayRing(int boxTop) {
-  return RECT{kDayBoxLeft, boxTop, kDayBoxLeft + kCellWidth, boxTop + kBoxHeight};
-}
+RECT TodayRing(int boxTop, int dpi) { return DayFrame(boxTop, dpi); }
 
 // The outline of the found line: two pixels around its grid row, kept
-// inside the block's outline, and clear of the text, which starts at x 136.
-RECT FoundRing(int64_t blockTop, int64_t blockHeight, int64_t rowTop, int64_t top) {
-  const int64_t first = std::max(rowTop - 2, blockTop + 1);
-  const int64_t last = std::min(rowTop + kGridRowHeight + 2, blockTop + blockHeight - 1);
-  return RECT{kBlockLeft + 2, int(first - top), kBlockRight - 2, int(last - top)};
+// inside the block's outline, and clear of the text, which starts at x 136
+// (96 DPI pixels, scaled).
+RECT FoundRing(int64_t blockTop, int64_t blockHeight, int64_t rowTop, int64_t top, int dpi) {
+  auto px = [dpi](int px96) { return Scaled(px96, dpi); };
+  const int64_t first = std::max<int64_t>(rowTop - px(2), blockTop + px(1));
+  const int64_t last =
+      std::min<int64_t>(rowTop + px(kGridRowHeight + 2), blockTop + blockHeight - px(1));
+  return RECT{px(kBlockLeft + 2), int(first - top), px(kBlockRight - 2), int(last - top)};
 }
 
 // The block with the lines of it that may show in rows [top, top + rows)
@@ -83,43 +102,50 @@ RECT FoundRing(int64_t blockTop, int64_t blockHeight, int64_t rowTop, int64_t to
 // `foundLine` (none when out of range) gets the found outline.
 void DrawLabelBlock(HDC dc, const LabelBlock& block, const std::vector<LabelRecord>& records,
                     int64_t top, int rows, AlmanacTools& tools, size_t foundLine) {
+  const int dpi = tools.dpi;
+  const int64_t inkMargin = Scaled(kInkMargin, dpi);
   const LabelRecord& first = records[block.firstRecord];
   {
     // A block reaching past the rows keeps its outline just outside them:
     // GDI never sees a coordinate far from the dc, however tall the label.
-    const int blockTop = int(std::max<int64_t>(block.top - top, -2));
-    const int blockBottom = int(std::min<int64_t>(block.top + block.height() - top, rows + 2));
+    const int edge = Scaled(2, dpi);
+    const int blockTop = int(std::max<int64_t>(block.top - top, -edge));
+    const int blockBottom = int(std::min<int64_t>(block.top + block.height() - top, rows + edge));
     OwnedBrush fill(CreateSolidBrush(COLORREF(first.color) & 0x00FFFFFF));
-    ScopedSelect pen(dc, GetStockObject(BLACK_PEN));
+    ScopedSelect pen(dc, tools.blockPen);
     ScopedSelect brush(dc, fill);
-    Rectangle(dc, kBlockLeft, blockTop, kBlockRight, blockBottom);
+    Rectangle(dc, Scaled(kBlockLeft, dpi), blockTop, Scaled(kBlockRight, dpi), blockBottom);
   }
-  // Line k sits on the grid row whose top is firstRowTop + 16 k.
-  const int64_t firstRowTop = kGridRowHeight * (RowAtOrBelow(block.top) - 1);
-  const int64_t from = top - kInkMargin - kLineInk - firstRowTop;
-  const int64_t to = top + rows + kInkMargin - firstRowTop;
+  // Line k sits on the grid row whose top is firstRowTop + 16 k (96 DPI
+  // rows, scaled); the lines that may show are found in 96 DPI rows.
+  const int64_t firstRowTop = kGridRowHeight * (RowAtOrBelow(Unscaled(block.top, dpi)) - 1);
+  const int rounding = dpi == kBaseDpi ? 0 : 1;  // a scaled row may lie either side
+  const int64_t from = Unscaled(top, dpi) - kInkMargin - kLineInk - firstRowTop - rounding;
+  const int64_t to = Unscaled(top + rows, dpi) + kInkMargin - firstRowTop + rounding;
   const size_t firstLine = from <= 0 ? 0 : size_t(from / kGridRowHeight);
   const size_t endLine = to < 0 ? 0 : std::min(block.lineCount, size_t(to / kGridRowHeight + 1));
   for (size_t k = firstLine; k < endLine; ++k) {
     const LabelRecord& line = records[block.firstRecord + k];
-    const int rowTop = int(firstRowTop + int64_t(kGridRowHeight) * int64_t(k) - top);
-    DrawLabelLineAt(dc, MarkupVariant::LabelLine, rowTop, line.text, tools.labelFont);
+    const int rowTop = int(GridLineTop(block.top, k, dpi) - top);
+    DrawLabelLineAt(dc, MarkupVariant::LabelLine, rowTop, line.text, tools.labelFont, dpi);
     DrawLineIconsAt(dc, MarkupVariant::LabelLine, rowTop, line.text, COLORREF(line.color),
                     tools.icons);
   }
   // Over the lines around it, whose pictures may reach into its rows.
   if (foundLine < block.lineCount) {
-    const int64_t rowTop = firstRowTop + int64_t(kGridRowHeight) * int64_t(foundLine);
-    if (rowTop - top > -kInkMargin && rowTop - top < rows + kInkMargin)
-      DrawRing(dc, FoundRing(block.top, block.height(), rowTop, top), 2, kFoundColor);
+    const int64_t rowTop = GridLineTop(block.top, foundLine, dpi);
+    if (rowTop - top > -inkMargin && rowTop - top < rows + inkMargin)
+      DrawRing(dc, FoundRing(block.top, block.height(), rowTop, top, dpi), Scaled(2, dpi),
+               kFoundColor);
   }
 }
 
 }  // namespace
 
-DayBoxFonts CreateDayBoxFonts() {
-  return DayBoxFonts{CreatePointFont("Kartika", 10), CreatePointFont("Kartika", 40),
-                     CreatePointFont("Kartika", 8)};
+DayBoxFonts CreateDayBoxFonts(int dpi) {
+  return DayBoxFonts{CreatePointFont("Kartika", 10, FW_NORMAL, dpi),
+                     CreatePointFont("Kartika", 40, FW_NORMAL, dpi),
+                     CreatePointFont("Kartika", 8, FW_NORMAL, dpi)};
 }
 
 void DeleteDayBoxFonts(DayBoxFonts& fonts) {
@@ -129,32 +155,38 @@ void DeleteDayBoxFonts(DayBoxFonts& fonts) {
   }
 }
 
-AlmanacTools::AlmanacTools()
-    : dayFonts(CreateDayBoxFonts()),
-      labelFont(CreateLabelFont()),
-      framePen(CreatePen(PS_SOLID, 1, kFrameColor)) {}
+AlmanacTools::AlmanacTools(int dpi)
+    : dpi(dpi),
+      dayFonts(CreateDayBoxFonts(dpi)),
+      labelFont(CreateLabelFont(dpi)),
+      framePen(CreateOutlinePen(kFrameColor, dpi)),
+      blockPen(CreateOutlinePen(RGB(0, 0, 0), dpi)),
+      icons(dpi) {}
 
 AlmanacTools::~AlmanacTools() { DeleteDayBoxFonts(dayFonts); }
 
 void DrawAlmanacRows(HDC dc, const AlmanacLayout& layout, const std::vector<LabelRecord>& records,
                      int64_t top, int64_t bottom, AlmanacTools& tools, const AlmanacMarks& marks) {
   if (bottom <= top) return;
+  const int dpi = tools.dpi;
+  const int64_t inkMargin = Scaled(kInkMargin, dpi);
+  const int width = Scaled(kStripWidth, dpi);
   const int rows = int(std::min<int64_t>(bottom - top, INT32_MAX / 2));
   const int saved = SaveDC(dc);
-  IntersectClipRect(dc, 0, 0, kStripWidth, rows);
-  RECT all = {0, 0, kStripWidth, rows};
+  IntersectClipRect(dc, 0, 0, width, rows);
+  RECT all = {0, 0, width, rows};
   FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 
   // The days are in row order: find the first whose box, and the first
   // whose band, may show, and the first that starts below the rows.
   const std::vector<DayBand>& days = layout.days;
   auto boxes = std::partition_point(days.begin(), days.end(), [&](const DayBand& d) {
-    return d.top + kDayPitch + kInkMargin <= top;
+    return d.top + Scaled(kDayPitch, dpi) + inkMargin <= top;
   });
   auto bands = std::partition_point(
-      days.begin(), boxes, [&](const DayBand& d) { return d.top + d.advance + kInkMargin <= top; });
+      days.begin(), boxes, [&](const DayBand& d) { return d.top + d.advance + inkMargin <= top; });
   auto end = std::partition_point(boxes, days.end(),
-                                  [&](const DayBand& d) { return d.top - kInkMargin < bottom; });
+                                  [&](const DayBand& d) { return d.top - inkMargin < bottom; });
 
   // Box by box this is what DrawDayBox does. Nothing drawn here overlaps, so
   // it is drawn in passes that select each pen and font once: selecting a
@@ -162,11 +194,11 @@ void DrawAlmanacRows(HDC dc, const AlmanacLayout& layout, const std::vector<Labe
   {
     ScopedSelect pen(dc, tools.framePen);
     ScopedSelect brush(dc, GetStockObject(WHITE_BRUSH));
-    for (auto d = boxes; d != end; ++d) DrawDayFrame(dc, int(d->top - top));
+    for (auto d = boxes; d != end; ++d) DrawDayFrame(dc, int(d->top - top), dpi);
   }
   for (auto d = boxes; d != end; ++d) {
     if (d->day == marks.today.day && d->month == marks.today.month && d->year == marks.today.year)
-      DrawRing(dc, TodayRing(int(d->top - top)), 2, kTodayColor);
+      DrawRing(dc, TodayRing(int(d->top - top), dpi), Scaled(2, dpi), kTodayColor);
   }
   const struct {
     BoxText which;
@@ -177,16 +209,16 @@ void DrawAlmanacRows(HDC dc, const AlmanacLayout& layout, const std::vector<Labe
   for (const auto& pass : passes) {
     ScopedSelect font(dc, pass.font);
     for (auto d = boxes; d != end; ++d)
-      DrawBoxText(dc, pass.which, *d, int(d->top - top), tools.dayFonts);
+      DrawBoxText(dc, pass.which, *d, int(d->top - top), tools.dayFonts, dpi);
   }
   {
     ScopedSelect font(dc, tools.labelFont);
     for (auto d = bands; d != end; ++d) {
       auto block = std::partition_point(
           d->blocks.begin(), d->blocks.end(),
-          [&](const LabelBlock& b) { return b.top + b.height() + kInkMargin <= top; });
+          [&](const LabelBlock& b) { return b.top + b.height() + inkMargin <= top; });
       const bool foundDay = marks.hasFound && marks.found.day == size_t(d - days.begin());
-      for (; block != d->blocks.end() && block->top - kInkMargin < bottom; ++block) {
+      for (; block != d->blocks.end() && block->top - inkMargin < bottom; ++block) {
         const bool foundBlock = foundDay && marks.found.block == size_t(block - d->blocks.begin());
         DrawLabelBlock(dc, *block, records, top, rows, tools,
                        foundBlock ? marks.found.line : block->lineCount);
@@ -200,7 +232,7 @@ RowSpan TodayMarkRows(const AlmanacLayout& layout, const CivilDate& today) {
   const int64_t day = DayOfDate(layout, today);
   if (day < 0) return RowSpan();
   const int64_t boxTop = layout.days[size_t(day)].top;
-  return RowSpan{boxTop, boxTop + kBoxHeight};
+  return RowSpan{boxTop, boxTop + Px(layout, kBoxHeight)};
 }
 
 RowSpan FoundMarkRows(const AlmanacLayout& layout, const LabelPlace& found) {
@@ -208,7 +240,7 @@ RowSpan FoundMarkRows(const AlmanacLayout& layout, const LabelPlace& found) {
   const std::vector<LabelBlock>& blocks = layout.days[found.day].blocks;
   if (found.block >= blocks.size() || found.line >= blocks[found.block].lineCount) return RowSpan();
   const LabelBlock& block = blocks[found.block];
-  const RECT ring = FoundRing(block.top, block.height(), LineRowTop(layout, found), 0);
+  const RECT ring = FoundRing(block.top, block.height(), LineRowTop(layout, found), 0, layout.dpi);
   return RowSpan{ring.top, ring.bottom};
 }
 
@@ -218,7 +250,7 @@ void DrawDayBox(HDC dc, int top, int16_t day, int16_t month, int16_t year, int w
     OwnedPen frame(CreatePen(PS_SOLID, 1, kFrameColor));
     ScopedSelect pen(dc, frame);
     ScopedSelect brush(dc, GetStockObject(WHITE_BRUSH));
-    DrawDayFrame(dc, top);
+    DrawDayFrame(dc, top, kBaseDpi);
   }
   DayBand band;
   band.day = day;
@@ -226,18 +258,19 @@ void DrawDayBox(HDC dc, int top, int16_t day, int16_t month, int16_t year, int w
   band.year = year;
   band.weekday = weekday;
   for (BoxText which : {BoxText::Header, BoxText::Number, BoxText::Weekday})
-    DrawBoxText(dc, which, band, top, fonts);
+    DrawBoxText(dc, which, band, top, fonts, kBaseDpi);
 }
 
-void DrawCellText(HDC dc, const char* text, int x, int y, HFONT font, COLORREF color) {
+void DrawCellText(HDC dc, const char* text, int x, int y, HFONT font, COLORREF color,
+                  int cellWidth) {
   if (!text) return;
   ScopedSelect selected(dc, GetCurrentObject(dc, OBJ_FONT) == font ? nullptr : font);
   ScopedTextStyle style(dc, color, TRANSPARENT);
   const int length = int(strlen(text));
   SIZE extent = {};
   GetTextExtentPoint32A(dc, text, length, &extent);
-  // x + (125 - w) / 2 rounded to the nearest pixel, halves to the even one.
-  const int twice = 2 * x + kCellWidth - int(extent.cx);
+  // x + (cell - w) / 2 rounded to the nearest pixel, halves to the even one.
+  const int twice = 2 * x + cellWidth - int(extent.cx);
   int left = twice / 2;
   if (twice % 2 != 0) {
     int below = twice < 0 ? left - 1 : left;  // floor of the half

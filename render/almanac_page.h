@@ -14,20 +14,23 @@
 struct DayBoxFonts {
   HFONT header, number, weekday;
 };
-DayBoxFonts CreateDayBoxFonts();
+DayBoxFonts CreateDayBoxFonts(int dpi = 0);  // 0: the screen's DPI
 void DeleteDayBoxFonts(DayBoxFonts& fonts);
 
 // The fonts, pen and icon pictures a drawing uses (and the month and weekday
 // names loaded). Making them costs more than drawing a screenful, so whoever
 // draws often keeps one.
+// They are made for one DPI, the layout's they draw.
 struct AlmanacTools {
-  AlmanacTools();
+  explicit AlmanacTools(int dpi = kBaseDpi);
   ~AlmanacTools();
   AlmanacTools(const AlmanacTools&) = delete;
   AlmanacTools& operator=(const AlmanacTools&) = delete;
+  int dpi;
   DayBoxFonts dayFonts;
   OwnedFont labelFont;
   OwnedPen framePen;
+  OwnedPen blockPen;  // a label block's outline
   IconCache icons;
 };
 
@@ -42,6 +45,7 @@ constexpr COLORREF kFoundColor = RGB(230, 0, 0);
 // 0 .. bottom - top of the dc are touched, whitened first. The cost follows
 // what those rows hold, not the size of the almanac. `marks` adds today's
 // mark and the found line's outline; nothing else changes with them.
+// `tools` must be made for the layout's DPI.
 void DrawAlmanacRows(HDC dc, const AlmanacLayout& layout, const std::vector<LabelRecord>& records,
                      int64_t top, int64_t bottom, AlmanacTools& tools,
                      const AlmanacMarks& marks = AlmanacMarks());
@@ -54,9 +58,11 @@ struct RowSpan {
 RowSpan TodayMarkRows(const AlmanacLayout& layout, const CivilDate& today);
 RowSpan FoundMarkRows(const AlmanacLayout& layout, const LabelPlace& found);
 
-// One day box with its top at `top` and left edge 1.
+// One day box with its top at `top` and left edge 1 (at 96 DPI).
 void DrawDayBox(HDC dc, int top, int16_t day, int16_t month, int16_t year, int weekday,
                 const DayBoxFonts& fonts);
 
-// `text` centred in a 125-pixel cell starting at x, top at y, transparent.
-void DrawCellText(HDC dc, const char* text, int x, int y, HFONT font, COLORREF color);
+// `text` centred in a cell `cellWidth` pixels wide starting at x, top at y,
+// transparent.
+void DrawCellText(HDC dc, const char* text, int x, int y, HFONT font, COLORREF color,
+                  int cellWidth = 125);

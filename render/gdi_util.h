@@ -5,7 +5,8 @@
 // Selects an object into a DC and puts the previous one back on scope exit.
 class ScopedSelect {
  public:
-  ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
+  ScopedSelect(HDC dc, HGDIOBJ object)
+      : dc_(dc), old_(object ? SelectObject(dc, object) : nullptr) {}
   ~ScopedSelect() {
     if (old_) SelectObject(dc_, old_);
   }
@@ -69,5 +70,16 @@ class ScopedTextStyle {
   int mode_;
 };
 
-// A font of `points` points on the screen: character height round(points x dpi / 72).
-HFONT CreatePointFont(const char* face, int points, int weight = FW_NORMAL);
+// A font of `points` points at `dpi` (0: the screen's): character height
+// round(points x dpi / 72).
+HFONT CreatePointFont(const char* face, int points, int weight = FW_NORMAL, int dpi = 0);
+
+// The DPI of the screen (the system's), and that of the monitor `window` is
+// on where the system tells it apart (GetDpiForWindow, Windows 10 1607 on),
+// else the screen's.
+int ScreenDpi();
+int WindowDpi(HWND window);
+
+// The bitmap resource `id` for a screen of `dpi`: as it is at 96 DPI, else
+// scaled to its size at `dpi` with a smoothing filter. The caller deletes it.
+HBITMAP LoadPicture(int id, int dpi);

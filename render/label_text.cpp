@@ -9,13 +9,17 @@
 
 namespace {
 
-constexpr int kIconSlot = 18;  // every picture fits an 18 x 18 slot of the atlas
-constexpr int kAtlasWidth = kIconSlot * 99;
+constexpr int kIconSlot = 18;  // every picture fits an 18 x 18 slot of the atlas at 96 DPI
 constexpr uint32_t kMagenta = 0x00FF00FF;  // RGB(255,0,255) in a 32-bit DIB
 constexpr size_t kPrintedCharacters = 118;
 
-int GridX(int column) { return kGridColumnWidth * (column - 1); }
-int GridY(int row) { return kGridRowHeight * (row - 1); }
+int GridX(int column, int dpi) { return Scaled(kGridColumnWidth * (column - 1), dpi); }
+int GridY(int row, int dpi) { return Scaled(kGridRowHeight * (row - 1), dpi); }
+
+// How pictures are scaled: at 96 DPI the default mode, where pixels dropped
+// when shrinking are ANDed into their neighbours, as the pictures were
+// designed for; at any other size a smoothing filter.
+int PictureStretchMode(int dpi) { return dpi == kBaseDpi ? BLACKONWHITE : HALFTONE; }
 int TextColumn(MarkupVariant variant) { return variant == MarkupVariant::LabelLine ? 18 : 3; }
 
 // A 32-bit top-down DIB section; `bits` points at its pixels.
@@ -53,6 +57,8 @@ class MemoryDc {
 int IconWidth(int) { return 18; }
 int IconHeight(int number) { return number == 9 || number == 22 ? 12 : 18; }
 
+IconCache::IconCache(int dpi) : dpi_(dpi), slot_(Scaled(kIconSlot, dpi)) {}
+
 IconCache::~IconCache() {
   if (imageDc_) {
     SelectObject(imageDc_, oldImage_);
@@ -68,8 +74,8 @@ IconCache::~IconCache() {
 
 bool IconCache::PrepareAtlas() {
   if (imageDc_ && maskDc_) return true;
-  imageBitmap_ = CreateDib(kAtlasWidth, kIconSlot, &imageBits_);
-  maskBitmap_ = CreateDib(kAtlasWidth, kIconSlot, &maskBits_);
+  imageBitmap_ = CreateDib(slot_ * 99, slot_, &imageBits_);
+  maskBitmap_ = CreateDib(slot_ * 99, slot_, &maskBits_);
   imageDc_ = CreateCompatibleDC(nullptr);
   maskDc_ = CreateCompatibleDC(nullptr);
   if (!imageBitmap_ || !maskBitmap_ || !imageDc_ || !maskDc_) {
@@ -95,12 +101,11 @@ bool IconCache::Insert(int number, HBITMAP picture) {
   if (!source) return false;
   HGDIOBJ old = SelectObject(source, picture);
   if (!old) return false;
-  const int w = IconWidth(number), h = IconHeight(number), left = (number - 1) * kIconSlot;
-  // The default stretching mode: pixels dropped when shrinking are ANDed into
-  // their neighbours, as the pictures were designed for.
-  int oldMode = SetStretchBltMode(imageDc_, BLACKONWHITE);
-  BOOL scaled = StretchBlt(imageDc_, left, 0, w, h, source, 0, 0, info.bmWidth, info.bmHeight,
-                           SRCCOPY);
+  const int w = Scaled(IconWidth(number), dpi_), h = Scaled(IconHeight(number), dpi_);
+  const int left = (number - 1) * slot_;
+  int oldMode = SetStretchBltMode(imageDc_, PictureStretchMode(dpi_));
+  BOOL scaled =
+      StretchBlt(imageDc_, left, 0, w, h, source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
   SetStretchBltMode(imageDc_, oldMode);
   SelectObject(source, old);
   if (!scaled) return false;
@@ -108,14 +113,28 @@ bool IconCache::Insert(int number, HBITMAP picture) {
   return true;
 }
 
+namespace {
+
+// Whether a pixel of a picture scaled with a smoothing filter is of its
+// magenta background: mostly magenta (a blend of magenta and the picture's
+// edge counts as background, so no pink fringe is left).
+bool NearMagenta(uint32_t pixel) {
+  const int r = int(pixel >> 16 & 0xFF), g = int(pixel >> 8 & 0xFF), b = int(pixel & 0xFF);
+  return r >= 160 && b >= 160 && g <= 96;
+}
+
+}  // namespace
+
 void IconCache::FinishSlot(int number) {
-  const int w = IconWidth(number), h = IconHeight(number), left = (number - 1) * kIconSlot;
+  const int w = Scaled(IconWidth(number), dpi_), h = Scaled(IconHeight(number), dpi_);
+  const int left = (number - 1) * slot_;
+  const bool smoothed = dpi_ != kBaseDpi;
   GdiFlush();  // the pixels are read and written directly below
-  for (int y = 0; y < kIconSlot; ++y) {
-    for (int x = 0; x < kIconSlot; ++x) {
-      size_t at = size_t(y) * kAtlasWidth + size_t(left + x);
+  for (int y = 0; y < slot_; ++y) {
+    for (int x = 0; x < slot_; ++x) {
+      size_t at = size_t(y) * size_t(slot_ * 99) + size_t(left + x);
       uint32_t pixel = imageBits_[at] & 0x00FFFFFF;
-      bool transparent = x >= w || y >= h || pixel == kMagenta;
+      bool transparent = x >= w || y >= h || pixel == kMagenta || (smoothed && NearMagenta(pixel));
       imageBits_[at] = transparent ? 0 : pixel;
       maskBits_[at] = transparent ? 0xFFFFFFFF : 0;
     }
@@ -146,11 +165,12 @@ void IconCache::Load(int number) {
   const size_t stride = (size_t(header.biWidth) * header.biBitCount + 31) / 32 * 4;
   const int height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
   if (bitsOffset + stride * size_t(height) > size) return;
-  const int left = (number - 1) * kIconSlot;
-  int oldMode = SetStretchBltMode(imageDc_, BLACKONWHITE);
-  int scaled = StretchDIBits(
-      imageDc_, left, 0, IconWidth(number), IconHeight(number), 0, 0, header.biWidth, height,
-      reinterpret_cast<const char*>(info) + bitsOffset, info, DIB_RGB_COLORS, SRCCOPY);
+  const int left = (number - 1) * slot_;
+  int oldMode = SetStretchBltMode(imageDc_, PictureStretchMode(dpi_));
+  int scaled = StretchDIBits(imageDc_, left, 0, Scaled(IconWidth(number), dpi_),
+                             Scaled(IconHeight(number), dpi_), 0, 0, header.biWidth, height,
+                             reinterpret_cast<const char*>(info) + bitsOffset, info, DIB_RGB_COLORS,
+                             SRCCOPY);
   SetStretchBltMode(imageDc_, oldMode);
   if (scaled > 0) FinishSlot(number);
 }
@@ -159,20 +179,41 @@ void IconCache::Draw(HDC dc, int number, int x, int y) {
   if (number < 1 || number > 99) return;
   if (state_[size_t(number)] == kNotTried) Load(number);
   if (state_[size_t(number)] != kLoaded) return;
-  const int w = IconWidth(number), h = IconHeight(number), left = (number - 1) * kIconSlot;
+  const int w = Scaled(IconWidth(number), dpi_), h = Scaled(IconHeight(number), dpi_);
+  const int left = (number - 1) * slot_;
   // Keep the surface where the mask is white, then add the picture's pixels
   // where it is black: exactly the non-magenta pixels are set.
   BitBlt(dc, x, y, w, h, maskDc_, left, 0, SRCAND);
   BitBlt(dc, x, y, w, h, imageDc_, left, 0, SRCPAINT);
 }
 
-HFONT CreateLabelFont() { return CreatePointFont("Courier New", 10); }
+HFONT CreateLabelFont(int dpi) { return CreatePointFont("Courier New", 10, FW_NORMAL, dpi); }
 
-void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFONT labelFont) {
-  DrawLabelLineAt(dc, variant, GridY(row), text, labelFont);
+void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFONT labelFont,
+                   int dpi) {
+  DrawLabelLineAt(dc, variant, GridY(row, dpi), text, labelFont, dpi);
 }
 
-void DrawLabelLineAt(HDC dc, MarkupVariant variant, int rowTop, const char* text, HFONT labelFont) {
+namespace {
+
+// Prints `text` from grid column `column`: at 96 DPI as the font sets it
+// (its cells are the grid's), at any other each character in its scaled
+// grid cell, whatever width the font gives it there.
+void PrintOnGrid(HDC dc, int column, int rowTop, const char* text, int length, int dpi) {
+  if (dpi == kBaseDpi) {
+    TextOutA(dc, GridX(column, dpi), rowTop, text, length);
+    return;
+  }
+  int advances[kPrintedCharacters];
+  for (int i = 0; i < length; ++i)
+    advances[i] = GridX(column + i + 1, dpi) - GridX(column + i, dpi);
+  ExtTextOutA(dc, GridX(column, dpi), rowTop, 0, nullptr, text, UINT(length), advances);
+}
+
+}  // namespace
+
+void DrawLabelLineAt(HDC dc, MarkupVariant variant, int rowTop, const char* text, HFONT labelFont,
+                     int dpi) {
   if (!text) return;
   // The fixed grid, not the font's measured cell, so that text, patches and
   // pictures line up whatever the font's metrics.
@@ -185,17 +226,18 @@ void DrawLabelLineAt(HDC dc, MarkupVariant variant, int rowTop, const char* text
   UINT oldAlign = SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
   std::vector<IconHit> hits = FindIconCodes(text, kMaxLineBytes);
   if (hits.empty()) {
-    TextOutA(dc, GridX(column), rowTop, text, length);
+    PrintOnGrid(dc, column, rowTop, text, length, dpi);
   } else {
     // A code's characters are never printed: its patch does not reach the
     // row's top pixels, where tall glyphs of some fonts would still show.
     HRGN saved = CreateRectRgn(0, 0, 0, 0);
     int hadClip = saved ? GetClipRgn(dc, saved) : -1;
     for (const IconHit& hit : hits) {
-      int left = GridX(column + hit.position - 1);
-      ExcludeClipRect(dc, left, rowTop, left + 4 * kGridColumnWidth, rowTop + kGridRowHeight);
+      const int code = column + hit.position - 1;
+      ExcludeClipRect(dc, GridX(code, dpi), rowTop, GridX(code + 4, dpi),
+                      rowTop + Scaled(kGridRowHeight, dpi));
     }
-    TextOutA(dc, GridX(column), rowTop, text, length);
+    PrintOnGrid(dc, column, rowTop, text, length, dpi);
     SelectClipRgn(dc, hadClip == 1 ? saved : nullptr);
     if (saved) DeleteObject(saved);
   }
@@ -204,7 +246,7 @@ void DrawLabelLineAt(HDC dc, MarkupVariant variant, int rowTop, const char* text
 
 void DrawLineIcons(HDC dc, MarkupVariant variant, int row, const char* text, COLORREF patchColor,
                    IconCache& icons) {
-  DrawLineIconsAt(dc, variant, GridY(row), text, patchColor, icons);
+  DrawLineIconsAt(dc, variant, GridY(row, icons.dpi()), text, patchColor, icons);
 }
 
 void DrawLineIconsAt(HDC dc, MarkupVariant variant, int rowTop, const char* text,
@@ -212,14 +254,17 @@ void DrawLineIconsAt(HDC dc, MarkupVariant variant, int rowTop, const char* text
   std::vector<IconHit> hits = FindIconCodes(text, kMaxLineBytes);
   if (hits.empty()) return;
   const bool label = variant == MarkupVariant::LabelLine;
+  const int dpi = icons.dpi();
+  auto down = [dpi](int px96) { return Scaled(px96, dpi); };
   OwnedBrush patch(CreateSolidBrush(patchColor & 0x00FFFFFF));
   for (const IconHit& hit : hits) {
     const int p = hit.position;
     // The patch covers the code's four cells; fill and outline share its colour.
-    RECT area = label ? RECT{GridX(17 + p), rowTop + 3, GridX(21 + p), rowTop + 16}
-                      : RECT{GridX(2 + p), rowTop, GridX(6 + p), rowTop + 16};
+    RECT area =
+        label ? RECT{GridX(17 + p, dpi), rowTop + down(3), GridX(21 + p, dpi), rowTop + down(16)}
+              : RECT{GridX(2 + p, dpi), rowTop, GridX(6 + p, dpi), rowTop + down(16)};
     FillRect(dc, &area, patch);
-    icons.Draw(dc, hit.number, GridX(label ? 18 + p : 3 + p), rowTop + (label ? 2 : 1));
+    icons.Draw(dc, hit.number, GridX(label ? 18 + p : 3 + p, dpi), rowTop + down(label ? 2 : 1));
   }
 }
 

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 
+#include "scale.h"
+
 enum class MarkupVariant {
   LabelLine,     // the strip: text from column 18, patch rows +3..+16, icon at +2
   AboutCredits,  // the About picture: text from column 3, patch rows +0..+16, icon at +1
@@ -15,9 +17,12 @@ enum class MarkupVariant {
 // and 22), loaded from the program's resources on first use, so a drawing
 // reads each picture once. Drawing one costs two block transfers: the
 // magenta pixels become a mask when the picture is loaded.
+//
+// At another DPI than 96 every drawn size and position is scaled, and the
+// pictures are scaled with a smoothing filter.
 class IconCache {
  public:
-  IconCache() = default;
+  explicit IconCache(int dpi = kBaseDpi);
   ~IconCache();
   IconCache(const IconCache&) = delete;
   IconCache& operator=(const IconCache&) = delete;
@@ -27,6 +32,7 @@ class IconCache {
   // Scales `picture` (not selected in any DC) to icon `number`'s drawn size
   // and keeps it in place of the resource.
   bool Insert(int number, HBITMAP picture);
+  int dpi() const { return dpi_; }
 
  private:
   enum : uint8_t { kNotTried, kLoaded, kMissing };
@@ -46,25 +52,31 @@ class IconCache {
   uint32_t* imageBits_ = nullptr;
   uint32_t* maskBits_ = nullptr;
   std::array<uint8_t, 100> state_{};
+  int dpi_;
+  int slot_;  // every picture fits a slot this wide and tall
 };
 
-// The drawn size of icon `number`.
+// The drawn size of icon `number` at 96 DPI.
 int IconWidth(int number);
 int IconHeight(int number);
 
-// "Courier New" 10 points, regular.
-HFONT CreateLabelFont();
+// "Courier New" 10 points, regular, at `dpi` (0: the screen's).
+HFONT CreateLabelFont(int dpi = 0);
 
-// Prints the first 118 characters of `text` on grid row `row`.
-void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFONT labelFont);
+// Prints the first 118 characters of `text` on grid row `row`, the grid
+// scaled to `dpi`.
+void DrawLabelLine(HDC dc, MarkupVariant variant, int row, const char* text, HFONT labelFont,
+                   int dpi = kBaseDpi);
 // Paints a patch in `patchColor` over each icon code of `text` (all 119
-// characters) and draws the icon on it, codes in ascending order.
+// characters) and draws the icon on it, codes in ascending order, at the
+// icons' DPI.
 void DrawLineIcons(HDC dc, MarkupVariant variant, int row, const char* text, COLORREF patchColor,
                    IconCache& icons);
 // The same two for a grid row whose top lies at y = `rowTop` of the dc (a
 // multiple of 16 rows away from the grid's own rows), as a tile of the
 // almanac holds them.
-void DrawLabelLineAt(HDC dc, MarkupVariant variant, int rowTop, const char* text, HFONT labelFont);
+void DrawLabelLineAt(HDC dc, MarkupVariant variant, int rowTop, const char* text, HFONT labelFont,
+                     int dpi = kBaseDpi);
 void DrawLineIconsAt(HDC dc, MarkupVariant variant, int rowTop, const char* text,
                      COLORREF patchColor, IconCache& icons);
 // Draws one icon at (x, y) (loads it just for this call).

@@ -17,12 +17,14 @@ int64_t DateKey(int16_t year, int16_t month, int16_t day) {
 
 }  // namespace
 
-AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRecord>& records) {
+AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRecord>& records,
+                            int dpi) {
   if (gFailNextLayout) {
     gFailNextLayout = false;
     throw std::bad_alloc();
   }
   AlmanacLayout layout;
+  layout.dpi = dpi;
   if (!IsValidAlmanacSettings(state.startDay, state.startMonth, state.startYear, state.dayCount))
     return layout;
 
@@ -57,21 +59,25 @@ AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRe
   }
 
   // Tops: a day advances by the taller of its box and its stacked blocks.
+  // Worked out in 96 DPI rows; each position is then scaled on its own, so
+  // a length is the difference of two scaled positions and nothing drifts.
   int64_t top = 1;
   for (DayBand& band : layout.days) {
-    band.top = top;
+    band.top = Scaled(top, dpi);
     int64_t blockTop = top;
     for (LabelBlock& block : band.blocks) {
-      block.top = blockTop;
-      blockTop += block.height() + 1;
+      const int64_t height = int64_t(kLineHeight) * int64_t(block.lineCount + 1);
+      block.top = Scaled(blockTop, dpi);
+      block.rows = Scaled(blockTop + height, dpi) - block.top;
+      blockTop += height + 1;
     }
     int64_t used = blockTop - top;
-    band.advance = std::max<int64_t>(kDayPitch, used);
-    top += band.advance;
+    top += std::max<int64_t>(kDayPitch, used);
+    band.advance = Scaled(top, dpi) - band.top;
   }
   layout.endScrollTop = layout.days.back().top;
   // The last band ends one blank row above where a further day would start.
-  layout.height = top - 1;
+  layout.height = Scaled(top - 1, dpi);
   return layout;
 }
 
@@ -97,14 +103,21 @@ size_t DayAtRow(const AlmanacLayout& layout, int64_t row) {
   return after == layout.days.begin() ? 0 : size_t(after - layout.days.begin() - 1);
 }
 
+int64_t GridLineTop(int64_t blockTop, size_t line, int dpi) {
+  // A block's top is a scaled 96 DPI row, which Unscaled gives back.
+  const int64_t top96 = dpi == kBaseDpi ? blockTop : Unscaled(blockTop, dpi);
+  return Scaled(kGridRowHeight * (RowAtOrBelow(top96) - 1) + kGridRowHeight * int64_t(line), dpi);
+}
+
 int64_t LineRowTop(const AlmanacLayout& layout, const LabelPlace& place) {
   const LabelBlock& block = layout.days[place.day].blocks[place.block];
-  return kGridRowHeight * (RowAtOrBelow(block.top) - 1) + kGridRowHeight * int64_t(place.line);
+  return GridLineTop(block.top, place.line, layout.dpi);
 }
 
 bool BlockAtPoint(const AlmanacLayout& layout, int64_t x, int64_t y, int64_t viewOffset,
                   LabelPlace& place) {
-  if (layout.days.empty() || x < kBlockLeft || x >= kBlockRight) return false;
+  if (layout.days.empty() || x < Px(layout, kBlockLeft) || x >= Px(layout, kBlockRight))
+    return false;
   const int64_t row = y - viewOffset;
   const size_t day = DayAtRow(layout, row);
   const std::vector<LabelBlock>& blocks = layout.days[day].blocks;

@@ -7,6 +7,7 @@
 #include "../data/almanac_state.h"
 #include "../data/calendar.h"
 #include "../data/label_file.h"
+#include "scale.h"
 
 constexpr int kDayBoxLeft = 1;
 constexpr int kDayPitch = 95;  // height of a day band without labels
@@ -17,24 +18,29 @@ constexpr int kGridColumnWidth = 8;  // LabelGrid
 constexpr int kGridRowHeight = 16;
 constexpr int kStripWidth = 1134;
 
+// The lengths above are those of a 96 DPI screen; a layout holds them
+// scaled to its DPI, in device rows.
+
 // One label: `lineCount` consecutive records from `firstRecord`, drawn as a
-// block whose top is `top`.
+// block whose top is `top`, `rows` tall.
 struct LabelBlock {
   size_t firstRecord = 0;
   size_t lineCount = 0;
   int64_t top = 0;
-  int64_t height() const { return int64_t(kLineHeight) * int64_t(lineCount + 1); }
+  int64_t rows = 0;
+  int64_t height() const { return rows; }
 };
 
 struct DayBand {
   int16_t day = 0, month = 0, year = 0;
   int weekday = 0;  // 1 = Monday .. 7 = Sunday
   int64_t top = 0;
-  int64_t advance = kDayPitch;  // max(95, height of its blocks)
+  int64_t advance = kDayPitch;  // max(95, height of its blocks), scaled
   std::vector<LabelBlock> blocks;
 };
 
 struct AlmanacLayout {
+  int dpi = kBaseDpi;         // the screen it is laid out for
   std::vector<DayBand> days;  // N + 1 days
   int64_t endScrollTop = 0;   // top of the last day's band
   bool spansNextYear = false;
@@ -57,10 +63,20 @@ struct AlmanacMarks {
   LabelPlace found;
 };
 
-// Lays out `state`'s N + 1 days with the labels of `records` (file order).
-// Cost grows with days + records. A last label without its last-line mark
-// ends at the last record. `state` must pass IsValidAlmanacSettings.
-AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRecord>& records);
+// Lays out `state`'s N + 1 days with the labels of `records` (file order),
+// at `dpi`: every position is the 96 DPI one scaled, so bands and blocks
+// tile as they do at 96. Cost grows with days + records. A last label
+// without its last-line mark ends at the last record. `state` must pass
+// IsValidAlmanacSettings.
+AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRecord>& records,
+                            int dpi = kBaseDpi);
+
+// A 96 DPI length at the layout's DPI.
+inline int Px(const AlmanacLayout& layout, int px96) { return Scaled(px96, layout.dpi); }
+
+// The top of line `line`'s grid row in a block whose top is `blockTop`, at
+// `dpi`: the 96 DPI grid of 16-row rows, scaled.
+int64_t GridLineTop(int64_t blockTop, size_t line, int dpi);
 
 // The date of a day of the layout (its weekday left 0).
 CivilDate DateOfDay(const DayBand& band);
@@ -69,7 +85,8 @@ CivilDate DateOfDay(const DayBand& band);
 // does when memory runs out.
 void FailNextLayoutForTests();
 
-// Smallest grid row whose top 16 x (r - 1) is at or below y; 1 for y <= 0.
+// Smallest grid row whose top 16 x (r - 1) is at or below y (96 DPI rows);
+// 1 for y <= 0.
 int64_t RowAtOrBelow(int64_t y);
 
 // The day of `date`, or -1 when the almanac does not show it.
@@ -78,7 +95,7 @@ int64_t DayOfDate(const AlmanacLayout& layout, const CivilDate& date);
 // its box, the last for rows below the picture. The layout must have days.
 size_t DayAtRow(const AlmanacLayout& layout, int64_t row);
 // The top of line `place.line`'s grid row in its block (16-row rows from the
-// first grid row at or below the block's top). The place must exist.
+// first grid row at or below the block's top, scaled). The place must exist.
 int64_t LineRowTop(const AlmanacLayout& layout, const LabelPlace& place);
 
 // The label block under point (x, y) of the view, the picture's top lying

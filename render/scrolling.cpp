@@ -2,15 +2,17 @@
 
 #include <algorithm>
 
-int64_t OffsetAfterKey(int64_t offset, ScrollKey key, int64_t viewHeight, int64_t endScrollTop) {
+int64_t OffsetAfterKey(int64_t offset, ScrollKey key, int64_t viewHeight, int64_t endScrollTop,
+                       int dpi) {
+  const int64_t keyStep = Scaled(kKeyStep, dpi);
   switch (key) {
     case ScrollKey::Down:
     case ScrollKey::PageDown: {
-      const int64_t step = key == ScrollKey::Down ? kKeyStep : viewHeight;
+      const int64_t step = key == ScrollKey::Down ? keyStep : viewHeight;
       return std::min(offset, std::max(offset - step, -endScrollTop));
     }
     case ScrollKey::Up:
-      return offset < 0 ? offset + kKeyStep : offset;
+      return offset < 0 ? offset + keyStep : offset;
     case ScrollKey::PageUp:
       return offset < 0 ? std::min<int64_t>(offset + viewHeight, 0) : offset;
     case ScrollKey::Home:
@@ -21,17 +23,18 @@ int64_t OffsetAfterKey(int64_t offset, ScrollKey key, int64_t viewHeight, int64_
   return offset;
 }
 
-int64_t OffsetAfterWheel(int64_t offset, bool towardsUser, int64_t endScrollTop) {
+int64_t OffsetAfterWheel(int64_t offset, bool towardsUser, int64_t endScrollTop, int dpi) {
+  const int64_t step = Scaled(kWheelStep, dpi);
   if (towardsUser) {
-    if (offset > std::min(kWheelLimit, -endScrollTop))
-      return std::min(offset, std::max(offset - kWheelStep, -endScrollTop));
+    if (offset > std::min(Scaled(kWheelLimit, dpi), -endScrollTop))
+      return std::min(offset, std::max(offset - step, -endScrollTop));
     return offset;
   }
-  return offset < 0 ? offset + kWheelStep : offset;
+  return offset < 0 ? offset + step : offset;
 }
 
 int64_t DayOffset(const AlmanacLayout& layout, size_t day) {
-  return -std::min(layout.days[day].top - 1, layout.endScrollTop);
+  return -std::min(layout.days[day].top - Px(layout, 1), layout.endScrollTop);
 }
 
 int64_t StartOffset(const AlmanacLayout& layout, const CivilDate& today) {
@@ -42,11 +45,12 @@ int64_t StartOffset(const AlmanacLayout& layout, const CivilDate& today) {
 int64_t FoundOffset(const AlmanacLayout& layout, const LabelPlace& found, int64_t viewHeight) {
   const LabelBlock& block = layout.days[found.day].blocks[found.block];
   const int64_t rowTop = LineRowTop(layout, found);
-  int64_t top = block.top - 1;
-  if (rowTop + kGridRowHeight + 2 > top + viewHeight) top = rowTop - kGridRowHeight;
+  int64_t top = block.top - Px(layout, 1);
+  if (rowTop + Px(layout, kGridRowHeight + 2) > top + viewHeight)
+    top = rowTop - Px(layout, kGridRowHeight);
   return -top;
 }
 
 size_t DayAtViewTop(const AlmanacLayout& layout, int64_t offset) {
-  return DayAtRow(layout, 1 - offset);
+  return DayAtRow(layout, Px(layout, 1) - offset);
 }

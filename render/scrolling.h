@@ -9,6 +9,7 @@
 #include "../data/calendar.h"
 #include "layout.h"
 
+// The steps are 96 DPI rows; at another DPI they are scaled.
 constexpr int kKeyStep = 95;  // one day band
 constexpr int kWheelStep = 25;
 // How far the wheel goes down by itself: the End position of a longer
@@ -20,14 +21,16 @@ enum class ScrollKey { Down, Up, PageDown, PageUp, Home, End };
 // The offset after `key` from `offset`, with a view `viewHeight` rows tall
 // and the last day's band at `endScrollTop`. Down and Page Down stop at the
 // End position (the last day's band at the top); Page Up stops at the top,
-// Up goes past it by one step, as it always has.
-int64_t OffsetAfterKey(int64_t offset, ScrollKey key, int64_t viewHeight, int64_t endScrollTop);
+// Up goes past it by one step, as it always has. The steps are scaled to `dpi`.
+int64_t OffsetAfterKey(int64_t offset, ScrollKey key, int64_t viewHeight, int64_t endScrollTop,
+                       int dpi = kBaseDpi);
 
 // The offset after one wheel message from `offset`: towards the user goes
 // down 25 rows (down to 84,000 rows, or to the End position of an almanac
 // that goes further); away from the user goes up 25 rows while the offset
-// is below the top.
-int64_t OffsetAfterWheel(int64_t offset, bool towardsUser, int64_t endScrollTop);
+// is below the top. The steps and the limit are scaled to `dpi`.
+int64_t OffsetAfterWheel(int64_t offset, bool towardsUser, int64_t endScrollTop,
+                         int dpi = kBaseDpi);
 
 // The offset that shows day `day` at the top, where Home and the arrows put
 // a day (its box one row down), not past the End position.

@@ -19,9 +19,11 @@ StripTile* TileFor(TileStrip& strip, const AlmanacLayout& layout,
       chosen = &tile;
   }
   if (!chosen) return nullptr;  // no tiles prepared
-  if (!chosen->surface.dc && !CreateSurface(chosen->surface, kStripWidth, kTileRows))
+  if (!chosen->surface.dc &&
+      !CreateSurface(chosen->surface, Scaled(kStripWidth, strip.dpi), kTileRows))
     return nullptr;
-  if (!strip.tools) strip.tools = std::make_unique<AlmanacTools>();
+  if (!strip.tools || strip.tools->dpi != layout.dpi)
+    strip.tools = std::make_unique<AlmanacTools>(layout.dpi);
   const int64_t top = index * kTileRows;
   DrawAlmanacRows(chosen->surface.dc, layout, records, top, top + kTileRows, *strip.tools, marks);
   chosen->index = index;
@@ -29,8 +31,8 @@ StripTile* TileFor(TileStrip& strip, const AlmanacLayout& layout,
   return chosen;
 }
 
-void FillWhite(HDC dc, int top, int rows) {
-  RECT r = {0, top, kStripWidth, top + rows};
+void FillWhite(HDC dc, int width, int top, int rows) {
+  RECT r = {0, top, width, top + rows};
   FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
 }
 
@@ -42,19 +44,25 @@ int TileBudget(int viewRows) {
   return int(covered) + 1;
 }
 
-bool PrepareTiles(TileStrip& strip, int viewRows) {
+bool PrepareTiles(TileStrip& strip, int viewRows, int dpi) {
+  if (dpi != strip.dpi) {
+    ReleaseTiles(strip);
+    strip.dpi = dpi;
+  }
+  const int width = Scaled(kStripWidth, dpi);
   const size_t budget = size_t(TileBudget(viewRows));
   for (size_t i = budget; i < strip.tiles.size(); ++i) ReleaseSurface(strip.tiles[i].surface);
   strip.tiles.resize(budget);
   bool all = true;
   for (StripTile& tile : strip.tiles)
-    if (!tile.surface.dc) all &= CreateSurface(tile.surface, kStripWidth, kTileRows);
+    if (!tile.surface.dc) all &= CreateSurface(tile.surface, width, kTileRows);
   return all;
 }
 
 void CopyStripRows(TileStrip& strip, const AlmanacLayout& layout,
                    const std::vector<LabelRecord>& records, const AlmanacMarks& marks, HDC dc,
                    int destY, int64_t top, int rows) {
+  const int width = Scaled(kStripWidth, strip.dpi);
   int done = 0;
   while (done < rows) {
     const int64_t row = top + done;
@@ -62,16 +70,16 @@ void CopyStripRows(TileStrip& strip, const AlmanacLayout& layout,
     if (row < 0 || row >= layout.height) {
       // Outside the picture: white up to where it begins, or to the end.
       if (row < 0) run = int(std::min<int64_t>(run, -row));
-      FillWhite(dc, destY + done, run);
+      FillWhite(dc, width, destY + done, run);
     } else {
       const int64_t index = row / kTileRows;
       const int offset = int(row - index * kTileRows);
       run = int(std::min<int64_t>({run, kTileRows - offset, layout.height - row}));
       StripTile* tile = TileFor(strip, layout, records, marks, index);
       if (tile)
-        BitBlt(dc, 0, destY + done, kStripWidth, run, tile->surface.dc, 0, offset, SRCCOPY);
+        BitBlt(dc, 0, destY + done, width, run, tile->surface.dc, 0, offset, SRCCOPY);
       else
-        FillWhite(dc, destY + done, run);  // no memory for a tile: nothing to show
+        FillWhite(dc, width, destY + done, run);  // no memory for a tile: nothing to show
     }
     done += run;
   }

@@ -33,6 +33,7 @@ struct StripTile {
 };
 
 struct TileStrip {
+  int dpi = kBaseDpi;            // tiles are the strip's width at this DPI
   std::vector<StripTile> tiles;  // TileBudget of the view, set by PrepareTiles
   uint64_t uses = 0;
   std::unique_ptr<AlmanacTools> tools;  // made with the first tile
@@ -41,10 +42,11 @@ struct TileStrip {
 // Keeps TileBudget(viewRows) tiles, releasing any beyond, and makes the
 // bitmaps of all of them now, white, so that neither opening an almanac nor
 // scrolling waits for memory; false when some could not be made (they are
-// tried again when needed).
-bool PrepareTiles(TileStrip& strip, int viewRows);
+// tried again when needed). Tiles of another DPI than `dpi` are released
+// first: a layout of that DPI is drawn on them.
+bool PrepareTiles(TileStrip& strip, int viewRows, int dpi = kBaseDpi);
 // Copies rows [top, top + rows) of the picture of `layout` (with its
-// `records` and `marks`) into `dc` at y = destY, x 0 .. kStripWidth, from
+// `records` and `marks`) into `dc` at y = destY, the strip's width, from
 // the tiles, drawing those not kept. Rows outside the picture are white.
 void CopyStripRows(TileStrip& strip, const AlmanacLayout& layout,
                    const std::vector<LabelRecord>& records, const AlmanacMarks& marks, HDC dc,

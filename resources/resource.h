@@ -59,6 +59,11 @@
 #define IDC_MONTH_CAPTION 1062
 #define IDC_YEAR_CAPTION 1064
 #define IDC_YEAR_COMBO 1065
+// Its repeat: "Repetir:" and "hasta el".
+#define IDC_REPEAT_CAPTION 1066
+#define IDC_REPEAT_COMBO 1067
+#define IDC_UNTIL_CAPTION 1068
+#define IDC_UNTIL_DATE 1069
 
 // New almanac dialog.
 #define IDC_START_DATE 2001
@@ -70,6 +75,7 @@
 #define IDC_NEW_CANCEL 2007
 #define IDC_NAME_CAPTION 2008
 #define IDC_NAME 2009
+#define IDC_BRING_LABELS 2010  // "Traer etiquetas de otro almanaque"
 
 // "Ir a la fecha" dialog.
 #define IDC_GO_DATE 5001
@@ -87,6 +93,19 @@
 #define IDC_PROGRESS_CAPTION 5021
 #define IDC_PROGRESS_BAR 5022
 #define IDC_PROGRESS_CANCEL 5023
+
+// "Serie": a change to one label of a series, or to the following ones too.
+#define IDC_SERIES_QUESTION 5031
+#define IDC_SERIES_THIS 5032
+#define IDC_SERIES_FOLLOWING 5033
+#define IDC_SERIES_CANCEL 5034
+
+// "Traer etiquetas": the labels of another almanac to bring into the new one.
+#define IDC_BRING_LIST 5041
+#define IDC_BRING_ALL 5042
+#define IDC_BRING_NONE 5043
+#define IDC_BRING_OK 5044
+#define IDC_BRING_CANCEL 5045
 
 // About dialog.
 #define IDC_ABOUT_PICTURE 4001

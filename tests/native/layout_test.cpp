@@ -390,3 +390,51 @@ TEST(FirstChangedRow, IsWhereTheFirstBlockOrDayThatDrawsDifferentlyBegins) {
 }
 
 }  // namespace
+
+TEST(Scaled, RoundsHalvesUpAndUnscaledGivesThePositionBack) {
+  const struct {
+    int64_t px96;
+    int dpi;
+    int64_t scaled;
+  } cases[] = {{95, 96, 95},  {95, 120, 119}, {95, 144, 143}, {1, 144, 2},           {-1, 144, -1},
+               {-3, 144, -4}, {95, 192, 190}, {25, 240, 63},  {-84000, 192, -168000}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(Scaled(c.px96, c.dpi), c.scaled) << c.px96 << " at " << c.dpi;
+    EXPECT_EQ(Unscaled(c.scaled, c.dpi), c.px96) << c.scaled << " at " << c.dpi;
+  }
+}
+
+// At every DPI the bands and blocks tile as at 96: each band starts where
+// the one before it ends, plain bands take 95 rows scaled in turn (142 or
+// 143 at 144), and a stack of blocks keeps one scaled blank row between
+// blocks and ends above the next band.
+TEST(LayOutAlmanac, AtAnyDpiBandsAndBlocksTileWithoutGapsOrOverlaps) {
+  std::vector<LabelRecord> records;
+  AddLabel(records, 2, 3, 2025, 3);  // rows 96 .. 168 at 96 DPI
+  AddLabel(records, 2, 3, 2025, 6);  // rows 169 .. 295: the band grows to 296
+  const struct {
+    int dpi;
+    int64_t firstAdvance, stackTops[2], stackBottoms[2], thirdTop, thirdAdvance;
+  } cases[] = {{96, 95, {96, 169}, {168, 295}, 296, 95},
+               {144, 142, {144, 254}, {252, 443}, 444, 143},
+               {192, 190, {192, 338}, {336, 590}, 592, 190}};
+  for (const auto& c : cases) {
+    const AlmanacLayout layout = LayOutAlmanac(Almanac(1, 3, 2025, 15), records, c.dpi);
+    ASSERT_EQ(layout.days.size(), 16u);
+    EXPECT_EQ(layout.dpi, c.dpi);
+    for (size_t d = 0; d + 1 < layout.days.size(); ++d)
+      EXPECT_EQ(layout.days[d].top + layout.days[d].advance, layout.days[d + 1].top)
+          << "day " << d << " at " << c.dpi;
+    EXPECT_EQ(layout.days[0].advance, c.firstAdvance) << c.dpi;
+    const std::vector<LabelBlock>& stack = layout.days[1].blocks;
+    ASSERT_EQ(stack.size(), 2u);
+    for (size_t b = 0; b < 2; ++b) {
+      EXPECT_EQ(stack[b].top, c.stackTops[b]) << "block " << b << " at " << c.dpi;
+      EXPECT_EQ(stack[b].top + stack[b].height(), c.stackBottoms[b]) << b << " at " << c.dpi;
+    }
+    EXPECT_EQ(layout.days[2].top, c.thirdTop) << c.dpi;
+    EXPECT_EQ(layout.days[2].advance, c.thirdAdvance) << c.dpi;
+    EXPECT_EQ(layout.endScrollTop, layout.days.back().top);
+    EXPECT_EQ(layout.height, Scaled(int64_t(296 + 14 * 95 - 1), c.dpi));
+  }
+}

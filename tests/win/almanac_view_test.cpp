@@ -13,6 +13,7 @@
 #include "data/calendar.h"
 #include "data/label_file.h"
 #include "render/almanac_page.h"
+#include "render/scrolling.h"
 #include "render/tile_strip.h"
 #include "tests/win/win_test_util.h"
 
@@ -215,6 +216,66 @@ TEST(AlmanacView, ComposedFromTilesItEqualsThePictureDrawnInOnePiece) {
     TakePendingQuit();
   }
   EXPECT_TRUE(iconOnATileEdge) << "some picture drawn across two tiles";
+  EXPECT_TRUE(ObservedMessages().empty());
+  SetMessageObserver(nullptr);
+}
+
+// A move to a screen of 192 DPI lays the window, the view and the tiles out
+// again (bands of 190 rows, the day at the top kept there), and the move
+// back shows the 96 DPI pixels again.
+TEST(AlmanacView, DpiChangedLaysOutAgainAndBackGivesTheSamePixels) {
+  TempFolder folder;
+  ObserveMessages();
+  TestAlmanac almanac = Almanacs()[0];
+  const std::string path = folder.path() + "Escala.zanual";
+  ASSERT_TRUE(WriteAlmanacFile(path, almanac.start.day, almanac.start.month, almanac.start.year,
+                               almanac.count, almanac.records));
+  HWND window = BuildMainWindow(path.c_str());
+  ASSERT_NE(window, nullptr);
+  SendMessageA(window, WM_INITDIALOG, 0, 0);
+  MainWindowState& state = *MainWindowStateOf(window);
+  AlmanacView& view = state.view;
+  ASSERT_EQ(state.document.layout.dpi, 96);
+  view.offset = -state.document.layout.days[3].top + 1;  // the fourth day at the top
+  RefreshView(view, state.document);
+  const int width96 = view.surface.width, rows96 = view.surface.height;
+  const std::vector<uint32_t> before = RowsOf(view.surface.dc, 0, width96, rows96);
+  RECT at96;
+  GetWindowRect(window, &at96);
+
+  const struct {
+    int dpi;
+    int64_t band;
+  } moves[] = {{192, 190}, {96, 95}};
+  for (const auto& move : moves) {
+    SCOPED_TRACE(move.dpi);
+    RECT suggested = at96;  // the screen here holds no larger window
+    OffsetRect(&suggested, move.dpi / 8, move.dpi / 16);
+    SendMessageA(window, WM_DPICHANGED, MAKEWPARAM(move.dpi, move.dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+    const AlmanacLayout& layout = state.document.layout;
+    EXPECT_EQ(layout.dpi, move.dpi);
+    EXPECT_EQ(layout.days[1].advance, move.band);  // days without labels
+    EXPECT_EQ(layout.days[2].advance, move.band);
+    EXPECT_EQ(DayAtViewTop(layout, view.offset), 3u) << "the day at the top stays";
+    RECT r;
+    GetWindowRect(window, &r);
+    EXPECT_EQ(r.left, suggested.left) << "the suggested place";
+    EXPECT_EQ(r.top, suggested.top);
+    EXPECT_EQ(view.surface.width, Scaled(1134, move.dpi));
+    // The view shows the new layout's picture: the top day's frame one
+    // scaled row down, white above it.
+    const int w = view.surface.width, frameRow = Px(layout, 1);
+    const std::vector<uint32_t> shown = RowsOf(view.surface.dc, 0, w, 4);
+    EXPECT_EQ(shown[size_t(frameRow * w + 60)], Pixel(kFrameGrey)) << "the frame's top row";
+    EXPECT_EQ(shown[size_t((frameRow - 1) * w + 60)], 0xFFFFFFu) << "white above it";
+  }
+  ASSERT_EQ(view.surface.width, width96);
+  ASSERT_EQ(view.surface.height, rows96);
+  EXPECT_TRUE(RowsOf(view.surface.dc, 0, width96, rows96) == before) << "the 96 DPI pixels again";
+
+  DestroyWindow(window);
+  TakePendingQuit();
   EXPECT_TRUE(ObservedMessages().empty());
   SetMessageObserver(nullptr);
 }

@@ -137,11 +137,21 @@ LabelRecord Line(const CivilDate& date, const CivilDate& start, int16_t dayCount
   return r;
 }
 
+// The DPI the figures are taken at: at another than the screen's the window
+// is told it moved to a screen of that DPI, as Windows tells it, and lays out
+// and draws everything at it (the window keeps the size the screen allows).
+int gDpi = 96;
+
 // A fresh main window on the screen, as the program starts without a file.
 bool StartWindow() {
   gWindow = BuildMainWindow("");
   if (!gWindow) return false;
   SendMessageA(gWindow, WM_INITDIALOG, 0, 0);
+  if (gDpi != State().view.dpi) {
+    RECT r;
+    GetWindowRect(gWindow, &r);
+    SendMessageA(gWindow, WM_DPICHANGED, MAKEWPARAM(gDpi, gDpi), reinterpret_cast<LPARAM>(&r));
+  }
   ShowWindow(gWindow, SW_SHOW);
   UpdateWindow(gWindow);
   return true;
@@ -349,11 +359,11 @@ void PrintFigures(int index, const Figures& f) {
 // Runs almanac `index` in a child process and reads back its figures. The
 // folder of copies goes without its last backslash, which would escape the
 // closing quote.
-bool RunChild(int index, const std::string& path, const std::string& copies, Figures& f) {
+bool RunChild(int index, const std::string& path, const std::string& copies, int dpi, Figures& f) {
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   std::string command = "\"" + std::string(exe) + "\" " + std::to_string(index) + " \"" + path +
-                        "\" \"" + copies.substr(0, copies.size() - 1) + "\"";
+                        "\" \"" + copies.substr(0, copies.size() - 1) + "\" " + std::to_string(dpi);
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr, writeEnd = nullptr;
   if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
@@ -396,6 +406,7 @@ int main(int argc, char** argv) {
   SetMessageObserver([](const std::wstring&) {});
   if (argc > 3) {
     SetBackupFolder(std::string(argv[3]) + "\\");
+    if (argc > 4) gDpi = atoi(argv[4]);
     int index = atoi(argv[1]);
     if (index < 0 || index >= kScenarioCount) return 2;
     PrintFigures(index, RunScenario(kScenarios[index], argv[2]));
@@ -410,11 +421,16 @@ int main(int argc, char** argv) {
   printf("%-24s %8s %8s %18s %18s %9s %9s %9s %6s %18s\n", "almanac", "open ms", "save ms",
          "step ms med / p99", "copies med / p99", "step/copy", "WS MB", "peak MB", "steps",
          "search / strstr ms");
+  // Every almanac at 96 DPI, then at 192 (200 %).
+  constexpr int kDpis[] = {96, 192};
   Figures all[kScenarioCount];
-  for (int i = 0; i < kScenarioCount; ++i) {
+  for (int run = 0; run < 2 * kScenarioCount; ++run) {
+    const int i = run % kScenarioCount, dpi = kDpis[run / kScenarioCount];
+    if (run == kScenarioCount) printf("\nAt 192 DPI (200 %%):\n");
     const std::string path = folder + "Banco" + std::to_string(i) + ".zanual";
-    Figures& f = all[i];
-    if (!WriteScenarioFile(kScenarios[i], path) || !RunChild(i, path, copies, f)) {
+    Figures at192;
+    Figures& f = dpi == 96 ? all[i] : at192;
+    if (!WriteScenarioFile(kScenarios[i], path) || !RunChild(i, path, copies, dpi, f)) {
       printf("%-24s (no figures)\n", kScenarios[i].name);
     } else {
       printf(
@@ -426,7 +442,7 @@ int main(int argc, char** argv) {
     }
     DeleteFileA(path.c_str());
   }
-  printf("\nGuardar imagen (.png): time, file size, peak working set before and after\n");
+  printf("\nGuardar imagen (.png, 96 DPI): time, file size, peak working set before and after\n");
   for (int i = 0; i < kScenarioCount; ++i)
     printf("%-24s %9.1f ms %8.2f MB %7.1f / %7.1f MB\n", kScenarios[i].name, all[i].pictureMs,
            all[i].pictureMb, all[i].peakMb, all[i].picturePeakMb);

@@ -7,6 +7,8 @@
 //   probe gone <title> [seconds]     exit 0 once no visible window has this title
 //   probe rect <title> [id]          "window L T R B" and "client L T R B" (screen coordinates)
 //   probe children <title>           each child control: id, class, enabled, visible, text
+//   probe layout <title>             "client L T R B", then each visible control: id, class,
+//                                    rect, width of its text
 //   probe text <title> <id>          the text of one control (or of the window, id 0)
 //   probe focus                      the focused control: "<window title>\t<id>\t<class>"
 //   probe command <title> <id>       posts WM_COMMAND <id> to the window, like a menu choice
@@ -28,8 +30,9 @@
 // Exit code 0 on success, 1 when the window or control is not there, 2 on bad usage.
 #include <fcntl.h>
 #include <io.h>
-#include <oleacc.h>
 #include <windows.h>
+// After windows.h
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -166,6 +169,33 @@ int Children(HWND top) {
     Print(std::to_string(GetDlgCtrlID(c)) + "\t" + Utf8(ClassOf(c)) + "\t" +
           (IsWindowEnabled(c) ? "enabled" : "disabled") + "\t" +
           (IsWindowVisible(c) ? "visible" : "hidden") + "\t" + Utf8(TextOf(c)));
+  }
+  return 0;
+}
+
+// The client of `top` and each visible control's rectangle, in screen
+// coordinates: "client L T R B", then "id class L T R B W" a control, W
+// the width of its text in its font (0 for none).
+int Layout(HWND top) {
+  RECT c;
+  GetClientRect(top, &c);
+  MapWindowPoints(top, nullptr, reinterpret_cast<POINT*>(&c), 2);
+  Print("client " + RectText(c));
+  for (HWND w = GetWindow(top, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+    if (!IsWindowVisible(w)) continue;
+    RECT r;
+    GetWindowRect(w, &r);
+    const std::wstring text = TextOf(w);
+    SIZE extent = {0, 0};
+    if (!text.empty()) {
+      HDC dc = GetDC(w);
+      HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(w, WM_GETFONT, 0, 0)));
+      GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &extent);
+      SelectObject(dc, old);
+      ReleaseDC(w, dc);
+    }
+    Print(std::to_string(GetDlgCtrlID(w)) + " " + Utf8(ClassOf(w)) + " " + RectText(r) + " " +
+          std::to_string(extent.cx));
   }
   return 0;
 }
@@ -317,6 +347,7 @@ int main(int argc, char** argv) {
   if (command == "rect") return Rect(top, argc, argv);
   if (command == "idle") return Idle(top);
   if (command == "children") return Children(top);
+  if (command == "layout") return Layout(top);
   if (command == "raise") return SetForegroundWindow(top) ? 0 : 1;
   if (argc < 4) return Usage();
   int id = std::atoi(argv[3]);
