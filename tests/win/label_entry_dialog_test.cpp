@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 // After windows.h
+#include <commctrl.h>
 #include <oleacc.h>
 
 #include <cstring>
