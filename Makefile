@@ -22,7 +22,8 @@ dist: deps
 	@cmake --build --preset dist -j$$(nproc)
 	@ls -1 dist/tarvina-*
 
-# Regenerates the committed pictures under resources/ (needs Python PIL and the emoji font).
+# Regenerates the committed pictures and tables under resources/ (needs Python PIL, the emoji
+# font and Unicode CLDR).
 icons:
 	@TARVINA_ASSETS=1 scripts/deps.sh
 	@/usr/bin/python3 tools/assets/make_assets.py

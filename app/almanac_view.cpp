@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "../render/label_focus.h"
 #include "../render/scrolling.h"
+#include "almanac_accessible.h"
 #include "today.h"
 
 namespace {
@@ -15,6 +17,32 @@ void UpdateTodayMark(AlmanacView& view, const AlmanacLayout& layout) {
   DropTileRows(view.strip, TodayMarkRows(layout, view.marks.today));
   view.marks.today = today;
   DropTileRows(view.strip, TodayMarkRows(layout, view.marks.today));
+}
+
+// The chosen label's focus rectangle, inside its block's outline, on the slice.
+void DrawSelection(const AlmanacView& view, const AlmanacLayout& layout) {
+  const LabelPlace& place = view.selection;
+  if (!view.hasSelection || place.day >= layout.days.size() ||
+      place.block >= layout.days[place.day].blocks.size())
+    return;
+  const LabelBlock& block = layout.days[place.day].blocks[place.block];
+  const int64_t top = block.top + view.offset, bottom = top + block.height();
+  if (bottom <= 0 || top >= view.surface.height) return;
+  const int dpi = layout.dpi;
+  RECT r = {Scaled(kBlockLeft, dpi) + 2, int(std::max<int64_t>(top + 2, -1)),
+            Scaled(kBlockRight, dpi) - 2,
+            int(std::min<int64_t>(bottom - 2, view.surface.height + 1))};
+  DrawFocusRect(view.surface.dc, &r);
+}
+
+// A selection whose block has left the view ends; screen readers hear where
+// the focus is then.
+void KeepSelectionInView(AlmanacView& view, const AlmanacDocument& doc) {
+  if (view.hasSelection &&
+      !BlockInView(doc.layout, view.selection, view.offset, ViewHeight(view))) {
+    view.hasSelection = false;
+    NotifyAlmanacFocus(view.control, doc.layout, nullptr);
+  }
 }
 
 }  // namespace
@@ -55,6 +83,7 @@ void ResizeView(AlmanacView& view, const AlmanacDocument& doc) {
     if (!CreateSurface(view.surface, width, rows))
       CreateSurface(view.surface, width, Scaled(kDefaultViewRows, view.dpi));
   }
+  KeepSelectionInView(view, doc);
   RefreshView(view, doc);
 }
 
@@ -79,6 +108,7 @@ void RefreshView(AlmanacView& view, const AlmanacDocument& doc) {
   }
   CopyStripRows(view.strip, doc.layout, doc.records, view.marks, slice.dc, destY,
                 destY - view.offset, slice.height - destY);
+  DrawSelection(view, doc.layout);
   // Straight onto the control, as the face's own painting would do it: a
   // scroll step is then two copies and no trip through the message queue.
   if (view.control && IsWindowVisible(view.control)) {
@@ -95,6 +125,7 @@ void RefreshView(AlmanacView& view, const AlmanacDocument& doc) {
 void MoveView(AlmanacView& view, const AlmanacDocument& doc, int64_t offset) {
   ClearFoundMark(view, doc.layout);
   view.offset = offset;
+  KeepSelectionInView(view, doc);
   RefreshView(view, doc);
 }
 
@@ -126,6 +157,7 @@ void OnViewKey(AlmanacView& view, const AlmanacDocument& doc, WORD key) {
   const int64_t was = view.offset;
   view.offset =
       OffsetAfterKey(was, scroll, ViewHeight(view), doc.layout.endScrollTop, doc.layout.dpi);
+  KeepSelectionInView(view, doc);
   // Up and Page Up at the top draw nothing; the others show the view again.
   if (view.offset != was || (scroll != ScrollKey::Up && scroll != ScrollKey::PageUp))
     RefreshView(view, doc);
@@ -135,6 +167,7 @@ void OnViewWheel(AlmanacView& view, const AlmanacDocument& doc, WORD delta) {
   ClearFoundMark(view, doc.layout);
   const bool towardsUser = delta > 0x8000;
   view.offset = OffsetAfterWheel(view.offset, towardsUser, doc.layout.endScrollTop, doc.layout.dpi);
+  KeepSelectionInView(view, doc);
   RefreshView(view, doc);
 }
 
@@ -162,6 +195,43 @@ void ShowChange(AlmanacView& view, const AlmanacDocument& doc, const ViewBeforeC
                 int64_t firstChangedRow) {
   if (before.hadFound) DropTileRows(view.strip, before.found);
   view.marks.hasFound = false;
+  // The labels have moved: a place chosen before may now be another label.
+  if (view.hasSelection) {
+    view.hasSelection = false;
+    NotifyAlmanacFocus(view.control, doc.layout, nullptr);
+  }
   if (firstChangedRow != kNoRow) DropTilesFrom(view.strip, firstChangedRow);
   RefreshView(view, doc);
+}
+
+bool SelectNextLabel(AlmanacView& view, const AlmanacDocument& doc, bool forward) {
+  LabelPlace next;
+  if (!NextLabel(doc.layout, SelectedLabel(view), forward, view.offset, ViewHeight(view), next))
+    return false;
+  SelectLabel(view, doc, next);
+  return true;
+}
+
+void SelectLabel(AlmanacView& view, const AlmanacDocument& doc, const LabelPlace& place) {
+  if (place.day >= doc.layout.days.size() ||
+      place.block >= doc.layout.days[place.day].blocks.size())
+    return;
+  view.hasSelection = true;
+  view.selection = LabelPlace{place.day, place.block, 0};
+  const int64_t offset = OffsetShowing(doc.layout, view.selection, view.offset, ViewHeight(view));
+  if (offset != view.offset) ClearFoundMark(view, doc.layout);  // the view moves
+  view.offset = offset;
+  RefreshView(view, doc);
+  NotifyAlmanacFocus(view.control, doc.layout, &view.selection);
+}
+
+void EndSelection(AlmanacView& view, const AlmanacDocument& doc) {
+  if (!view.hasSelection) return;
+  view.hasSelection = false;
+  RefreshView(view, doc);
+  NotifyAlmanacFocus(view.control, doc.layout, nullptr);
+}
+
+const LabelPlace* SelectedLabel(const AlmanacView& view) {
+  return view.hasSelection ? &view.selection : nullptr;
 }

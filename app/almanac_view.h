@@ -29,6 +29,10 @@ struct AlmanacView {
   int64_t offset = 0;
   // Today's day box and the line found last, as the tiles are drawn with them.
   AlmanacMarks marks;
+  // The label chosen with the keyboard: its block has a focus rectangle,
+  // drawn on the slice only (never in the tiles, nor in a saved picture).
+  bool hasSelection = false;
+  LabelPlace selection;
 };
 
 // The height of the view on the screen: the almanac control's.
@@ -57,6 +61,17 @@ void MoveView(AlmanacView& view, const AlmanacDocument& doc, int64_t offset);
 void OnViewKey(AlmanacView& view, const AlmanacDocument& doc, WORD key);
 // One wheel message, `delta` as WM_MOUSEWHEEL gives it.
 void OnViewWheel(AlmanacView& view, const AlmanacDocument& doc, WORD delta);
+
+// Choosing a label with the keyboard. Tab (`forward`) or Shift+Tab: the
+// next or previous label (from the view when none is chosen), brought into
+// view as far as it takes; false when there is none, and nothing changes.
+bool SelectNextLabel(AlmanacView& view, const AlmanacDocument& doc, bool forward);
+// The label at `place` chosen, when there is one there, and brought into view.
+void SelectLabel(AlmanacView& view, const AlmanacDocument& doc, const LabelPlace& place);
+// No label chosen any more (Escape, a click elsewhere, its block gone from view).
+void EndSelection(AlmanacView& view, const AlmanacDocument& doc);
+// The chosen label, or nullptr.
+const LabelPlace* SelectedLabel(const AlmanacView& view);
 
 // The outline of a found line, which stays until the view moves.
 void SetFoundMark(AlmanacView& view, const AlmanacLayout& layout, const LabelPlace& place);

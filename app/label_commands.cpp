@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
+
 #include "../data/program_folder.h"
 #include "../dialogs/series_dialog.h"
 #include "message_box.h"
@@ -104,11 +106,17 @@ LabelEntryRequest LabelRequest(const MainWindowState& state, const char* title,
 
 void OnNewLabel(MainWindowState& state) {
   if (!IsAvailable(Command::NewLabel, state.document, state.busy) || !AlmanacShown(state)) return;
-  // An empty label in white, on the date chosen last.
+  // An empty label in white, on the day of the label chosen with the
+  // keyboard, or else on the date chosen last.
+  CivilDate offered = state.document.nextLabel;
+  if (const LabelPlace* selected = SelectedLabel(state.view)) {
+    const DayBand& day = state.document.layout.days[selected->day];
+    offered = CivilDate{day.year, day.month, day.day, 0};
+  }
   LabelDraft draft;
-  draft.day = state.document.nextLabel.day;
-  draft.month = state.document.nextLabel.month;
-  draft.year = state.document.nextLabel.year;
+  draft.day = offered.day;
+  draft.month = offered.month;
+  draft.year = offered.year;
   {
     DialogOpen open(state.busy.dialog);
     LabelEntryRequest request =
@@ -134,22 +142,31 @@ void OnChangeLabel(MainWindowState& state) {
   draft.month = first.month;
   draft.year = first.year;
   const LabelPlace place = state.labelAt;
+  const LabelPlace* selected = SelectedLabel(state.view);
+  const bool wasSelected = selected && selected->day == place.day && selected->block == place.block;
+  bool stored = false, following = false;
   {
     DialogOpen open(state.busy.dialog);
     // A label of a series: for it alone, or for the later ones too?
     const SeriesChoice choice = SeriesFromLabel(state.document, place).labels.empty()
                                     ? SeriesChoice::ThisOne
                                     : SeriesDialog();
-    const bool following = choice == SeriesChoice::ThisAndFollowing;
+    following = choice == SeriesChoice::ThisAndFollowing;
     if (choice != SeriesChoice::Cancel && AlmanacShown(state))
-      ShowLabelEntryDialog(LabelRequest(state, "Modificar etiqueta",
-                                        [&state, place, following](const LabelDraft& entry) {
-                                          return following ? StoreSeriesChange(state, place, entry)
-                                                           : StoreChange(state, place, entry);
-                                        }),
-                           draft);
+      stored = ShowLabelEntryDialog(
+          LabelRequest(state, "Modificar etiqueta",
+                       [&state, place, following](const LabelDraft& entry) {
+                         return following ? StoreSeriesChange(state, place, entry)
+                                          : StoreChange(state, place, entry);
+                       }),
+          draft);
   }
-  if (AlmanacShown(state)) FocusAlmanac(state);
+  if (!AlmanacShown(state)) return;
+  // Corrected alone on its day, it keeps its place, and the keyboard stays on it.
+  if (wasSelected && stored && !following && draft.day == first.day && draft.month == first.month &&
+      draft.year == first.year)
+    SelectLabel(state.view, state.document, place);
+  FocusAlmanac(state);
 }
 
 void OnRemoveLabel(MainWindowState& state) {
@@ -214,11 +231,25 @@ void OnLabelDoubleClick(MainWindowState& state, int x, int y) {
 
 void OnLabelMenu(MainWindowState& state, HWND control, LPARAM screen) {
   POINT at = {GET_X_LPARAM(screen), GET_Y_LPARAM(screen)};
-  if (screen == -1 || state.busy.dialog) return;  // from the keyboard: no point to go by
-  POINT inside = at;
-  ScreenToClient(control, &inside);
-  if (!BlockAtPoint(state.document.layout, inside.x, inside.y, state.view.offset, state.labelAt))
-    return;
+  if (state.busy.dialog) return;
+  if (screen == -1) {
+    // From the keyboard (the context-menu key, Shift+F10): the chosen
+    // label's menu, at its block's top left corner where it is in view.
+    const LabelPlace* selected = SelectedLabel(state.view);
+    if (!selected) return;
+    state.labelAt = *selected;
+    const LabelBlock& block = state.document.layout.days[selected->day].blocks[selected->block];
+    RECT face;
+    GetClientRect(control, &face);
+    at.x = Scaled(kBlockLeft, state.document.layout.dpi) + 1;
+    at.y = LONG(std::clamp<int64_t>(block.top + state.view.offset + 1, 0, face.bottom - 1));
+    ClientToScreen(control, &at);
+  } else {
+    POINT inside = at;
+    ScreenToClient(control, &inside);
+    if (!BlockAtPoint(state.document.layout, inside.x, inside.y, state.view.offset, state.labelAt))
+      return;
+  }
   HMENU menu = CreatePopupMenu();
   AppendMenuA(menu, MF_STRING, IDM_LABEL_CHANGE, "Modificar...");
   AppendMenuA(menu, MF_STRING, IDM_LABEL_REMOVE, "Borrar");

@@ -12,6 +12,7 @@
 #include "../dialogs/dialog_kit.h"
 #include "../dialogs/label_entry_dialog.h"
 #include "../render/scrolling.h"
+#include "almanac_accessible.h"
 #include "file_commands.h"
 #include "go_commands.h"
 #include "label_commands.h"
@@ -94,6 +95,37 @@ HMENU BuildMainMenu() {
 
 // ---- the almanac control ----
 
+// The keys that choose a label and act on the one chosen; the others scroll.
+void OnControlKey(MainWindowState& state, WORD key) {
+  AlmanacView& view = state.view;
+  const LabelPlace* selected = SelectedLabel(view);
+  switch (key) {
+    case VK_TAB:
+      SelectNextLabel(view, state.document, GetKeyState(VK_SHIFT) >= 0);
+      return;
+    case VK_ESCAPE:
+      EndSelection(view, state.document);
+      return;
+    case VK_RETURN:
+    case VK_DELETE:
+      if (!selected) return;
+      state.labelAt = *selected;
+      RunLabelCommand(state, key == VK_RETURN ? IDM_LABEL_CHANGE : IDM_LABEL_REMOVE);
+      return;
+    default:
+      OnViewKey(view, state.document, key);
+  }
+}
+
+// A click ends the selection unless it is on the chosen label itself.
+void OnControlClick(MainWindowState& state, int x, int y) {
+  LabelPlace at;
+  const LabelPlace* selected = SelectedLabel(state.view);
+  if (selected && !(BlockAtPoint(state.document.layout, x, y, state.view.offset, at) &&
+                    at.day == selected->day && at.block == selected->block))
+    EndSelection(state.view, state.document);
+}
+
 LRESULT CALLBACK AlmanacControlProc(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
   SharedState state = KeepState(GetParent(control));
   if (!state)  // the window is going: the control is a plain one again
@@ -103,13 +135,19 @@ LRESULT CALLBACK AlmanacControlProc(HWND control, UINT msg, WPARAM wParam, LPARA
     const bool shown = IsShown(state->document);
     switch (msg) {
       case WM_KEYDOWN:
-        if (shown) OnViewKey(state->view, state->document, LOWORD(wParam));
+        if (shown) OnControlKey(*state, LOWORD(wParam));
         break;
       case WM_MOUSEWHEEL:
         if (shown) OnViewWheel(state->view, state->document, HIWORD(wParam));
         break;
       case WM_LBUTTONDOWN:
         SetFocus(control);
+        if (shown) OnControlClick(*state, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        break;
+      case WM_SETFOCUS:
+        // Back in the almanac, a screen reader hears the chosen label again.
+        if (shown && SelectedLabel(state->view))
+          NotifyAlmanacFocus(control, state->document.layout, SelectedLabel(state->view));
         break;
       case WM_LBUTTONDBLCLK:
         if (shown) OnLabelDoubleClick(*state, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
@@ -126,7 +164,7 @@ LRESULT CALLBACK AlmanacControlProc(HWND control, UINT msg, WPARAM wParam, LPARA
     ShowMessage(FileErrorText(FileError::Other));
   }
   LRESULT result = CallWindowProcA(state->view.previousControlProc, control, msg, wParam, lParam);
-  // Arrow keys, Home and End are ours, not the dialog manager's.
+  // Arrow keys, Home, End, Tab, Enter and Escape are ours, not the dialog manager's.
   if (msg == WM_GETDLGCODE) return DLGC_WANTALLKEYS;
   return result;
 }
@@ -346,9 +384,21 @@ HWND BuildMainWindow(const char* commandLine) {
   static HACCEL shortcuts =
       LoadAcceleratorsA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDA_MAIN));
   SetDialogAccelerators(window, shortcuts);
-  if (state.view.control)
+  if (state.view.control) {
     state.view.previousControlProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
         state.view.control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AlmanacControlProc)));
+    // Screen readers read the almanac as it is shown. The object lets go of
+    // the state when the control goes, before the state can.
+    MainWindowState* shown = &state;
+    AttachAlmanacAccessible(state.view.control, [shown] {
+      AlmanacAccessView view;
+      view.layout = &shown->document.layout;
+      view.records = &shown->document.records;
+      view.viewOffset = shown->view.offset;
+      view.selected = SelectedLabel(shown->view);
+      return view;
+    });
+  }
   return window;
 }
 

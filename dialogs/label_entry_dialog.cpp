@@ -1,6 +1,7 @@
 #include "label_entry_dialog.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstring>
@@ -11,6 +12,9 @@
 #include "../data/calendar.h"
 #include "../data/label_palette.h"
 #include "../render/gdi_util.h"
+#include "../render/spoken_text.h"
+#include "../share/css_colors.h"
+#include "control_accessible.h"
 #include "dialog_kit.h"
 #include "resource.h"
 
@@ -34,14 +38,84 @@ constexpr const int32_t (&kSwatchColor)[kLabelPaletteSize] = kLabelPalette;
 
 struct Legend {
   int id, bitmap, x, y, width, height;
+  const char* name;  // what a screen reader says it is
+  // The codes it lists, in reading order: runs of `run` codes from each of
+  // `firsts` (0 ends the list).
+  int run;
+  int firsts[11];
 };
 constexpr Legend kLegends[] = {
-    {IDC_LEGEND_1, IDB_LEGEND_FACES_1, 9, 127, 202, 455},
-    {IDC_LEGEND_2, IDB_LEGEND_FACES_2, 212, 127, 202, 455},
-    {IDC_LEGEND_3, IDB_LEGEND_OBJECTS_1, 415, 128, 542, 384},
-    {IDC_LEGEND_4, IDB_LEGEND_OBJECTS_2, 414, 512, 544, 384},  // cut by the client's bottom edge
+    {IDC_LEGEND_1,
+     IDB_LEGEND_FACES_1,
+     9,
+     127,
+     202,
+     455,
+     "Tabla de códigos de dibujos: caras y bandera, del \\#01 al \\#13",
+     13,
+     {1}},
+    {IDC_LEGEND_2,
+     IDB_LEGEND_FACES_2,
+     212,
+     127,
+     202,
+     455,
+     "Tabla de códigos de dibujos: caras y bandera, del \\#14 al \\#26",
+     13,
+     {14}},
+    {IDC_LEGEND_3,
+     IDB_LEGEND_OBJECTS_1,
+     415,
+     128,
+     542,
+     384,
+     "Tabla de códigos de dibujos: objetos y símbolos, del \\#27 al \\#99, primera parte",
+     4,
+     {27, 35, 43, 51, 59, 67, 75, 83, 91, 99}},
+    // Cut by the client's bottom edge.
+    {IDC_LEGEND_4,
+     IDB_LEGEND_OBJECTS_2,
+     414,
+     512,
+     544,
+     384,
+     "Tabla de códigos de dibujos: objetos y símbolos, del \\#31 al \\#98, segunda parte",
+     4,
+     {31, 39, 47, 55, 63, 71, 79, 87, 95}},
 };
 constexpr int kLegendCount = sizeof kLegends / sizeof kLegends[0];
+
+// What a chart lists, for a person who cannot see it: each code and its
+// picture's name.
+std::string LegendDescription(const Legend& legend) {
+  std::string text;
+  for (int first : legend.firsts) {
+    for (int n = first; first && n < first + legend.run && n <= 99; ++n) {
+      char code[8];
+      snprintf(code, sizeof code, "\\#%02d ", n);
+      text += (text.empty() ? "" : "; ") + std::string(code) + IconSpokenName(n);
+    }
+  }
+  return text;
+}
+
+// A colour as a screen reader names it: the Spanish name of the nearest
+// colour an exported calendar names.
+std::string ColorName(COLORREF color) {
+  const char* spanish = SpanishColorName(int32_t(color));
+  return spanish ? spanish : NearestCssColorName(int32_t(color));
+}
+
+// Where square `index` (0..39, in id order) stands: row 1..4, column 1..10.
+int RowOfSwatch(int index) { return index / kSwatchesPerRow + 1; }
+int ColumnOfSwatch(int index) { return kSwatchColumn[index % kSwatchesPerRow]; }
+// The square at a row and column, or -1 beyond the palette's edge.
+int SwatchAt(int row, int column) {
+  if (row < 1 || row > kSwatchCount / kSwatchesPerRow) return -1;
+  for (int k = 0; k < kSwatchesPerRow; ++k)
+    if (kSwatchColumn[k] == column) return (row - 1) * kSwatchesPerRow + k;
+  return -1;
+}
 
 // One opening of the dialog: what it was asked, the entry as it stands,
 // and everything it creates, released when it ends.
@@ -182,6 +256,120 @@ void FillDayList(HWND dialog, const LabelEntryOpening& opening, int month) {
     SetWindowTextA(dayCombo, TwoDigits(day).c_str());
 }
 
+// The square showing `color`, or 0.
+int SwatchOfColor(COLORREF color) {
+  for (int i = 0; i < kSwatchCount; ++i)
+    if (COLORREF(kSwatchColor[i]) == color) return IDC_SWATCH_FIRST + i;
+  return 0;
+}
+
+// ---- The palette by keyboard ----
+
+constexpr UINT_PTR kSwatchKeysId = 0x7A53;  // "zS"
+
+// Square `index` takes the focus and becomes the palette's one tab stop,
+// so that Tab comes back to it.
+void FocusSwatch(HWND dialog, int index) {
+  for (int i = 0; i < kSwatchCount; ++i) {
+    HWND swatch = GetDlgItem(dialog, IDC_SWATCH_FIRST + i);
+    const LONG style = GetWindowLongA(swatch, GWL_STYLE);
+    SetWindowLongA(swatch, GWL_STYLE, i == index ? style | WS_TABSTOP : style & ~WS_TABSTOP);
+  }
+  SetFocus(GetDlgItem(dialog, IDC_SWATCH_FIRST + index));
+}
+
+// The arrows move among the squares as they stand on the screen, Space
+// picks the focused one as a click does; the focused one is drawn with a
+// focus rectangle.
+LRESULT CALLBACK SwatchKeysProc(HWND swatch, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                DWORD_PTR) {
+  const int id = GetDlgCtrlID(swatch);
+  const int index = id - IDC_SWATCH_FIRST;
+  HWND dialog = GetParent(swatch);
+  switch (msg) {
+    case WM_GETDLGCODE:
+      return DefSubclassProc(swatch, msg, wParam, lParam) | DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN: {
+      int row = RowOfSwatch(index), column = ColumnOfSwatch(index);
+      switch (wParam) {
+        case VK_LEFT:
+          --column;
+          break;
+        case VK_RIGHT:
+          ++column;
+          break;
+        case VK_UP:
+          --row;
+          break;
+        case VK_DOWN:
+          ++row;
+          break;
+        case VK_SPACE:
+          SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED), LPARAM(swatch));
+          return 0;
+        default:
+          return DefSubclassProc(swatch, msg, wParam, lParam);
+      }
+      const int to = SwatchAt(row, column);
+      if (to >= 0) FocusSwatch(dialog, to);  // at the palette's edge the focus stays
+      return 0;
+    }
+    case WM_CHAR:
+      if (wParam == ' ') return 0;  // Space was the key that picked
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(swatch, nullptr, FALSE);
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(swatch, SwatchKeysProc, kSwatchKeysId);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(swatch, msg, wParam, lParam);
+}
+
+// What screen readers are told of the squares and the charts.
+void DescribeControls(HWND dialog) {
+  for (int i = 0; i < kSwatchCount; ++i) {
+    const int id = IDC_SWATCH_FIRST + i;
+    const COLORREF color = COLORREF(kSwatchColor[i]);
+    ControlAccess access;
+    access.name = [color] { return "Color: " + ColorName(color); };
+    // Some squares share the nearest name; where they stand tells them apart.
+    access.description =
+        "Fila " + std::to_string(RowOfSwatch(i)) + ", columna " + std::to_string(ColumnOfSwatch(i));
+    access.role = ROLE_SYSTEM_RADIOBUTTON;
+    access.state = [dialog, color]() -> LONG {
+      const LabelEntryOpening* opening = IsWindow(dialog) ? OpeningOf(dialog) : nullptr;
+      return opening && opening->draft.color == color ? STATE_SYSTEM_CHECKED : 0;
+    };
+    access.defaultAction = "Elegir";
+    access.doDefault = [dialog, id] {
+      if (IsWindow(dialog))
+        SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, STN_CLICKED),
+                     LPARAM(GetDlgItem(dialog, id)));
+    };
+    AttachControlAccessible(GetDlgItem(dialog, id), std::move(access));
+  }
+  ControlAccess preview;
+  preview.name = [dialog] {
+    const LabelEntryOpening* opening = IsWindow(dialog) ? OpeningOf(dialog) : nullptr;
+    return "Color elegido: " + ColorName(opening ? opening->draft.color : kWhite);
+  };
+  preview.role = ROLE_SYSTEM_GRAPHIC;
+  AttachControlAccessible(GetDlgItem(dialog, IDC_COLOR_PREVIEW), std::move(preview));
+  for (const Legend& legend : kLegends) {
+    ControlAccess chart;
+    const std::string name = legend.name;
+    chart.name = [name] { return name; };
+    chart.description = LegendDescription(legend);
+    chart.role = ROLE_SYSTEM_GRAPHIC;
+    AttachControlAccessible(GetDlgItem(dialog, legend.id), std::move(chart));
+  }
+}
+
 // The rules of "Repetir:", in the order of Repeat.
 constexpr const char* kRepeatNames[kRepeatCount] = {
     "No",
@@ -252,8 +440,10 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
     swatch.x = 10 + 25 * (kSwatchColumn[i % kSwatchesPerRow] - 1);
     swatch.y = 600 + 25 * (i / kSwatchesPerRow);
     swatch.width = swatch.height = 24;
+    // Reached with Tab: OnInitDialog makes one of them the palette's tab stop.
     swatch.style = SS_OWNERDRAW | SS_NOTIFY | WS_BORDER;
     AddColorBox(dialog, opening, swatch, kSwatchColor[i]);
+    SetWindowSubclass(GetDlgItem(dialog, swatch.id), SwatchKeysProc, kSwatchKeysId, 0);
   }
 
   ControlPlace preview;
@@ -299,6 +489,8 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
     caption.style = SS_LEFT;
     AddControl(dialog, caption);
   }
+
+  DescribeControls(dialog);
 
   if (opening.request->offersRepeat) {
     // Below the date lists, in the room the dialog has there.
@@ -397,6 +589,10 @@ void OnInitDialog(HWND dialog, LabelEntryOpening& opening) {
     opening.draft.year = years[0];
   }
 
+  // Tab reaches the palette at the chosen colour's square, or the first.
+  const int chosen = SwatchOfColor(draft.color);
+  HWND entry = GetDlgItem(dialog, chosen ? chosen : IDC_SWATCH_FIRST);
+  SetWindowLongA(entry, GWL_STYLE, GetWindowLongA(entry, GWL_STYLE) | WS_TABSTOP);
   if (opening.request->offersRepeat) {
     const LabelEntryRequest& request = *opening.request;
     SendDlgItemMessageA(dialog, IDC_REPEAT_COMBO, CB_SETCURSEL, WPARAM(draft.repeat), 0);
@@ -441,8 +637,13 @@ void OnDateChosen(HWND dialog, LabelEntryOpening& opening, int comboId) {
 }
 
 void OnSwatchChosen(HWND dialog, LabelEntryOpening& opening, int id) {
+  const int was = SwatchOfColor(opening.draft.color);
   opening.draft.color = ReadSwatchColor(dialog, id);
   FillColorBox(dialog, IDC_COLOR_PREVIEW, opening.draft.color);
+  // A screen reader hears which square is chosen now, and the preview's new name.
+  if (was) NotifyWinEvent(EVENT_OBJECT_STATECHANGE, GetDlgItem(dialog, was), OBJID_CLIENT, 0);
+  NotifyWinEvent(EVENT_OBJECT_STATECHANGE, GetDlgItem(dialog, id), OBJID_CLIENT, 0);
+  NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, GetDlgItem(dialog, IDC_COLOR_PREVIEW), OBJID_CLIENT, 0);
 }
 
 // A number typed into a list's edit field counts as chosen, so that what the
@@ -584,6 +785,11 @@ INT_PTR OnDrawItem(LabelEntryOpening& opening, const DRAWITEMSTRUCT* item) {
   const Surface* surface = SurfaceOf(opening, int(item->CtlID));
   if (!surface) return FALSE;
   PaintSurface(item->hDC, item->rcItem, *surface);
+  if (GetFocus() == item->hwndItem) {
+    RECT focus = item->rcItem;
+    InflateRect(&focus, -2, -2);
+    DrawFocusRect(item->hDC, &focus);
+  }
   return TRUE;
 }
 

@@ -17,7 +17,7 @@ fi
 # ical.js, one of the two outside readers of our .ics exports, comes from npm.
 command -v npm >/dev/null || need+=(nodejs npm)
 if [ "${TARVINA_ASSETS:-0}" = 1 ]; then
-  for pkg in fonts-noto-color-emoji; do have "$pkg" || need+=("$pkg"); done
+  for pkg in fonts-noto-color-emoji unicode-cldr-core; do have "$pkg" || need+=("$pkg"); done
 fi
 
 if [ ${#need[@]} -gt 0 ]; then

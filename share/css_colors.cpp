@@ -161,6 +161,47 @@ constexpr NamedColor kCssColors[] = {
     {"yellowgreen", 0x9ACD32},
 };
 
+// Spanish for the names the label palette's colours (and white, a label's
+// colour when none is chosen) are nearest to, so that a person who does not
+// see the squares hears what the export would write.
+constexpr struct {
+  const char* css;
+  const char* spanish;
+} kSpanishNames[] = {
+    {"burlywood", "madera"},
+    {"coral", "coral"},
+    {"cornflowerblue", "azul aciano"},
+    {"darkcyan", "cian oscuro"},
+    {"darkseagreen", "verde mar oscuro"},
+    {"gainsboro", "gris gainsboro"},
+    {"khaki", "caqui"},
+    {"lavender", "lavanda"},
+    {"lemonchiffon", "chifón limón"},
+    {"lightcoral", "coral claro"},
+    {"lightgray", "gris claro"},
+    {"lightgreen", "verde claro"},
+    {"lightpink", "rosa claro"},
+    {"lightsalmon", "salmón claro"},
+    {"lightsteelblue", "azul acero claro"},
+    {"mediumslateblue", "azul pizarra medio"},
+    {"mistyrose", "rosa brumoso"},
+    {"moccasin", "mocasín"},
+    {"navajowhite", "blanco navajo"},
+    {"palegoldenrod", "dorado pálido"},
+    {"palegreen", "verde pálido"},
+    {"peachpuff", "melocotón"},
+    {"peru", "marrón Perú"},
+    {"plum", "ciruela"},
+    {"powderblue", "azul polvo"},
+    {"salmon", "salmón"},
+    {"sandybrown", "marrón arena"},
+    {"silver", "plata"},
+    {"skyblue", "azul cielo"},
+    {"violet", "violeta"},
+    {"white", "blanco"},
+    {"yellow", "amarillo"},
+};
+
 uint32_t RgbOf(int32_t colorref) {
   uint32_t c = uint32_t(colorref);
   return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
@@ -195,6 +236,13 @@ const char* NearestCssColorName(int32_t colorref) {
     }
   }
   return best->name;
+}
+
+const char* SpanishColorName(int32_t colorref) {
+  const std::string_view css = NearestCssColorName(colorref);
+  for (const auto& named : kSpanishNames)
+    if (css == named.css) return named.spanish;
+  return nullptr;
 }
 
 std::string ColorHex(int32_t colorref) {

@@ -6,6 +6,9 @@
 
 // The CSS colour name nearest to a Windows colour (0x00BBGGRR).
 const char* NearestCssColorName(int32_t colorref);
+// The Spanish name of that nearest colour (Windows-1252), for the colours
+// the label palette offers and white; nullptr for a colour nearest to another.
+const char* SpanishColorName(int32_t colorref);
 // "#RRGGBB" of a Windows colour, upper-case digits.
 std::string ColorHex(int32_t colorref);
 // A CSS colour name (any case) or "#RRGGBB" as a Windows colour; false for

@@ -169,6 +169,13 @@ TEST(IcsColors, NearestNameAndBack) {
   EXPECT_FALSE(ParseCssColor("goldish", color));
 }
 
+TEST(IcsColors, EveryPaletteColourAndWhiteHaveASpanishName) {
+  for (int32_t c : kLabelPalette) EXPECT_NE(SpanishColorName(c), nullptr) << NearestCssColorName(c);
+  EXPECT_STREQ(SpanishColorName(PaletteColor(255, 255, 255)), "blanco");
+  EXPECT_STREQ(SpanishColorName(PaletteColor(255, 102, 102)), "salm\363n");
+  EXPECT_EQ(SpanishColorName(PaletteColor(255, 0, 0)), nullptr);  // red: no swatch is near it
+}
+
 TEST(IcsExport, RoundTripGivesTheSameRecords) {
   const std::vector<LabelRecord> labels = ShareSampleLabels();
   IcsExportInput input{ShareSampleAlmanac().name, "1.0.0", {2025, 6, 1, 9, 30, 0}};

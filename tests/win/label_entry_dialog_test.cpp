@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <cstring>
 #include <functional>
@@ -657,6 +659,106 @@ TEST_F(LabelEntryDialogTest, FocusComesBackToTheSameControlAfterDeactivation) {
     SetFocus(Item(dialog, IDC_LABEL_OK));
     SendMessageA(dialog, WM_NCACTIVATE, TRUE, 0);
     EXPECT_EQ(GetFocus(), text);
+  });
+}
+
+// ---- The palette by keyboard and for screen readers ----
+
+// Whether any pixel of the square's face differs from its colour.
+bool FaceIsMarked(HWND square, COLORREF color) {
+  RedrawWindow(square, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  RECT face;
+  GetClientRect(square, &face);
+  HDC dc = GetDC(square);
+  bool marked = false;
+  for (int y = 0; y < face.bottom; ++y)
+    for (int x = 0; x < face.right; ++x) marked = marked || GetPixel(dc, x, y) != color;
+  ReleaseDC(square, dc);
+  return marked;
+}
+
+void Key(HWND window, WPARAM key) { SendMessageA(window, WM_KEYDOWN, key, 0); }
+
+TEST_F(LabelEntryDialogTest, TheSquaresAreReachedMovedAmongAndPickedByKeyboard) {
+  gDraft.color = kPalette[3];  // a label of square 1013 being changed
+  RunDialogWith([](HWND dialog) {
+    HWND text = Item(dialog, IDC_LABEL_TEXT);
+    // Tab goes from the text to the chosen colour's square, the palette's one stop.
+    EXPECT_EQ(GetNextDlgTabItem(dialog, text, FALSE), Item(dialog, 1013));
+    EXPECT_FALSE(FaceIsMarked(Item(dialog, 1013), kPalette[3])) << "no focus, no mark";
+    SetFocus(Item(dialog, 1013));
+    EXPECT_TRUE(FaceIsMarked(Item(dialog, 1013), kPalette[3])) << "the focus rectangle";
+    // The arrows follow the squares as they stand: 1014 is in column 5, 1016 in 6.
+    const std::pair<WPARAM, int> steps[] = {
+        {VK_RIGHT, 1014}, {VK_RIGHT, 1016}, {VK_UP, 1016},   {VK_DOWN, 1026},
+        {VK_LEFT, 1024},  {VK_DOWN, 1034},  {VK_DOWN, 1044}, {VK_DOWN, 1044},
+    };
+    for (const auto& step : steps) {
+      Key(GetFocus(), step.first);
+      EXPECT_EQ(GetDlgCtrlID(GetFocus()), step.second) << "after key " << step.first;
+    }
+    EXPECT_FALSE(FaceIsMarked(Item(dialog, 1013), kPalette[3])) << "the mark went with the focus";
+    EXPECT_EQ(ReadSwatchColor(dialog, IDC_COLOR_PREVIEW), kPalette[3]) << "moving picks nothing";
+    Key(GetFocus(), VK_SPACE);
+    EXPECT_EQ(ReadSwatchColor(dialog, IDC_COLOR_PREVIEW), kPalette[34]);
+    EXPECT_EQ(GetNextDlgTabItem(dialog, text, FALSE), Item(dialog, 1044)) << "Tab comes back here";
+  });
+  EXPECT_EQ(gDraft.color, kPalette[34]);
+}
+
+struct Read {
+  std::wstring name, description;
+  LONG role = -1, state = 0;
+};
+
+Read ReadControl(HWND control) {
+  Read read;
+  IAccessible* acc = nullptr;
+  if (AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                 reinterpret_cast<void**>(&acc)) != S_OK)
+    return read;
+  VARIANT self;
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR text = nullptr;
+  if (acc->get_accName(self, &text) == S_OK) read.name.assign(text, SysStringLen(text));
+  SysFreeString(text);
+  text = nullptr;
+  if (acc->get_accDescription(self, &text) == S_OK)
+    read.description.assign(text, SysStringLen(text));
+  SysFreeString(text);
+  VARIANT v;
+  VariantInit(&v);
+  if (acc->get_accRole(self, &v) == S_OK && v.vt == VT_I4) read.role = v.lVal;
+  VariantInit(&v);
+  if (acc->get_accState(self, &v) == S_OK && v.vt == VT_I4) read.state = v.lVal;
+  acc->Release();
+  return read;
+}
+
+TEST_F(LabelEntryDialogTest, SquaresAndChartsAreNamedForScreenReaders) {
+  RunDialogWith([](HWND dialog) {
+    Read square = ReadControl(Item(dialog, 1031));
+    EXPECT_EQ(square.name, L"Color: salmón");
+    EXPECT_EQ(square.description, L"Fila 3, columna 2");
+    EXPECT_EQ(square.role, ROLE_SYSTEM_RADIOBUTTON);
+    EXPECT_FALSE(square.state & STATE_SYSTEM_CHECKED);
+    EXPECT_EQ(ReadControl(Item(dialog, IDC_COLOR_PREVIEW)).name, L"Color elegido: blanco");
+    Command(dialog, 1031, STN_CLICKED);
+    EXPECT_TRUE(ReadControl(Item(dialog, 1031)).state & STATE_SYSTEM_CHECKED);
+    EXPECT_EQ(ReadControl(Item(dialog, IDC_COLOR_PREVIEW)).name, L"Color elegido: salmón");
+    EXPECT_EQ(ReadControl(Item(dialog, 1015)).name, L"Color: azul polvo");
+
+    Read chart = ReadControl(Item(dialog, IDC_LEGEND_1));
+    EXPECT_EQ(chart.role, ROLE_SYSTEM_GRAPHIC);
+    EXPECT_EQ(chart.name, L"Tabla de códigos de dibujos: caras y bandera, del \\#01 al \\#13");
+    EXPECT_EQ(chart.description.rfind(L"\\#01 cara cabreada; \\#02 cara de alivio; \\#03", 0), 0u)
+        << "its first codes";
+    const std::wstring objects = ReadControl(Item(dialog, IDC_LEGEND_3)).description;
+    EXPECT_EQ(objects.rfind(L"\\#27 caca con ojos; ", 0), 0u) << "the chart's first code";
+    EXPECT_NE(objects.find(L"; \\#35 "), std::wstring::npos) << "its second row";
+    EXPECT_EQ(objects.find(L"\\#31 "), std::wstring::npos) << "the other chart's";
+    EXPECT_EQ(objects.substr(objects.size() - 14), L"\\#99 Papá Noel");
   });
 }
 

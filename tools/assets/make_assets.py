@@ -6,20 +6,24 @@ Writes, under resources/:
   charts/chart300.bmp .. 303.bmp   the code charts of the label entry dialog
   icons/program.ico, document.ico  the window icon and the .zanual file icon
   icons/icon_chars.inc             the Unicode text each icon shows, for .ics files
+  icons/icon_names.inc             the Spanish name of each icon, for screen readers
 and under docs/icons/ a picture sheet that shows every icon as the program
 puts it on a label (18 x 18, default stretch, magenta skipped).
 
-Needs python3-pil, fonts-noto-color-emoji and fonts-liberation.  The output
-is committed, so building tarvina needs none of them.  The output depends
-only on this file and those fonts, so running it twice gives the same bytes.
+Needs python3-pil, fonts-noto-color-emoji, fonts-liberation and
+unicode-cldr-core (the names).  The output is committed, so building tarvina
+needs none of them.  The output depends only on this file, those fonts and
+the CLDR files, so running it twice gives the same bytes.
 
 Run from anywhere:  /usr/bin/python3 tools/assets/make_assets.py
-(with --table it writes only icon_chars.inc, which needs no fonts)
+(with --table it writes only the two .inc tables, which need no fonts)
 """
 
 import os
+import re
 import struct
 import sys
+import xml.etree.ElementTree as ET
 
 from PIL import Image, ImageDraw, ImageFilter, ImageFont
 
@@ -176,6 +180,64 @@ def icon_chars_inc():
         lines.append('u8"%s",  // %02d %s' % (escaped, n, name) if name else
                      'u8"%s",  // %02d' % (escaped, n))
     return ("\n".join(lines) + "\n").encode("utf-8")
+
+# The names a screen reader says for the pictures: Unicode CLDR's Spanish
+# short names ("tts"), as Debian's unicode-cldr-core installs them.  The
+# derived file holds the flags.
+CLDR = "/usr/share/unicode/cldr/common"
+CLDR_NAMES = ("annotations/es.xml", "annotationsDerived/es.xml")
+
+
+def cldr_names():
+    names = {}
+    for rel in CLDR_NAMES:
+        path = os.path.join(CLDR, rel)
+        if not os.path.exists(path):
+            sys.exit("%s is missing: install unicode-cldr-core" % path)
+        for a in ET.parse(path).iter("annotation"):
+            if a.get("type") == "tts":
+                names.setdefault(a.get("cp"), a.text.strip())
+    return names
+
+
+def spoken_name(name):
+    # CLDR names a flag "Bandera: España"; read within a sentence it is
+    # "bandera de España", as a person says it.
+    m = re.fullmatch(r"Bandera: (.+)", name)
+    return "bandera de " + m.group(1) if m else name
+
+
+def c_text(text):
+    """A C string literal of `text` in Windows-1252; octal escapes (never
+    longer than three digits) for every byte outside printable ASCII."""
+    out = []
+    for b in text.encode("cp1252"):
+        if b in (0x22, 0x5C) or b < 0x20 or b > 0x7E:
+            out.append("\\%03o" % b)
+        else:
+            out.append(chr(b))
+    return '"' + "".join(out) + '"'
+
+
+def icon_names_inc():
+    names = cldr_names()
+    lines = [
+        "// Written by tools/assets/make_assets.py from Unicode CLDR's Spanish short",
+        "// names of the emoji the icon pictures were drawn from (annotations/es.xml",
+        "// and annotationsDerived/es.xml, type=\"tts\"): the name of icon 1..99, in",
+        "// order, as Windows-1252 text.",
+    ]
+    for n in range(1, 100):
+        key = icon_text(n).replace("\uFE0F", "")  # CLDR keys carry no variation selector
+        if key not in names:
+            sys.exit("CLDR has no Spanish name for icon %02d" % n)
+        name = spoken_name(names[key])
+        literal = c_text(name)
+        # Where the literal has escapes, the comment shows the name as read.
+        note = " " + name if "\\" in literal else ""
+        lines.append("%s,  // %02d%s" % (literal, n, note))
+    return ("\n".join(lines) + "\n").encode("utf-8")
+
 
 _emoji_font = None
 _glyphs = {}
@@ -693,6 +755,7 @@ def charts_sheet(charts):
 
 def main():
     write(os.path.join(RES, "icons", "icon_chars.inc"), icon_chars_inc())
+    write(os.path.join(RES, "icons", "icon_names.inc"), icon_names_inc())
     if "--table" in sys.argv[1:]:
         return
     icons = {}

@@ -20,6 +20,9 @@
 //   probe start                      runs the exact command line in PROBE_COMMAND_LINE, prints
 //                                    the process id, waits for it and exits with its exit code
 //   probe terminate <process id>     ends a process started that way
+//   probe accessible <title> <id>    asks the control for its accessible object, as a screen
+//                                    reader does from its own process: its role and name, then
+//                                    each child: "<id>\t<role>\t<name>\t<value>"
 //   probe hold <file> <seconds>      opens the file with no sharing (creating it if need be),
 //                                    prints "held" and keeps it open that long, as another
 //                                    program holding the file would
@@ -28,6 +31,8 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h
+#include <oleacc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -267,6 +272,46 @@ int Usage() {
   return 2;
 }
 
+std::wstring TakeText(BSTR text) {
+  std::wstring out = text ? std::wstring(text, SysStringLen(text)) : L"";
+  SysFreeString(text);
+  return out;
+}
+
+int Accessible(HWND control) {
+  if (!control) return 1;
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IAccessible* acc = nullptr;
+  HRESULT hr = AccessibleObjectFromWindow(control, DWORD(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&acc));
+  if (FAILED(hr) || !acc) {
+    char code[32];
+    std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(hr));
+    Print(std::string("no object: ") + code);
+    return 1;
+  }
+  auto line = [&](LONG id) {
+    VARIANT child;
+    child.vt = VT_I4;
+    child.lVal = id;
+    VARIANT role;
+    VariantInit(&role);
+    acc->get_accRole(child, &role);
+    BSTR name = nullptr, value = nullptr;
+    acc->get_accName(child, &name);
+    acc->get_accValue(child, &value);
+    Print(std::to_string(id) + "\t" + std::to_string(role.vt == VT_I4 ? role.lVal : -1) + "\t" +
+          Utf8(TakeText(name)) + "\t" + Utf8(TakeText(value)));
+  };
+  line(CHILDID_SELF);
+  long count = 0;
+  acc->get_accChildCount(&count);
+  for (LONG id = 1; id <= count; ++id) line(id);
+  acc->Release();
+  CoUninitialize();
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -312,6 +357,7 @@ int main(int argc, char** argv) {
     Print(Utf8(TextOf(w)));
     return 0;
   }
+  if (command == "accessible") return Accessible(GetDlgItem(top, id));
   if (command == "command") return PostMessageW(top, WM_COMMAND, MAKEWPARAM(id, 0), 0) ? 0 : 1;
   return Usage();
 }
