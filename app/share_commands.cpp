@@ -13,9 +13,11 @@
 #include "message_box.h"
 #include "path_util.h"
 #include "resource.h"
+#include "sync_commands.h"
 #include "version.h"
 
-const UINT kShareCommands[3] = {IDM_SHARE_EXPORT_ICS, IDM_SHARE_IMPORT_ICS, IDM_SHARE_PICTURE};
+const UINT kShareCommands[4] = {IDM_SHARE_EXPORT_ICS, IDM_SHARE_IMPORT_ICS, IDM_SHARE_PICTURE,
+                                IDM_SHARE_SYNC};
 
 namespace {
 
@@ -79,11 +81,14 @@ void AppendShareMenu(HMENU bar) {
   AppendMenuA(share, MF_STRING, IDM_SHARE_IMPORT_ICS, "Importar de iCalendar (.ics)...");
   AppendMenuA(share, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(share, MF_STRING, IDM_SHARE_PICTURE, "Guardar imagen (.png)...");
+  AppendMenuA(share, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(share, MF_STRING, IDM_SHARE_SYNC, "Sincronizar...");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(share), "Compartir");
 }
 
 bool OnShareCommand(WORD id) {
-  if (id != IDM_SHARE_EXPORT_ICS && id != IDM_SHARE_IMPORT_ICS && id != IDM_SHARE_PICTURE)
+  if (id != IDM_SHARE_EXPORT_ICS && id != IDM_SHARE_IMPORT_ICS && id != IDM_SHARE_PICTURE &&
+      id != IDM_SHARE_SYNC)
     return false;
   // Refused without an almanac, also when the command comes as a message,
   // and while a dialog of the main window is open.
@@ -91,6 +96,12 @@ bool OnShareCommand(WORD id) {
   if (id == IDM_SHARE_EXPORT_ICS) OnExport();
   if (id == IDM_SHARE_IMPORT_ICS) OnImport();
   if (id == IDM_SHARE_PICTURE) OnPicture();
+  if (id == IDM_SHARE_SYNC) {
+    // Nothing else starts while it is open: the sync works on the almanac shown.
+    dialogOpen = 1;
+    SyncCommand();
+    dialogOpen = 0;
+  }
   return true;
 }
 
@@ -154,10 +165,9 @@ void SavePictureTo(const std::string& path) {
     ProgressWindow progress(MainWindow, "Guardar imagen",
                             "Guardando la imagen de \"" + gAlmanac.name + "\"...",
                             gPictureProgressDelayMs);
-    result = WriteAlmanacPicture(path, layout, gLabelTable.records,
-                                 [&progress](int64_t done, int64_t rows) {
-                                   return progress.Step(done, rows);
-                                 });
+    result = WriteAlmanacPicture(
+        path, layout, gLabelTable.records,
+        [&progress](int64_t done, int64_t rows) { return progress.Step(done, rows); });
   }
   dialogOpen = 0;
   const std::string size =

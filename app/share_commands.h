@@ -1,5 +1,6 @@
 // The menu "Compartir": the almanac shown as an iCalendar file and as a
-// picture, and the events of an iCalendar file as its labels.
+// picture, the events of an iCalendar file as its labels, and the almanac
+// synced with a CalDAV calendar.
 #pragma once
 #include <windows.h>
 
@@ -10,7 +11,7 @@
 #include "../data/label_file.h"
 
 // The commands act on the almanac shown: greyed while there is none.
-extern const UINT kShareCommands[3];
+extern const UINT kShareCommands[4];
 
 // Adds the pop-up "Compartir" to the menu bar.
 void AppendShareMenu(HMENU bar);

@@ -40,6 +40,7 @@
 #define IDM_SHARE_EXPORT_ICS 1200
 #define IDM_SHARE_IMPORT_ICS 1201
 #define IDM_SHARE_PICTURE 1202
+#define IDM_SHARE_SYNC 1203
 
 // Label entry dialog; its keyboard shortcut (Ctrl+Enter: "Aceptar").
 #define IDA_LABEL_ENTRY 1250
@@ -87,6 +88,17 @@
 #define IDC_PROGRESS_CAPTION 5021
 #define IDC_PROGRESS_BAR 5022
 #define IDC_PROGRESS_CANCEL 5023
+
+// "Sincronizar" dialog.
+#define IDC_SYNC_ADDRESS_CAPTION 5031
+#define IDC_SYNC_ADDRESS 5032
+#define IDC_SYNC_USER_CAPTION 5033
+#define IDC_SYNC_USER 5034
+#define IDC_SYNC_PASSWORD_CAPTION 5035
+#define IDC_SYNC_PASSWORD 5036
+#define IDC_SYNC_NOW 5037
+#define IDC_SYNC_UNLINK 5038
+#define IDC_SYNC_CLOSE 5039
 
 // About dialog.
 #define IDC_ABOUT_PICTURE 4001

@@ -3,6 +3,7 @@
 #include <expat.h>
 
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 
 namespace {
@@ -146,6 +147,22 @@ bool ParseCalendarAddress(const std::string& address, CalendarAddress& out) {
   }
   out.host = Lower(hostPort);
   return !out.host.empty() && out.host.find_first_of(" \t\r\n/\\") == std::string::npos;
+}
+
+std::string BasicAuthorization(const std::string& user, const std::string& password) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  const std::string in = user + ":" + password;
+  std::string out = "Basic ";
+  for (size_t i = 0; i < in.size(); i += 3) {
+    uint32_t v = uint32_t(uint8_t(in[i])) << 16;
+    if (i + 1 < in.size()) v |= uint32_t(uint8_t(in[i + 1])) << 8;
+    if (i + 2 < in.size()) v |= uint32_t(uint8_t(in[i + 2]));
+    out += kDigits[(v >> 18) & 63];
+    out += kDigits[(v >> 12) & 63];
+    out += i + 1 < in.size() ? kDigits[(v >> 6) & 63] : '=';
+    out += i + 2 < in.size() ? kDigits[v & 63] : '=';
+  }
+  return out;
 }
 
 bool IsLoopbackHost(const std::string& host) {

@@ -56,6 +56,10 @@ bool ParseCalendarAddress(const std::string& address, CalendarAddress& out);
 // Whether `host` is this computer (no proxy is asked for it).
 bool IsLoopbackHost(const std::string& host);
 
+// The Authorization header's value for HTTP Basic: "Basic " and the
+// base64 of user:password (UTF-8).
+std::string BasicAuthorization(const std::string& user, const std::string& password);
+
 struct RemoteEvent {
   std::string href;  // as a path, percent-escapes of plain characters undone
   std::string etag;

@@ -175,9 +175,16 @@ TEST_F(SyncTest, ChangesOnTheServerComeDownAsOneChangeOfTheFile) {
   const std::string dentist = HrefOf("6/3 " + std::to_string(kColor) + " Dentista");
   ASSERT_FALSE(piano.empty());
   ASSERT_FALSE(dentist.empty());
-  // The phone corrects one, deletes the other and adds three more events:
-  // one, one repeated on three days, one far outside the almanac.
-  server_.events[piano] = {PhoneEvent("uid-1", "20250305", "Piano y canto"), "\"p2\""};
+  // The phone corrects one (its title, text and colour, keeping what it does
+  // not know), deletes the other and adds three more events: one, one
+  // repeated on three days, one far outside the almanac.
+  std::string body = server_.events[piano].body;
+  for (auto [from, to] :
+       {std::pair<std::string, std::string>{"SUMMARY:Piano", "SUMMARY:Piano y canto"},
+        {"DESCRIPTION:Piano", "DESCRIPTION:Piano y canto"},
+        {"\r\nCOLOR:", "\r\nCOLOR:red\r\nX-OLD:"}})
+    body.replace(body.find(from), from.size(), to);
+  server_.events[piano] = {body, "\"p2\""};
   server_.events.erase(dentist);
   server_.Put("nuevo.ics", PhoneEvent("phone-1", "20250310", "Cine"));
   server_.Put("cada-dia.ics",
@@ -194,7 +201,7 @@ TEST_F(SyncTest, ChangesOnTheServerComeDownAsOneChangeOfTheFile) {
   EXPECT_EQ(TextsOf(Records()),
             (std::vector<std::string>{"1/4 " + white + " Feria", "10/3 " + white + " Cine",
                                       "2/4 " + white + " Feria", "3/4 " + white + " Feria",
-                                      "5/3 " + white + " Piano y canto"}));
+                                      "5/3 255 Piano y canto"}));
   EXPECT_EQ(server_.events[FakeCalDav::kPath + T("lejos.ics")].body, outside);
 
   server_.byMethod.clear();
