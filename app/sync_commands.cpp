@@ -51,7 +51,12 @@ FileError ApplyToShownAlmanac(const LabelFileEdit& edit) {
     if (error != FileError::None) return error;
   }
   const FileError error = RewriteLabelFile(path, edit);
-  if (error == FileError::None) OpenAlmanacCommand();
+  if (error == FileError::None) {
+    // Drawn again from the file; the dialog that asked stays in front.
+    HWND front = GetForegroundWindow();
+    OpenAlmanacCommand();
+    if (front && IsWindow(front)) SetForegroundWindow(front);
+  }
   return error;
 }
 
