@@ -33,6 +33,8 @@ NetError ErrorOf(DWORD code) {
     case ERROR_WINHTTP_SECURE_CERT_REVOKED:
     case ERROR_WINHTTP_SECURE_INVALID_CERT:
     case ERROR_WINHTTP_SECURE_CERT_WRONG_USAGE:
+    // Wine ends a handshake with a certificate it cannot verify so.
+    case ERROR_WINHTTP_SECURE_CHANNEL_ERROR:
       return NetError::Certificate;
     case ERROR_WINHTTP_INVALID_SERVER_RESPONSE:
       return NetError::Cut;

@@ -287,7 +287,8 @@ std::string NetFailureText(const DavResult& r) {
     case NetError::Redirected:
       return "el servidor mandó a otra dirección, y no se sigue.";
     case NetError::Certificate:
-      return "el certificado del servidor no es válido; la conexión no es segura.";
+      return "no se pudo comprobar la conexión segura (HTTPS) con el servidor: su certificado "
+             "no es válido o no se puede verificar, y sin él no se sincroniza.";
     case NetError::BadAddress:
       return "la dirección no es de un servidor (http:// o https://).";
     case NetError::Other:
