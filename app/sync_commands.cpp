@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
+#include <new>
 
 #include "../data/almanac_state.h"
 #include "../data/backup.h"
@@ -62,17 +64,113 @@ FileError ApplyToShownAlmanac(const LabelFileEdit& edit) {
 
 bool AlmanacShown() { return MainWindow && IsWindow(MainWindow) && !ShownLayout().days.empty(); }
 
-// The hourglass while the sync works.
-class WaitCursor {
- public:
-  WaitCursor() : old_(SetCursor(LoadCursor(nullptr, IDC_WAIT))) {}
-  ~WaitCursor() { SetCursor(old_); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  HCURSOR old_;
+// One sync at a time runs on a worker thread, so the window keeps
+// answering; the label file is changed on the window's thread, through a
+// message-only window, as every other change is.
+struct SyncJob {
+  CalendarAddress address;
+  std::string user, password;
+  SyncInput input;
+  SyncReport report;
 };
+
+constexpr UINT kApplyMessage = WM_APP + 40;  // lParam: the edit; answers its FileError + 1
+constexpr UINT kDoneMessage = WM_APP + 41;   // lParam: the SyncJob, handed over
+HWND gSyncWindow = nullptr;
+bool gSyncing = false;
+HANDLE gSyncThread = nullptr;
+
+void ShowSyncingTitle(bool syncing) {
+  if (!MainWindow || !IsWindow(MainWindow)) return;
+  SetAlmanacTitle(gAlmanac.name);
+  if (!syncing) return;
+  const int length = GetWindowTextLengthW(MainWindow);
+  std::wstring title(size_t(length + 1), L'\0');
+  GetWindowTextW(MainWindow, &title[0], length + 1);
+  title.resize(size_t(length));
+  title += L" - Sincronizando...";
+  DefWindowProcW(MainWindow, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(title.c_str()));
+}
+
+void OnSyncDone(std::unique_ptr<SyncJob> job) {
+  if (gSyncThread) {
+    WaitForSingleObject(gSyncThread, INFINITE);  // it has posted its last word
+    CloseHandle(gSyncThread);
+    gSyncThread = nullptr;
+  }
+  gSyncing = false;
+  ShowSyncingTitle(false);
+  ShowMessage(SyncReportText(job->report));
+}
+
+LRESULT CALLBACK SyncWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+  // Called from the message loops: nothing may be thrown out of here.
+  try {
+    switch (msg) {
+      case kApplyMessage: {
+        const auto* job = reinterpret_cast<const SyncJob*>(wParam);
+        // Only to the almanac the sync was started for.
+        if (!AlmanacShown() || gAlmanac.filePath != job->input.almanac.filePath)
+          return LRESULT(int(FileError::Changed) + 1);
+        return LRESULT(int(ApplyToShownAlmanac(*reinterpret_cast<const LabelFileEdit*>(lParam))) +
+                       1);
+      }
+      case kDoneMessage:
+        OnSyncDone(std::unique_ptr<SyncJob>(reinterpret_cast<SyncJob*>(lParam)));
+        return 0;
+    }
+  } catch (const std::bad_alloc&) {
+    if (msg == kApplyMessage) return LRESULT(int(FileError::NoMemory) + 1);
+    ShowMessage(FileErrorText(FileError::NoMemory));
+    return 0;
+  }
+  return DefWindowProcA(window, msg, wParam, lParam);
+}
+
+DWORD WINAPI SyncThread(void* parameter) {
+  SyncJob* job = static_cast<SyncJob*>(parameter);
+  try {
+    WinHttpTransport transport(job->address, job->user, job->password);
+    CalDavClient client(transport, job->address.path);
+    job->report = RunSync(client, job->input, [job](const LabelFileEdit& edit) {
+      // No answer (the window gone, the program ending) is no change made.
+      const LRESULT answer = SendMessageA(gSyncWindow, kApplyMessage, reinterpret_cast<WPARAM>(job),
+                                          reinterpret_cast<LPARAM>(&edit));
+      return answer >= 1 && answer <= LRESULT(FileError::Other) + 1 ? FileError(answer - 1)
+                                                                    : FileError::Other;
+    });
+  } catch (const std::bad_alloc&) {
+    job->report = SyncReport();
+    job->report.failure = FileErrorText(FileError::NoMemory);
+  }
+  if (!PostMessageA(gSyncWindow, kDoneMessage, 0, reinterpret_cast<LPARAM>(job))) delete job;
+  return 0;
+}
+
+void StartSync(std::unique_ptr<SyncJob> job) {
+  if (!gSyncWindow) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = SyncWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "tarvinaSync";
+    RegisterClassA(&wc);
+    gSyncWindow = CreateWindowExA(0, "tarvinaSync", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  wc.hInstance, nullptr);
+  }
+  if (!gSyncWindow) {
+    ShowMessage(FileErrorText(FileError::NoMemory));
+    return;
+  }
+  SyncJob* handed = job.release();
+  gSyncThread = CreateThread(nullptr, 0, SyncThread, handed, 0, nullptr);
+  if (!gSyncThread) {
+    delete handed;
+    ShowMessage(FileErrorText(FileError::NoMemory));
+    return;
+  }
+  gSyncing = true;
+  ShowSyncingTitle(true);
+}
 
 }  // namespace
 
@@ -108,7 +206,15 @@ void SyncShownAlmanacNow(const SyncDraft& draft) {
     return;
   }
 
-  SyncInput input;
+  if (gSyncing) {
+    ShowMessage("Ya se está sincronizando este almanaque; espere a que termine.");
+    return;
+  }
+  auto job = std::make_unique<SyncJob>();
+  job->address = address;
+  job->user = draft.user;
+  job->password = password;
+  SyncInput& input = job->input;
   input.almanac = gAlmanac;
   input.records = gLabelTable.records;
   input.fileExists = FileExists(almanacPath);
@@ -117,18 +223,15 @@ void SyncShownAlmanacNow(const SyncDraft& draft) {
   input.stampUtc = UtcNow();
   input.localFromUtc = LocalFromUtc;
   input.makeUid = NewUid;
-  SyncReport report;
-  {
-    WaitCursor wait;
-    WinHttpTransport transport(address, draft.user, password);
-    CalDavClient client(transport, address.path);
-    report = RunSync(client, input, ApplyToShownAlmanac);
-  }
-  ShowMessage(SyncReportText(report));
+  StartSync(std::move(job));
 }
 
 bool UnlinkShownAlmanac() {
   if (!AlmanacShown()) return false;
+  if (gSyncing) {
+    ShowMessage("Espere a que termine la sincronización para quitar el enlace.");
+    return false;
+  }
   SyncLink link;
   if (!ReadSyncLink(gAlmanac.filePath, link)) {
     ShowMessage("Este almanaque no está enlazado con ningún calendario.");

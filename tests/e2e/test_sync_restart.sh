@@ -24,6 +24,8 @@ fill_box $kAddress "$SERVER_URL"
 fill_box $kUser ana
 fill_box $kPassword secreto
 click_control "$sync" "$kNow"
+equal "the window answers and its title says it is syncing" "$title - Sincronizando..." \
+  "$(wait_window "$title - Sincronizando..." 10)"
 # Stopped once the first events are there.
 for _ in $(seq 600); do
   [ "$(server_files)" -ge 20 ] && break
@@ -43,6 +45,7 @@ else
   fail "no message"
 fi
 equal "the file as it was" "$opened" "$(md5sum <"$file")"
+equal "the title as before" "$title" "$(wait_window "$title" 5)"
 close_sync
 tarvina_stop
 
