@@ -6,8 +6,6 @@
 #include <new>
 
 #include "../render/almanac_page.h"
-#include "file_io_win.h"
-#include "wide.h"
 
 namespace {
 
@@ -238,10 +236,11 @@ PictureResult WriteAlmanacPicture(const std::string& path, const AlmanacLayout& 
 
   // The picture grows beside its place and takes it only when whole, so
   // the file chosen never holds half a picture, even after a crash.
-  const std::string temporary = path + ".tmp";
+  // Its scratch file is one of this run's own, made anew: a file of that
+  // name already there (someone's "foto.png.tmp") is never written over.
+  std::string temporary;
   ExclusiveFile file;
-  FileError error = file.OpenForAppend(temporary);
-  if (error == FileError::None) error = file.Truncate(0);
+  FileError error = OpenScratchBeside(path, file, temporary);
   HRESULT hr = S_OK;
   if (error == FileError::None) {
     ComApartment com;
@@ -259,15 +258,12 @@ PictureResult WriteAlmanacPicture(const std::string& path, const AlmanacLayout& 
   const bool opened = file.isOpen();
   const FileError closed = file.Close();
   if (error == FileError::None && SUCCEEDED(hr)) error = closed;
-  if (error == FileError::None && SUCCEEDED(hr) &&
-      !MoveFileExW(Widen(temporary).c_str(), Widen(path).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    error = FileErrorOf(GetLastError());
+  if (error == FileError::None && SUCCEEDED(hr)) error = PutFileInPlace(temporary, path);
   if (error != FileError::None || FAILED(hr)) {
     if (opened) RemoveFile(temporary);
     result.error = error != FileError::None ? PictureError::File
-                   : hr == E_ABORT              ? PictureError::Stopped
-                                                : PictureError::Encoder;
+                   : hr == E_ABORT          ? PictureError::Stopped
+                                            : PictureError::Encoder;
     result.file = error;
   }
   return result;

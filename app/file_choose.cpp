@@ -4,7 +4,7 @@
 
 #include <commdlg.h>
 
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 #include "../data/utf8.h"
@@ -18,14 +18,8 @@ constexpr size_t kNameChars = 260;    // what is placed in the name field, with 
 constexpr size_t kPathChars = 32768;  // room for whatever the dialog returns
 constexpr int kOffsetFromOwner = 30;
 
-char lastFolder[kFolderBytes] = {};
-
-void SetLastFolder(const std::string& folder) {
-  std::memset(lastFolder, 0, sizeof lastFolder);
-  // UTF-8: never cut inside a character.
-  std::string cut = CutUtf8(folder, kFolderBytes - 1);
-  std::memcpy(lastFolder, cut.data(), cut.size());
-}
+// The folder a dialog starts in, cut as it is kept (UTF-8: never inside a character).
+std::string StartFolder(const std::string& folder) { return CutUtf8(folder, kFolderBytes - 1); }
 
 // Places the dialog 30 pixels right of and below its owner's top-left
 // corner, or in the middle of the work area when it has none. Done when
@@ -59,10 +53,7 @@ UINT_PTR CALLBACK PlacementHook(HWND hook, UINT msg, WPARAM, LPARAM lParam) {
 }  // namespace
 
 int ChooseAlmanacFile(HWND owner, std::string& file) {
-  std::string folder = TrimBlanks(FolderPart(file));
-  SetLastFolder(folder);
-
-  std::wstring initialFolder = Widen(lastFolder);
+  std::wstring initialFolder = Widen(StartFolder(TrimBlanks(FolderPart(file))));
   if (initialFolder.empty()) {
     DWORD n = GetCurrentDirectoryW(0, nullptr);
     std::vector<wchar_t> current(n + 1, L'\0');
@@ -88,11 +79,8 @@ int ChooseAlmanacFile(HWND owner, std::string& file) {
 
   file.clear();
   if (GetOpenFileNameW(&ofn)) file = TrimBlanks(Narrow(path.data()));
-  SetLastFolder(FolderPart(file));
   return file.empty() ? 0 : 1;
 }
-
-std::string LastChosenFolder() { return lastFolder; }
 
 namespace {
 

@@ -4,13 +4,11 @@
 
 #include <string>
 
-// Shows the system's open-file dialog for "Almanaque" (*.zanual) files.
+// Shows the system's open-file dialog for "Almanaque" (*.zanual) files,
+// starting in the folder of `file` (the current directory when it has none).
 // Returns 1 with the chosen path (blanks trimmed) in `file`, or 0 with
 // `file` empty when cancelled.
 int ChooseAlmanacFile(HWND owner, std::string& file);
-
-// The folder the next dialog starts in (empty: the current directory).
-std::string LastChosenFolder();
 
 // A file type for the dialogs below: its name, its pattern and the
 // extension added to a name typed without one.

@@ -25,6 +25,9 @@ FileError FromLastError(DWORD err) {
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
       return FileError::DiskFull;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return FileError::Exists;
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_FILENAME_EXCED_RANGE:
@@ -70,7 +73,7 @@ FileError ExclusiveFile::OpenForRead(const std::string& path) {
 
 FileError ExclusiveFile::OpenNew(const std::string& path) {
   Close();
-  return OpenShared(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, handle_, created_);
+  return OpenShared(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW, handle_, created_);
 }
 
 FileError ExclusiveFile::Close() {
@@ -214,5 +217,7 @@ FileError ListFiles(const std::string& folder, std::vector<std::string>& names) 
   FindClose(search);
   return FileError::None;
 }
+
+unsigned long ProcessNumber() { return GetCurrentProcessId(); }
 
 FileError FileErrorOf(DWORD error) { return FromLastError(error); }

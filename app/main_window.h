@@ -1,29 +1,34 @@
-// The main window: menu, almanac control, the strip and view surfaces, scrolling.
+// The main window: its menu, the almanac control and its view, its size
+// and place; the commands it routes to files of their own.
 #pragma once
 #include <windows.h>
 
-#include <cstdint>
 #include <string>
-#include <vector>
 
-#include "../data/label_file.h"
-#include "../dialogs/label_entry_dialog.h"
-#include "../render/layout.h"
-#include "../render/surface.h"
-#include "../render/tile_strip.h"
+#include "../data/almanac_document.h"
+#include "almanac_view.h"
+#include "window_place.h"
 
-extern HWND MainWindow;
-extern HMENU MainMenu;
-extern HWND AlmanacControl;
-// The almanac's picture, in tiles drawn as the view needs them.
-extern TileStrip AlmanacStrip;
-// The visible slice; it is also the control's persistent image, which the
-// control repaints from (its face shows the view's top-left part).
-extern Surface AlmanacView;
-// Where the picture's top lies on the view: -95 shows it from row 95 on.
-extern int64_t ViewOffset;
-extern int32_t dialogOpen;
-extern std::string currentFile;
+// Everything of one main window, owned by the window: made with it, and
+// gone with it once no command that began in it is still running (a
+// command whose dialog outlives the window finds `window` null).
+struct MainWindowState {
+  HWND window = nullptr;
+  HMENU menu = nullptr;
+  AlmanacView view;
+  AlmanacDocument document;
+  Busy busy;
+  std::string commandLine;  // the text after the program name, in UTF-8
+  std::string chosenFile;   // the file "Leer" chose last
+  std::string shareFolder;  // the folder of the file "Compartir" chose last
+  // The label a double click or the label menu acts on.
+  LabelPlace labelAt;
+  // Where the window stands, kept up to date as it moves, for the next run.
+  WindowPlace place;
+  WindowPlace* keptPlace = nullptr;  // gets `place` as the window goes
+  HWND savedFocus = nullptr;
+  HICON bigIcon = nullptr, smallIcon = nullptr;
+};
 
 // Builds the window, shows it and runs its loop; returns 0 when it has been
 // destroyed. `commandLine` is the text after the program name, in UTF-8.
@@ -33,27 +38,32 @@ int RunMainWindow(const char* commandLine);
 // tests drive the window through this).
 HWND BuildMainWindow(const char* commandLine);
 
-// Shows the picture at ViewOffset in AlmanacControl.
-void RefreshView();
-// "Nuevo": the new almanac dialog, then the day boxes.
-void NewAlmanacCommand();
-// Reads gAlmanac.filePath and draws the almanac with its labels; a file that
-// cannot be read or is damaged is reported and nothing is drawn.
-void OpenAlmanacCommand();
-// Records just appended to the almanac's file join the almanac shown, which
-// is drawn again from the first row that moved.
-void ShowStoredLabel(const std::vector<LabelRecord>& stored);
-// `lines` appended to the almanac's file in one write (all or none; a copy
-// made first, the first time) as one change "Deshacer" takes back, and
-// shown; false, having said why (`failed`, the reason, `after`), when the
-// file stays as it was.
-bool AppendAsOneChange(const std::vector<LabelRecord>& lines, const char* failed,
-                       const char* after);
-// "Aceptar" in "Modificar etiqueta" for the label at `place` with `draft`,
-// without the dialog: stored (a copy made first, the first time), kept for
-// "Deshacer" and shown; false, having said why, when the file stays as it was.
-bool ChangeShownLabel(const LabelPlace& place, const LabelDraft& draft);
-// The layout of the almanac shown (no days while there is none).
-const AlmanacLayout& ShownLayout();
+// The state of the main window `window`; nullptr for any other window.
+MainWindowState* MainWindowStateOf(HWND window);
+
+// Whether the window is there with an almanac shown.
+bool AlmanacShown(const MainWindowState& state);
+// Greys and enables the menu's commands as the document allows them; after
+// every change.
+void UpdateCommands(MainWindowState& state);
 // Sets the title "Almanaque - <name>.zanual"; `name` is UTF-8.
-void SetAlmanacTitle(const std::string& name);
+void SetAlmanacTitle(HWND window, const std::string& name);
+
+// Marks the window busy while it lives (`flag` is one of its Busy flags):
+// commands that would open another dialog wait. The flag is as it was
+// again once the guard goes, however the command ends.
+class DialogOpen {
+ public:
+  explicit DialogOpen(bool& flag) : flag_(flag), was_(flag) { flag_ = true; }
+  ~DialogOpen() { flag_ = was_; }
+  DialogOpen(const DialogOpen&) = delete;
+  DialogOpen& operator=(const DialogOpen&) = delete;
+
+ private:
+  bool& flag_;
+  bool was_;
+};
+
+// Brings the almanac to the front with the keyboard focus, so the keys
+// scroll it on from where a command has put it.
+void FocusAlmanac(MainWindowState& state);

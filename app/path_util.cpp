@@ -6,13 +6,13 @@ namespace {
 constexpr size_t kMaxPathChars = 260;
 
 size_t FolderLength(const std::string& path) {
-  size_t cut = path.find_last_of("\\:");
+  size_t cut = path.find_last_of("\\/:");
   return cut == std::string::npos ? 0 : cut + 1;
 }
 }  // namespace
 
 std::string FileNameOfPath(const std::string& path) {
-  size_t slash = path.find_last_of('\\');
+  size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 

@@ -1,43 +1,42 @@
 #include "share_commands.h"
 
+#include <atomic>
 #include <new>
+#include <system_error>
+#include <thread>
 
-#include "../data/almanac_state.h"
 #include "../dialogs/progress_dialog.h"
 #include "../share/ics_export.h"
 #include "../share/ics_import.h"
 #include "almanac_picture.h"
 #include "file_choose.h"
+#include "label_commands.h"
 #include "local_time.h"
-#include "main_window.h"
 #include "message_box.h"
 #include "path_util.h"
 #include "resource.h"
 #include "sync_commands.h"
 #include "version.h"
 
-const UINT kShareCommands[4] = {IDM_SHARE_EXPORT_ICS, IDM_SHARE_IMPORT_ICS, IDM_SHARE_PICTURE,
-                                IDM_SHARE_SYNC};
-
 namespace {
 
 const FileType kCalendarType = {L"iCalendar", L"*.ics", L"ics"};
 const FileType kPictureType = {L"Imagen PNG", L"*.png", L"png"};
 
-// How long a picture is made under the hourglass alone before its progress
-// window shows.
+// How long a picture is made, or a calendar read, under the hourglass alone
+// before its progress window shows.
 DWORD gPictureProgressDelayMs = 500;
+DWORD gImportProgressDelayMs = 500;
 
 // The folder of the last file these dialogs chose; the almanac's own at first.
-std::string gFolder;
-
-std::string StartFolder() { return gFolder.empty() ? FolderPart(gAlmanac.filePath) : gFolder; }
-
-void Remember(const std::string& path) {
-  if (!path.empty()) gFolder = FolderPart(path);
+std::string StartFolder(const MainWindowState& state) {
+  return state.shareFolder.empty() ? FolderPart(state.document.almanac.filePath)
+                                   : state.shareFolder;
 }
 
-bool AlmanacShown() { return MainWindow && IsWindow(MainWindow) && !ShownLayout().days.empty(); }
+void Remember(MainWindowState& state, const std::string& path) {
+  if (!path.empty()) state.shareFolder = FolderPart(path);
+}
 
 // The hourglass while the program works without taking messages.
 class WaitCursor {
@@ -53,24 +52,24 @@ class WaitCursor {
 
 std::string Reason(FileError error) { return std::string("\".\r\n") + FileErrorText(error); }
 
-void OnExport() {
-  const std::string path =
-      ChooseFileToSave(MainWindow, kCalendarType, StartFolder(), gAlmanac.name + ".ics");
-  Remember(path);
-  if (!path.empty() && AlmanacShown()) ExportIcsTo(path);
+void OnExport(MainWindowState& state) {
+  const std::string path = ChooseFileToSave(state.window, kCalendarType, StartFolder(state),
+                                            state.document.almanac.name + ".ics");
+  Remember(state, path);
+  if (!path.empty() && AlmanacShown(state)) ExportIcsTo(state, path);
 }
 
-void OnImport() {
-  const std::string path = ChooseFileToOpen(MainWindow, kCalendarType, StartFolder());
-  Remember(path);
-  if (!path.empty() && AlmanacShown()) ImportIcsFrom(path);
+void OnImport(MainWindowState& state) {
+  const std::string path = ChooseFileToOpen(state.window, kCalendarType, StartFolder(state));
+  Remember(state, path);
+  if (!path.empty() && AlmanacShown(state)) ImportIcsFrom(state, path);
 }
 
-void OnPicture() {
-  const std::string path =
-      ChooseFileToSave(MainWindow, kPictureType, StartFolder(), gAlmanac.name + ".png");
-  Remember(path);
-  if (!path.empty() && AlmanacShown()) SavePictureTo(path);
+void OnPicture(MainWindowState& state) {
+  const std::string path = ChooseFileToSave(state.window, kPictureType, StartFolder(state),
+                                            state.document.almanac.name + ".png");
+  Remember(state, path);
+  if (!path.empty() && AlmanacShown(state)) SavePictureTo(state, path);
 }
 
 }  // namespace
@@ -86,31 +85,27 @@ void AppendShareMenu(HMENU bar) {
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(share), "Compartir");
 }
 
-bool OnShareCommand(WORD id) {
+bool OnShareCommand(MainWindowState& state, WORD id) {
   if (id != IDM_SHARE_EXPORT_ICS && id != IDM_SHARE_IMPORT_ICS && id != IDM_SHARE_PICTURE &&
       id != IDM_SHARE_SYNC)
     return false;
   // Refused without an almanac, also when the command comes as a message,
   // and while a dialog of the main window is open.
-  if (!AlmanacShown() || dialogOpen) return true;
-  if (id == IDM_SHARE_EXPORT_ICS) OnExport();
-  if (id == IDM_SHARE_IMPORT_ICS) OnImport();
-  if (id == IDM_SHARE_PICTURE) OnPicture();
-  if (id == IDM_SHARE_SYNC) {
-    // Nothing else starts while it is open: the sync works on the almanac shown.
-    dialogOpen = 1;
-    SyncCommand();
-    dialogOpen = 0;
-  }
+  if (!AlmanacShown(state) || state.busy.dialog) return true;
+  if (id == IDM_SHARE_EXPORT_ICS) OnExport(state);
+  if (id == IDM_SHARE_IMPORT_ICS) OnImport(state);
+  if (id == IDM_SHARE_PICTURE) OnPicture(state);
+  if (id == IDM_SHARE_SYNC) SyncCommand(state);
   return true;
 }
 
-void ExportIcsTo(const std::string& path) {
+void ExportIcsTo(MainWindowState& state, const std::string& path) {
   FileError error = FileError::None;
   IcsExport exported;
   // Called from message handlers: nothing may be thrown out of them.
   try {
-    exported = ExportIcs(gLabelTable.records, {gAlmanac.name, TARVINA_VERSION, UtcNow()});
+    exported =
+        ExportIcs(state.document.records, {state.document.almanac.name, TARVINA_VERSION, UtcNow()});
     error = WriteIcsFile(path, exported.text);
   } catch (const std::bad_alloc&) {
     error = FileError::NoMemory;
@@ -126,21 +121,77 @@ void ExportIcsTo(const std::string& path) {
   ShowMessage("Se exportaron " + std::to_string(exported.labels) + " etiquetas a \"", path, after);
 }
 
-void ImportIcsFrom(const std::string& path) {
+// A calendar read into labels on a worker thread, while this one keeps the
+// windows painted and, once it takes more than half a second, shows its
+// progress with "Cancelar". libical is used by one such thread at a time
+// and by no other. The file write and the almanac shown stay on this thread.
+struct ImportWork {
   std::string text;
+  AlmanacState almanac;
   IcsImport result;
+  bool noMemory = false;
+  std::atomic<int64_t> done{0}, total{1};
+  std::atomic<bool> stop{false}, finished{false};
+
+  void Run() {
+    try {
+      result = ImportIcs(text, almanac, LocalFromUtc, [this](int64_t d, int64_t t) {
+        done = d;
+        total = t;
+        return !stop;
+      });
+    } catch (const std::bad_alloc&) {
+      noMemory = true;
+    }
+    finished = true;
+  }
+};
+
+// False when there was no memory for it.
+bool ReadCalendar(MainWindowState& state, const std::string& path, ImportWork& work) {
+  std::thread worker;
+  try {
+    worker = std::thread([&work] { work.Run(); });
+  } catch (const std::system_error&) {
+    work.Run();  // no thread to be had: the import runs here, under the hourglass
+  }
+  if (worker.joinable()) {
+    // Nothing else may start meanwhile; the progress window keeps the
+    // windows painted.
+    DialogOpen open(state.busy.dialog);
+    {
+      ProgressWindow progress(state.window, "Importar de iCalendar",
+                              "Importando \"" + FileNameOfPath(path) + "\"...",
+                              gImportProgressDelayMs);
+      while (!work.finished) {
+        if (!progress.Step(work.done, work.total)) work.stop = true;
+        Sleep(10);
+      }
+    }
+    worker.join();
+  }
+  return !work.noMemory;
+}
+
+void ImportIcsFrom(MainWindowState& state, const std::string& path) {
+  ImportWork work;
   FileError error = FileError::None;
   try {
     WaitCursor wait;
-    error = ReadIcsFile(path, text);
-    if (error == FileError::None) result = ImportIcs(text, gAlmanac, LocalFromUtc);
+    error = ReadIcsFile(path, work.text);
+    work.almanac = state.document.almanac;
+    if (error == FileError::None && !ReadCalendar(state, path, work)) error = FileError::NoMemory;
   } catch (const std::bad_alloc&) {
     error = FileError::NoMemory;
   }
+  // "Cancelar", or the program ending: nothing is added, and the window
+  // going says enough.
+  if (work.result.stopped || !AlmanacShown(state)) return;
   if (error != FileError::None) {
     ShowMessage("No se puede leer el calendario \"", path, Reason(error));
     return;
   }
+  const IcsImport& result = work.result;
   if (!result.ok) {
     ShowMessage(ImportReport(result));
     return;
@@ -148,28 +199,27 @@ void ImportIcsFrom(const std::string& path) {
   // One change of the run: all labels or none, and one "Deshacer" takes
   // them back. A failure has been told.
   if (!result.records.empty() &&
-      !AppendAsOneChange(result.records,
+      !AppendAsOneChange(state, result.records,
                          "No se importó nada: las etiquetas no se pudieron guardar. ", ""))
     return;
   ShowMessage(ImportReport(result));
 }
 
-void SavePictureTo(const std::string& path) {
-  const AlmanacLayout& layout = ShownLayout();
+void SavePictureTo(MainWindowState& state, const std::string& path) {
+  const AlmanacLayout& layout = state.document.layout;
   PictureResult result;
   {
     // Nothing else may start while the picture is drawn from the almanac
     // shown; the progress window keeps the windows painted meanwhile.
-    dialogOpen = 1;
+    DialogOpen open(state.busy.dialog);
     WaitCursor wait;
-    ProgressWindow progress(MainWindow, "Guardar imagen",
-                            "Guardando la imagen de \"" + gAlmanac.name + "\"...",
+    ProgressWindow progress(state.window, "Guardar imagen",
+                            "Guardando la imagen de \"" + state.document.almanac.name + "\"...",
                             gPictureProgressDelayMs);
     result = WriteAlmanacPicture(
-        path, layout, gLabelTable.records,
+        path, layout, state.document.records,
         [&progress](int64_t done, int64_t rows) { return progress.Step(done, rows); });
   }
-  dialogOpen = 0;
   const std::string size =
       std::to_string(kStripWidth) + " x " + std::to_string(layout.height) + " píxeles";
   switch (result.error) {
@@ -194,3 +244,5 @@ void SavePictureTo(const std::string& path) {
 }
 
 void SetPictureProgressDelay(DWORD ms) { gPictureProgressDelayMs = ms; }
+
+void SetImportProgressDelay(DWORD ms) { gImportProgressDelayMs = ms; }

@@ -24,7 +24,15 @@ NetError ErrorOf(DWORD code) {
     case ERROR_WINHTTP_CANNOT_CONNECT:
     case ERROR_WINHTTP_NAME_NOT_RESOLVED:
     case ERROR_WINHTTP_CONNECTION_ERROR:
+    // Wine passes on the socket's own errors: the server gone, or never there.
+    case WSAECONNRESET:
+    case WSAECONNABORTED:
+    case WSAECONNREFUSED:
+    case WSAENETUNREACH:
+    case WSAEHOSTUNREACH:
       return NetError::Unreachable;
+    case WSAETIMEDOUT:
+      return NetError::Timeout;
     case ERROR_WINHTTP_SECURE_FAILURE:
     case ERROR_WINHTTP_SECURE_CERT_CN_INVALID:
     case ERROR_WINHTTP_SECURE_CERT_DATE_INVALID:

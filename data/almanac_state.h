@@ -1,4 +1,4 @@
-// The current almanac: one process-wide record shared by every part of the program.
+// An almanac: its name, its label file and the days it spans.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -10,10 +10,7 @@ struct AlmanacState {
   int16_t startMonth = 0;
   int16_t startYear = 0;
   int16_t dayCount = 0;  // N: the almanac shows N + 1 days
-  int32_t isReady = 0;   // scrolling acts only while this is 1
 };
-
-extern AlmanacState gAlmanac;
 
 // True when the four settings describe an almanac we can draw: a real date
 // from 1601 on (the first year Windows file times reach) and 15..366 days.

@@ -7,11 +7,18 @@
 #include <vector>
 
 #include "label_file.h"
+#include "utf8.h"
 
 namespace {
 
 constexpr size_t kStampLength = 19;  // yyyy-mm-dd hh.mm.ss
+constexpr size_t kTagLength = 8;
 constexpr size_t kCopyChunk = 1 << 20;
+constexpr int kMostCopiesASecond = 999;
+// MAX_PATH less its NUL, in UTF-16 units, and what a copy's name adds to
+// the almanac's name at most: " [tag] ", the stamp, " (999)", ".zanual".
+constexpr size_t kMaxPathUnits = 259;
+constexpr size_t kNameAdds = 2 + kTagLength + 2 + kStampLength + 6 + 7;
 
 std::string Stamp(const BackupTime& t) {
   char text[64];
@@ -29,12 +36,12 @@ bool IsStamp(const std::string& text) {
   return true;
 }
 
-// When `file` is a copy of the almanac `name`: its stamp and number, which
-// order the copies from oldest to newest.
-bool CopyOrder(const std::string& file, const std::string& name,
+// When `file` is a copy of the almanac `name` tagged `tag`: its stamp and
+// number, which order the copies from oldest to newest.
+bool CopyOrder(const std::string& file, const std::string& name, const std::string& tag,
                std::pair<std::string, int>& order) {
   const std::string ext = kLabelFileExtension;
-  const std::string head = name + " ";
+  const std::string head = name + " [" + tag + "] ";
   if (file.size() < head.size() + kStampLength + ext.size() || file.compare(0, head.size(), head) ||
       file.compare(file.size() - ext.size(), ext.size(), ext))
     return false;
@@ -61,6 +68,7 @@ FileError CopyWhole(const std::string& from, const std::string& to) {
   if (error != FileError::None) return error;
   int64_t size = 0;
   if ((error = in.Size(size)) != FileError::None) return error;
+  // Made anew: a copy another copy of the program made meanwhile stays.
   if ((error = out.OpenNew(to)) != FileError::None) return error;
   std::vector<uint8_t> chunk;
   for (int64_t at = 0; at < size && error == FileError::None;) {
@@ -80,50 +88,84 @@ FileError CopyWhole(const std::string& from, const std::string& to) {
   return error;
 }
 
-// Deletes the oldest copies of `name` beyond the ones kept.
-void DropOldCopies(const std::string& folder, const std::string& name) {
+// Deletes the oldest copies of `name` tagged `tag` beyond the ones kept;
+// the copy `made` is kept whatever its time.
+void DropOldCopies(const std::string& folder, const std::string& name, const std::string& tag,
+                   const std::string& made) {
   std::vector<std::string> files;
   if (ListFiles(folder, files) != FileError::None) return;
   std::vector<std::pair<std::pair<std::string, int>, std::string>> copies;
   for (const std::string& file : files) {
     std::pair<std::string, int> order;
-    if (CopyOrder(file, name, order)) copies.push_back({order, file});
+    if (file != made && CopyOrder(file, name, tag, order)) copies.push_back({order, file});
   }
-  if (copies.size() <= size_t(kKeptBackups)) return;
+  const size_t others = size_t(kKeptBackups) - 1;
+  if (copies.size() <= others) return;
   std::sort(copies.begin(), copies.end());
-  for (size_t i = 0; i + kKeptBackups < copies.size(); ++i) RemoveFile(folder + copies[i].second);
+  for (size_t i = 0; i + others < copies.size(); ++i) RemoveFile(folder + copies[i].second);
+}
+
+// The almanac's name as its copies in `folder` carry it: cut where the
+// copy's path would not fit in MAX_PATH.
+std::string NameInCopies(const std::string& name, const std::string& folder) {
+  const size_t used = Utf16Length(folder) + kNameAdds;
+  if (used >= kMaxPathUnits) return std::string();
+  const size_t room = kMaxPathUnits - used;
+  std::string cut = name;
+  while (Utf16Length(cut) > room) cut = CutUtf8(cut, cut.size() - 1);
+  return cut;
 }
 
 }  // namespace
 
-std::string BackupName(const std::string& name, const BackupTime& when, int number) {
-  std::string file = name + " " + Stamp(when);
+std::string BackupTag(const std::string& path) {
+  uint32_t hash = 2166136261u;  // FNV-1a
+  for (char c : path) {
+    if (c == '/') c = '\\';
+    if (c >= 'a' && c <= 'z') c = char(c - 32);
+    hash = (hash ^ uint8_t(c)) * 16777619u;
+  }
+  char text[16];
+  std::snprintf(text, sizeof text, "%08x", unsigned(hash));
+  return text;
+}
+
+std::string BackupName(const std::string& name, const std::string& tag, const BackupTime& when,
+                       int number) {
+  std::string file = name + " [" + tag + "] " + Stamp(when);
   if (number > 1) file += " (" + std::to_string(number) + ")";
   return file + kLabelFileExtension;
 }
 
 FileError BackUpLabelFile(const std::string& path, const std::string& name,
                           const std::string& folder, const BackupTime& when, std::string* made) {
+  if (Utf16Length(folder) + kNameAdds + 1 > kMaxPathUnits) return FileError::BadName;
   FileError error = MakeFolders(folder);
   if (error != FileError::None) return error;
-  // A copy of the same second does not take an earlier one's place.
-  std::string copy;
-  int number = 1;
-  do copy = folder + BackupName(name, when, number);
-  while (FileExists(copy) && ++number < 1000);
+  const std::string tag = BackupTag(path);
   // Called from message handlers: nothing may be thrown out of here.
+  std::string copy;
+  bool writing = false;  // `copy` is being made here
+  bool whole = false;
   try {
-    error = CopyWhole(path, copy);
+    const std::string shortName = NameInCopies(name, folder);
+    // A copy of the same second does not take an earlier one's place.
+    int number = 1;
+    do {
+      copy = BackupName(shortName, tag, when, number);
+      writing = !FileExists(folder + copy);
+      error = writing ? CopyWhole(path, folder + copy) : FileError::Exists;
+      if (error == FileError::Exists) writing = false;  // another program's, made meanwhile
+    } while (error == FileError::Exists && ++number <= kMostCopiesASecond);
+    writing = false;  // whole, or removed by CopyWhole
+    whole = error == FileError::None;
+    if (whole) DropOldCopies(folder, shortName, tag, copy);
   } catch (const std::bad_alloc&) {
-    RemoveFile(copy);
-    error = FileError::NoMemory;
+    if (writing) RemoveFile(folder + copy);
+    // A copy made whole stays, and the rotation waits for the next one.
+    if (!whole) return FileError::NoMemory;
   }
   if (error != FileError::None) return error;
-  if (made) *made = copy;
-  try {
-    DropOldCopies(folder, name);
-  } catch (const std::bad_alloc&) {
-    // Kept for now: the next copy tries again.
-  }
+  if (made) *made = folder + copy;
   return FileError::None;
 }

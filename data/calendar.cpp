@@ -2,8 +2,6 @@
 
 #include <cstdio>
 
-NameTables gNames;
-
 namespace {
 
 // Days from 1 January 1601 (day 0) for a real date; the civil-from-days
@@ -113,16 +111,15 @@ std::string ShortDateText(const CivilDate& date) {
   return text;
 }
 
-void LoadNameTables() {
-  gNames.months = {"",      "Enero",  "Febrero", "Marzo",      "Abril",   "Mayo",     "Junio",
-                   "Julio", "Agosto", "Septiembre", "Octubre", "Noviembre", "Diciembre"};
-  gNames.weekdays = {"", "Lunes", "Martes", "Miercoles", "Jueves", "Viernes", "Sabado", "Domingo"};
-}
-
 const std::string& MonthNames(int month) {
-  return gNames.months[month >= 1 && month <= 12 ? month : 0];
+  static const std::array<std::string, 13> kMonths = {
+      "",      "Enero",  "Febrero",    "Marzo",   "Abril",     "Mayo",     "Junio",
+      "Julio", "Agosto", "Septiembre", "Octubre", "Noviembre", "Diciembre"};
+  return kMonths[month >= 1 && month <= 12 ? month : 0];
 }
 
 const std::string& WeekdayNames(int weekday) {
-  return gNames.weekdays[weekday >= 1 && weekday <= 7 ? weekday : 0];
+  static const std::array<std::string, 8> kWeekdays = {"",       "Lunes",   "Martes", "Miercoles",
+                                                       "Jueves", "Viernes", "Sabado", "Domingo"};
+  return kWeekdays[weekday >= 1 && weekday <= 7 ? weekday : 0];
 }

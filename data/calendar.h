@@ -47,12 +47,6 @@ bool DateBefore(const CivilDate& a, const CivilDate& b);
 // "dd/mm/yyyy", as messages write a date.
 std::string ShortDateText(const CivilDate& date);
 
-struct NameTables {
-  std::array<std::string, 13> months;   // 1..12
-  std::array<std::string, 8> weekdays;  // 1..7, Monday first
-};
-extern NameTables gNames;
-
-void LoadNameTables();
+// The names of month 1..12 and weekday 1..7 (Monday first); empty for any other.
 const std::string& MonthNames(int month);
 const std::string& WeekdayNames(int weekday);

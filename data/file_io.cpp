@@ -3,6 +3,7 @@
 #include "file_io.h"
 
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <utility>
@@ -37,6 +38,8 @@ const char* FileErrorText(FileError error) {
     case FileError::Changed:
       return "Otro programa ha cambiado el archivo desde que se abrió. Cierre tarvina y vuelva "
              "a abrir el almanaque.";
+    case FileError::Exists:
+      return "Ya hay un archivo con ese nombre.";
     case FileError::Other:
       break;
   }
@@ -86,6 +89,42 @@ bool FileFaultAt(FileOp op, FileError& error) {
     }
   }
   return false;
+}
+
+namespace {
+
+constexpr char kScratchHead[] = "tarvina-";
+constexpr char kScratchEnd[] = ".tmp";
+// Names tried before giving up: each one another file took.
+constexpr int kScratchTries = 100;
+std::atomic<unsigned> gScratchCount{0};
+
+}  // namespace
+
+FileError OpenScratchBeside(const std::string& path, ExclusiveFile& file, std::string& scratch) {
+  const size_t slash = path.find_last_of("\\/");
+  const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+  FileError error = FileError::Exists;
+  for (int i = 0; i < kScratchTries && error == FileError::Exists; ++i) {
+    scratch = folder + kScratchHead + std::to_string(ProcessNumber()) + "-" +
+              std::to_string(++gScratchCount) + kScratchEnd;
+    error = file.OpenNew(scratch);
+  }
+  if (error != FileError::None) scratch.clear();
+  return error;
+}
+
+bool IsScratchName(const std::string& fileName) {
+  const size_t head = sizeof kScratchHead - 1, end = sizeof kScratchEnd - 1;
+  if (fileName.size() < head + end + 3 || fileName.compare(0, head, kScratchHead) != 0 ||
+      fileName.compare(fileName.size() - end, end, kScratchEnd) != 0)
+    return false;
+  const std::string middle = fileName.substr(head, fileName.size() - head - end);
+  const size_t dash = middle.find('-');
+  if (dash == 0 || dash == std::string::npos || dash + 1 == middle.size()) return false;
+  for (size_t i = 0; i < middle.size(); ++i)
+    if (i != dash && (middle[i] < '0' || middle[i] > '9')) return false;
+  return true;
 }
 
 FileError RetryWhileInUse(const std::function<FileError()>& open) {

@@ -22,6 +22,7 @@ enum class FileError {
   OtherAlmanac,  // the file holds another almanac than the one shown
   NoMemory,
   Changed,  // the file no longer holds what the program read from it
+  Exists,   // a file of that name is there already
   Other,
 };
 
@@ -40,8 +41,8 @@ class ExclusiveFile {
   FileError OpenForAppend(const std::string& path);
   // Read access, shared with other readers only; never creates the file.
   FileError OpenForRead(const std::string& path);
-  // Read and write access, no sharing; a new empty file, or an old one of
-  // that name (a scratch file a crash left) emptied.
+  // Read and write access, no sharing; a new empty file, never an old one:
+  // a file of that name already there gives Exists and is left alone.
   FileError OpenNew(const std::string& path);
   // Both opens wait up to a second for a program that holds the file for a
   // moment (an antivirus, an indexer, a backup) before they report InUse.
@@ -74,6 +75,17 @@ FileError RemoveFile(const std::string& path);
 // disk: afterwards `to` is either the old file or the new one, whole, even
 // across a crash. `from` must be in the same folder.
 FileError PutFileInPlace(const std::string& from, const std::string& to);
+// Opens, with OpenNew, a scratch file of this run's own in the folder of
+// `path` (which it may later take the place of): "tarvina-<process>-<n>.tmp",
+// a name no other file, no other run and no earlier scratch file of this
+// one holds. `scratch` gets its path.
+FileError OpenScratchBeside(const std::string& path, ExclusiveFile& file, std::string& scratch);
+// Whether `fileName` (without folder) is one OpenScratchBeside makes.
+bool IsScratchName(const std::string& fileName);
+// The longest name OpenScratchBeside gives, in characters.
+constexpr size_t kScratchNameLength = 33;
+// This process's number, as the system gives it (scratch names carry it).
+unsigned long ProcessNumber();
 // Makes `folder` and any missing folder above it; an existing one is fine.
 FileError MakeFolders(const std::string& folder);
 // The names of the files (not folders) in `folder`.

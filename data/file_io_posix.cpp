@@ -30,6 +30,8 @@ FileError FromErrno(int err) {
       return FileError::BadName;
     case EWOULDBLOCK:
       return FileError::InUse;
+    case EEXIST:
+      return FileError::Exists;
     default:
       return FileError::Other;
   }
@@ -75,13 +77,16 @@ FileError ExclusiveFile::OpenForRead(const std::string& path) {
 
 FileError ExclusiveFile::OpenNew(const std::string& path) {
   Close();
-  FileError error = OpenLocked(path, O_RDWR | O_CREAT, LOCK_EX, handle_, created_);
-  // Emptied only once it is ours: a file another program holds is left alone.
-  if (error == FileError::None && ::ftruncate(int(handle_), 0) != 0) {
-    error = FromErrno(errno);
-    Close();
-  }
-  return error;
+  return RetryWhileInUse([&] {
+    FileError injected;
+    if (FileFaultAt(FileOp::Open, injected)) return injected;
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return errno == ENOENT ? FileError::PathNotFound : FromErrno(errno);
+    ::flock(fd, LOCK_EX | LOCK_NB);  // nobody else has it yet
+    handle_ = fd;
+    created_ = true;
+    return FileError::None;
+  });
 }
 
 FileError ExclusiveFile::Close() {
@@ -204,6 +209,8 @@ FileError ListFiles(const std::string& folder, std::vector<std::string>& names) 
   ::closedir(dir);
   return FileError::None;
 }
+
+unsigned long ProcessNumber() { return static_cast<unsigned long>(::getpid()); }
 
 bool FileExists(const std::string& path) {
   struct stat st;

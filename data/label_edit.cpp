@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <new>
+
+#include "almanac_state.h"
 
 namespace {
 
@@ -22,6 +25,50 @@ bool SameRecord(const uint8_t* bytes, const LabelRecord& held) {
   return std::memcmp(mine, theirs, kRecordSize) == 0;
 }
 
+bool SameAlmanac(const LabelRecord& a, const LabelRecord& b) {
+  return a.almanacStartDay == b.almanacStartDay && a.almanacStartMonth == b.almanacStartMonth &&
+         a.almanacStartYear == b.almanacStartYear && a.almanacDayCount == b.almanacDayCount;
+}
+
+// `edit`, on a file of `records` records whose record i `recordAt` gives,
+// with the splice that keeps the almanac's description in the first record
+// when the edit would make another old record first (see label_edit.h).
+FileError KeepingAlmanacFirst(const LabelFileEdit& edit, size_t records,
+                              const std::function<FileError(size_t, LabelRecord&)>& recordAt,
+                              LabelFileEdit& kept) {
+  kept = edit;
+  if (edit.removesFile || edit.createsFile || records == 0) return FileError::None;
+  size_t at = 0, k = 0;  // the old record that comes first, and the splice after it
+  for (; k < edit.splices.size(); ++k) {
+    const RecordSplice& splice = edit.splices[k];
+    if (splice.first > at) break;
+    if (!splice.put.empty()) return FileError::None;  // a record the change makes
+    at = splice.first + splice.expected.size();
+  }
+  if (at == 0 || at >= records) return FileError::None;
+  LabelRecord first, next;
+  FileError error = recordAt(0, first);
+  if (error == FileError::None) error = recordAt(at, next);
+  if (error != FileError::None) return error;
+  if (!IsValidAlmanacSettings(first.almanacStartDay, first.almanacStartMonth,
+                              first.almanacStartYear, first.almanacDayCount) ||
+      SameAlmanac(first, next))
+    return FileError::None;
+  LabelRecord described = next;
+  described.almanacStartDay = first.almanacStartDay;
+  described.almanacStartMonth = first.almanacStartMonth;
+  described.almanacStartYear = first.almanacStartYear;
+  described.almanacDayCount = first.almanacDayCount;
+  RecordSplice carry;
+  carry.first = at;
+  carry.expected = {next};
+  carry.put = RecordBytes({described});
+  kept.splices.insert(kept.splices.begin() + std::ptrdiff_t(k), std::move(carry));
+  if (!kept.neighbours.empty())
+    kept.neighbours.insert(kept.neighbours.begin() + std::ptrdiff_t(k), SpliceNeighbours());
+  return FileError::None;
+}
+
 std::vector<LabelRecord> DecodeAll(const std::vector<uint8_t>& bytes) {
   std::vector<LabelRecord> records(bytes.size() / kRecordSize);
   for (size_t i = 0; i < records.size(); ++i)
@@ -37,6 +84,15 @@ struct OldParts {
   std::vector<uint8_t> tail;
 };
 
+// Changed unless the file holds `held` as its record `at`.
+FileError CheckRecordAt(ExclusiveFile& file, size_t at, const LabelRecord& held) {
+  uint8_t bytes[kRecordSize];
+  size_t got = 0;
+  FileError error = file.ReadAt(int64_t(at * kRecordSize), bytes, kRecordSize, got);
+  if (error != FileError::None) return error;
+  return got == kRecordSize && SameRecord(bytes, held) ? FileError::None : FileError::Changed;
+}
+
 FileError ReadOldParts(ExclusiveFile& file, const LabelFileEdit& edit, OldParts& old) {
   int64_t size = 0;
   FileError error = file.Size(size);
@@ -45,7 +101,10 @@ FileError ReadOldParts(ExclusiveFile& file, const LabelFileEdit& edit, OldParts&
   if (old.records > int64_t(kMaxRecords)) return FileError::TooLarge;
   size_t next = 0;  // splices must come in order and apart
   int64_t count = old.records;
-  for (const RecordSplice& splice : edit.splices) {
+  if (!edit.neighbours.empty() && edit.neighbours.size() != edit.splices.size())
+    return FileError::Other;
+  for (size_t i = 0; i < edit.splices.size(); ++i) {
+    const RecordSplice& splice = edit.splices[i];
     if (splice.first < next || splice.put.size() % kRecordSize != 0) return FileError::Other;
     next = splice.first + splice.expected.size();
     if (int64_t(next) > old.records) return FileError::Changed;
@@ -59,6 +118,15 @@ FileError ReadOldParts(ExclusiveFile& file, const LabelFileEdit& edit, OldParts&
     for (size_t k = 0; k < splice.expected.size(); ++k)
       if (!SameRecord(bytes.data() + k * kRecordSize, splice.expected[k]))
         return FileError::Changed;
+    if (!edit.neighbours.empty() && edit.neighbours[i].checked) {
+      const SpliceNeighbours& around = edit.neighbours[i];
+      if (splice.first > 0 &&
+          (error = CheckRecordAt(file, splice.first - 1, around.before)) != FileError::None)
+        return error;
+      if (around.atEnd && int64_t(next) != old.records) return FileError::Changed;
+      if (!around.atEnd && (error = CheckRecordAt(file, next, around.after)) != FileError::None)
+        return error;
+    }
     old.removed.push_back(std::move(bytes));
     count += int64_t(splice.put.size() / kRecordSize) - int64_t(splice.expected.size());
   }
@@ -73,10 +141,24 @@ FileError ReadOldParts(ExclusiveFile& file, const LabelFileEdit& edit, OldParts&
   return FileError::None;
 }
 
+// Records of the new file noted as it is written: the neighbours an undo
+// checks.
+struct NewRecords {
+  std::vector<size_t> wanted;
+  std::vector<LabelRecord> got;  // in the order of `wanted`
+
+  void Note(int64_t at, const uint8_t* bytes, size_t size) {
+    const size_t from = size_t(at) / kRecordSize, to = from + size / kRecordSize;
+    for (size_t i = 0; i < wanted.size(); ++i)
+      if (wanted[i] >= from && wanted[i] < to)
+        DecodeLabelRecord(bytes + (wanted[i] - from) * kRecordSize, got[i]);
+  }
+};
+
 // Writes the new file: the old records between the splices, the splices'
 // records in their places, then the tail.
 FileError WriteNewFile(ExclusiveFile& old, ExclusiveFile& out, const LabelFileEdit& edit,
-                       const OldParts& parts) {
+                       const OldParts& parts, NewRecords& seen) {
   std::vector<uint8_t> chunk;
   int64_t at = 0;
   auto copy = [&](size_t from, size_t to) {
@@ -88,14 +170,16 @@ FileError WriteNewFile(ExclusiveFile& old, ExclusiveFile& out, const LabelFileEd
       if (error != FileError::None) return error;
       if (got < chunk.size()) return FileError::Changed;  // shorter than it was a moment ago
       if ((error = out.WriteAt(at, chunk.data(), chunk.size())) != FileError::None) return error;
+      seen.Note(at, chunk.data(), chunk.size());
       at += int64_t(chunk.size());
       r += n;
     }
     return FileError::None;
   };
-  auto write = [&](const std::vector<uint8_t>& bytes) {
+  auto write = [&](const std::vector<uint8_t>& bytes, bool records) {
     if (bytes.empty()) return FileError::None;
     FileError error = out.WriteAt(at, bytes.data(), bytes.size());
+    if (records) seen.Note(at, bytes.data(), bytes.size());
     at += int64_t(bytes.size());
     return error;
   };
@@ -103,24 +187,61 @@ FileError WriteNewFile(ExclusiveFile& old, ExclusiveFile& out, const LabelFileEd
   FileError error = FileError::None;
   for (const RecordSplice& splice : edit.splices) {
     if ((error = copy(next, splice.first)) != FileError::None) return error;
-    if ((error = write(splice.put)) != FileError::None) return error;
+    if ((error = write(splice.put, true)) != FileError::None) return error;
     next = splice.first + splice.expected.size();
   }
   if ((error = copy(next, size_t(parts.records))) != FileError::None) return error;
-  return write(edit.setsTail ? edit.tail : parts.tail);
+  return write(edit.setsTail ? edit.tail : parts.tail, false);
 }
 
-LabelFileEdit Inverse(const LabelFileEdit& edit, const OldParts& old) {
+// Where the undo of `edit` acts on the new file, splice by splice, and the
+// records of the new file it checks around each place.
+struct UndoPlaces {
+  std::vector<size_t> first;
+  size_t records = 0;  // the new file's
+};
+
+UndoPlaces PlacesOfUndo(const LabelFileEdit& edit, const OldParts& old, NewRecords& seen) {
+  UndoPlaces places;
+  int64_t shift = 0;
+  for (const RecordSplice& splice : edit.splices) {
+    places.first.push_back(size_t(int64_t(splice.first) + shift));
+    shift += int64_t(splice.put.size() / kRecordSize) - int64_t(splice.expected.size());
+  }
+  places.records = size_t(old.records + shift);
+  for (size_t i = 0; i < edit.splices.size(); ++i) {
+    const size_t first = places.first[i], end = first + edit.splices[i].put.size() / kRecordSize;
+    if (first > 0) seen.wanted.push_back(first - 1);
+    if (end < places.records) seen.wanted.push_back(end);
+  }
+  seen.got.resize(seen.wanted.size());
+  return places;
+}
+
+LabelFileEdit Inverse(const LabelFileEdit& edit, const OldParts& old, const UndoPlaces& places,
+                      const NewRecords& seen) {
   LabelFileEdit undo;
-  int64_t shift = 0;  // how far the edit moved the records after a splice
+  auto seenAt = [&](size_t record) {
+    const size_t i =
+        size_t(std::find(seen.wanted.begin(), seen.wanted.end(), record) - seen.wanted.begin());
+    return i < seen.got.size() ? seen.got[i] : LabelRecord();
+  };
   for (size_t i = 0; i < edit.splices.size(); ++i) {
     const RecordSplice& splice = edit.splices[i];
     RecordSplice back;
-    back.first = size_t(int64_t(splice.first) + shift);
+    back.first = places.first[i];
     back.expected = DecodeAll(splice.put);
     back.put = old.removed[i];
-    shift += int64_t(back.expected.size()) - int64_t(splice.expected.size());
+    const size_t end = back.first + back.expected.size();
+    // Records taken out are checked themselves; records only put in are
+    // checked by what stands around them.
+    SpliceNeighbours around;
+    around.checked = back.expected.empty();
+    if (back.first > 0) around.before = seenAt(back.first - 1);
+    around.atEnd = end >= places.records;
+    if (!around.atEnd) around.after = seenAt(end);
     undo.splices.push_back(std::move(back));
+    undo.neighbours.push_back(around);
   }
   undo.setsTail = edit.setsTail;
   if (edit.setsTail) undo.tail = old.tail;
@@ -131,11 +252,16 @@ LabelFileEdit Inverse(const LabelFileEdit& edit, const OldParts& old) {
 // the edit makes the file anew), flushes it and puts it in its place; on a
 // failure nothing is left of it.
 FileError WriteInPlace(const std::string& path, ExclusiveFile& old, const LabelFileEdit& edit,
-                       const OldParts& parts) {
-  const std::string scratch = RewriteScratchPath(path);
+                       const OldParts& parts, NewRecords& seen) {
+  std::string scratch;
   ExclusiveFile out;
-  FileError error = out.OpenNew(scratch);
-  if (error == FileError::None) error = WriteNewFile(old, out, edit, parts);
+  FileError error = OpenScratchBeside(path, out, scratch);
+  if (error != FileError::None) return error;
+  try {
+    error = WriteNewFile(old, out, edit, parts, seen);
+  } catch (const std::bad_alloc&) {
+    error = FileError::NoMemory;
+  }
   if (error == FileError::None) error = out.Flush();
   // Only a file let go without a failure is whole on the disk.
   if (error == FileError::None) error = out.Close();
@@ -158,7 +284,8 @@ FileError Create(const std::string& path, const LabelFileEdit& edit, LabelFileEd
   }
   ExclusiveFile none;  // nothing old to copy from
   OldParts parts;
-  FileError error = WriteInPlace(path, none, edit, parts);
+  NewRecords seen;
+  FileError error = WriteInPlace(path, none, edit, parts, seen);
   if (error != FileError::None) return error;
   if (undo) {
     *undo = LabelFileEdit();
@@ -169,10 +296,25 @@ FileError Create(const std::string& path, const LabelFileEdit& edit, LabelFileEd
   return FileError::None;
 }
 
-FileError Rewrite(const std::string& path, const LabelFileEdit& edit, LabelFileEdit* undo) {
-  if (edit.createsFile) return Create(path, edit, undo);
+FileError Rewrite(const std::string& path, const LabelFileEdit& given, LabelFileEdit* undo) {
+  if (given.createsFile) return Create(path, given, undo);
   ExclusiveFile old;
   FileError error = old.OpenForRead(path);
+  if (error != FileError::None) return error;
+  int64_t size = 0;
+  if ((error = old.Size(size)) != FileError::None) return error;
+  LabelFileEdit edit;
+  error = KeepingAlmanacFirst(
+      given, size_t(std::min<int64_t>(size / int64_t(kRecordSize), int64_t(kMaxRecords) + 1)),
+      [&old](size_t at, LabelRecord& record) {
+        uint8_t bytes[kRecordSize];
+        size_t got = 0;
+        FileError error = old.ReadAt(int64_t(at * kRecordSize), bytes, kRecordSize, got);
+        if (error == FileError::None && got < kRecordSize) error = FileError::Changed;
+        if (error == FileError::None) DecodeLabelRecord(bytes, record);
+        return error;
+      },
+      edit);
   if (error != FileError::None) return error;
   OldParts parts;
   if ((error = ReadOldParts(old, edit, parts)) != FileError::None) return error;
@@ -188,7 +330,9 @@ FileError Rewrite(const std::string& path, const LabelFileEdit& edit, LabelFileE
     if (undo && !edit.splices.empty()) {
       // What makes the file again, byte for byte (a removal's splices took
       // every record; a partial record after them comes back too).
-      back = Inverse(edit, parts);
+      NewRecords none;
+      back = Inverse(edit, parts, PlacesOfUndo(edit, parts, none), none);
+      back.neighbours.clear();  // made where no file is: nothing around to check
       back.createsFile = true;
       back.setsTail = true;
       back.tail = parts.tail;
@@ -198,8 +342,10 @@ FileError Rewrite(const std::string& path, const LabelFileEdit& edit, LabelFileE
     return error;
   }
 
-  error = WriteInPlace(path, old, edit, parts);
-  if (error == FileError::None && undo) *undo = Inverse(edit, parts);
+  NewRecords seen;
+  const UndoPlaces places = PlacesOfUndo(edit, parts, seen);
+  error = WriteInPlace(path, old, edit, parts, seen);
+  if (error == FileError::None && undo) *undo = Inverse(edit, parts, places, seen);
   return error;
 }
 
@@ -212,24 +358,29 @@ std::vector<uint8_t> RecordBytes(const std::vector<LabelRecord>& records) {
   return bytes;
 }
 
-std::string RewriteScratchPath(const std::string& path) { return path + ".tmp"; }
-
 FileError RewriteLabelFile(const std::string& path, const LabelFileEdit& edit,
                            LabelFileEdit* undo) {
   // Called from message handlers: nothing may be thrown out of here.
   try {
     return Rewrite(path, edit, undo);
   } catch (const std::bad_alloc&) {
-    RemoveFile(RewriteScratchPath(path));
-    return FileError::NoMemory;
+    return FileError::NoMemory;  // a scratch file is removed where it is written
   }
 }
 
-void ApplyLabelFileEdit(std::vector<LabelRecord>& records, const LabelFileEdit& edit) {
-  if (edit.removesFile) {
+void ApplyLabelFileEdit(std::vector<LabelRecord>& records, const LabelFileEdit& given) {
+  if (given.removesFile) {
     records.clear();
     return;
   }
+  LabelFileEdit edit;
+  KeepingAlmanacFirst(
+      given, records.size(),
+      [&records](size_t at, LabelRecord& record) {
+        record = records[at];
+        return FileError::None;
+      },
+      edit);
   std::vector<LabelRecord> changed;
   changed.reserve(records.size());
   size_t next = 0;

@@ -1,6 +1,7 @@
 #include "label_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <new>
 
@@ -9,9 +10,6 @@
 #include "label_edit.h"
 #include "program_folder.h"
 #include "utf8.h"
-
-LabelTable gLabelTable;
-LabelRecord recordBuffer;
 
 namespace {
 
@@ -117,11 +115,48 @@ void AddLabelLines(const std::string& shown, std::vector<std::string>& lines) {
 
 }  // namespace
 
+std::vector<std::string> WrapLabelLine(std::string_view line, size_t width) {
+  auto isCodeAt = [&](size_t at) {
+    return at + 4 <= line.size() && line[at] == '\\' && line[at + 1] == '#' &&
+           std::isdigit(uint8_t(line[at + 2])) && std::isdigit(uint8_t(line[at + 3]));
+  };
+  std::vector<std::string> lines;
+  while (line.size() > width) {
+    size_t space = line.rfind(' ', width);
+    if (space != std::string_view::npos && space > 0) {
+      lines.emplace_back(line.substr(0, space));
+      line.remove_prefix(space + 1);
+      continue;
+    }
+    // No space to break at: cut, but before an icon code the cut would split.
+    size_t cut = width;
+    for (size_t at = cut >= 3 ? cut - 3 : 0; at < cut; ++at)
+      if (isCodeAt(at)) {
+        cut = at > 0 ? at : width;
+        break;
+      }
+    lines.emplace_back(line.substr(0, cut));
+    line.remove_prefix(cut);
+  }
+  lines.emplace_back(line);
+  return lines;
+}
+
 std::vector<LabelRecord> LabelRecordsOf(const std::vector<std::string>& shown, int32_t color,
                                         int16_t day, int16_t month, int16_t year,
                                         const AlmanacState& almanac) {
   std::vector<std::string> lines;
-  for (const std::string& line : shown) AddLabelLines(line, lines);
+  for (const std::string& line : shown) {
+    std::vector<std::string> split;
+    AddLabelLines(line, split);
+    for (const std::string& one : split) {
+      if (one.size() <= kMaxLineBytes) {
+        lines.push_back(one);
+        continue;
+      }
+      for (std::string& piece : WrapLabelLine(one, kWrapWidth)) lines.push_back(std::move(piece));
+    }
+  }
   std::vector<LabelRecord> records(lines.size());
   for (size_t i = 0; i < records.size(); ++i) {
     LabelRecord& record = records[i];
@@ -174,9 +209,10 @@ NameCheck CheckAlmanacName(const std::string& name, const std::string& folder) {
   for (unsigned char c : name)
     if (c < 32 || std::strchr("\\/:*?\"<>|", c)) return NameCheck::BadCharacter;
   if (IsDeviceName(name)) return NameCheck::DeviceName;
-  // MAX_PATH (260) counts UTF-16 units, with the terminating NUL.
-  if (Utf16Length(folder) + Utf16Length(name) + std::strlen(kLabelFileExtension) > 259)
-    return NameCheck::TooLong;
+  // MAX_PATH (260) counts UTF-16 units, with the terminating NUL; a change
+  // writes a scratch file beside the label file, which must fit too.
+  const size_t file = Utf16Length(name) + std::strlen(kLabelFileExtension);
+  if (Utf16Length(folder) + std::max(file, kScratchNameLength) > 259) return NameCheck::TooLong;
   return NameCheck::Ok;
 }
 
@@ -314,7 +350,6 @@ FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& l
     TakeBack(file, path, point);
     return error;
   }
-  recordBuffer = lines.back();
   if (undo) {
     // The lines go, and the partial record they covered comes back.
     *undo = LabelFileEdit();
@@ -329,8 +364,9 @@ FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& l
   return FileError::None;
 }
 
-FileError ReadLabelRecords(const std::string& path) {
-  gLabelTable.records.clear();
+FileError ReadLabelRecords(const std::string& path, std::vector<LabelRecord>& out,
+                           AlmanacState& almanac) {
+  out.clear();
   ExclusiveFile file;
   FileError error = file.OpenForRead(path);
   if (error != FileError::None) return error;
@@ -373,11 +409,10 @@ FileError ReadLabelRecords(const std::string& path) {
     return FileError::NoMemory;
   }
 
-  gAlmanac.startDay = first.almanacStartDay;
-  gAlmanac.startMonth = first.almanacStartMonth;
-  gAlmanac.startYear = first.almanacStartYear;
-  gAlmanac.dayCount = first.almanacDayCount;
-  recordBuffer = records.back();
-  gLabelTable.records = std::move(records);
+  almanac.startDay = first.almanacStartDay;
+  almanac.startMonth = first.almanacStartMonth;
+  almanac.startYear = first.almanacStartYear;
+  almanac.dayCount = first.almanacDayCount;
+  out = std::move(records);
   return FileError::None;
 }

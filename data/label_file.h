@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "file_io.h"
@@ -38,12 +39,21 @@ void DecodeLabelRecord(const uint8_t in[kRecordSize], LabelRecord& record);
 // Copies `text` up to its first NUL, cut to 119 bytes, and clears the rest.
 void SetRecordText(LabelRecord& record, const char* text);
 
+// Splits one line of label text into lines of at most `width` bytes, at a
+// space where there is one, never inside an icon code.
+std::vector<std::string> WrapLabelLine(std::string_view line, size_t width);
+// The width lines are wrapped to: one short of a record's 119 bytes, as the
+// label drawing prints 118 characters, so nothing wrapped is hidden.
+constexpr size_t kWrapWidth = kMaxLineBytes - 1;
+
 struct AlmanacState;
 // The records of one label of `almanac` from its lines as the label box
-// shows them: one per line in order, the last one marked as the last line,
-// each text cut to 119 bytes. A CR, an LF or a CR LF inside a line (pasted
-// text) starts a new line; a tab becomes a blank; other control characters
-// (below 0x20, and 0x7F) are dropped.
+// shows them: one per line in order, the last one marked as the last line.
+// A line longer than a record holds (the box's font need not be fixed-pitch
+// where it is drawn) goes on in further records, wrapped as WrapLabelLine
+// does to kWrapWidth, never cut. A CR, an LF or a CR LF inside a line
+// (pasted text) starts a new line; a tab becomes a blank; other control
+// characters (below 0x20, and 0x7F) are dropped.
 std::vector<LabelRecord> LabelRecordsOf(const std::vector<std::string>& shown, int32_t color,
                                         int16_t day, int16_t month, int16_t year,
                                         const AlmanacState& almanac);
@@ -59,22 +69,14 @@ struct LabelRun {
 };
 std::vector<LabelRun> GroupLabels(const std::vector<LabelRecord>& records);
 
-// The records of the last file read, in file order.
-struct LabelTable {
-  std::vector<LabelRecord> records;
-};
-extern LabelTable gLabelTable;
-
-// The last record written or read.
-extern LabelRecord recordBuffer;
-
 // Almanac folder + name + ".zanual".
 std::string LabelFilePath(const std::string& name);
 
 enum class NameCheck { Ok, Empty, BadCharacter, DeviceName, TooLong };
 // Whether `name` (UTF-8, as `folder`) can become a label file in `folder`:
 // well-formed text without characters a Windows file name cannot hold, no
-// device name (CON, NUL, COM1, ...), and a whole path that fits in MAX_PATH.
+// device name (CON, NUL, COM1, ...), and a whole path that fits in MAX_PATH,
+// as does the path of the scratch file a change writes beside it.
 NameCheck CheckAlmanacName(const std::string& name, const std::string& folder);
 
 bool LabelFileExists(const std::string& path);
@@ -98,10 +100,11 @@ struct LabelFileEdit;
 FileError AppendLabel(const std::string& path, const std::vector<LabelRecord>& lines,
                       LabelFileEdit* undo);
 
-// Reads the whole file into gLabelTable. When its first record describes a
-// valid almanac, the four settings go into gAlmanac; when it does not, the
-// table is emptied, gAlmanac is left alone and Damaged is returned; a file
-// of more than kMaxRecords records gives TooLarge, before anything is read.
-// An empty file yields no records and leaves gAlmanac alone. Never creates
-// the file, never throws.
-FileError ReadLabelRecords(const std::string& path);
+// Reads the whole file into `records` (file order). When its first record
+// describes a valid almanac, the four settings go into `almanac`; when it
+// does not, `records` is emptied, `almanac` is left alone and Damaged is
+// returned; a file of more than kMaxRecords records gives TooLarge, before
+// anything is read. An empty file yields no records and leaves `almanac`
+// alone. Never creates the file, never throws.
+FileError ReadLabelRecords(const std::string& path, std::vector<LabelRecord>& records,
+                           AlmanacState& almanac);

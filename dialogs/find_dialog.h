@@ -2,13 +2,14 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 struct FindRequest {
   std::string text;  // offered in the box, chosen: the text searched last
   // Whether the almanac has a label line with the text (a search must not
   // move anything: the dialog only asks).
-  bool (*occurs)(const std::string& text) = nullptr;
+  std::function<bool(const std::string& text)> occurs;
 };
 
 // Shows the dialog (no owner) and returns when it has closed: true with

@@ -139,19 +139,23 @@ void AddColorBox(HWND dialog, LabelEntryOpening& opening, const ControlPlace& fr
   if (CreateSurface(*surface, inner.right, inner.bottom)) FillSurface(*surface, color);
 }
 
+// An almanac of at most 367 days touches three years at most (31 December
+// to 1 January two years on).
+constexpr int kMostYears = 3;
+
 // The years the almanac shows, as the year list offers them.
-int YearsOffered(const LabelEntryRequest& request, int16_t years[2]) {
-  years[0] = request.first.year;
-  if (request.last.year == request.first.year) return 1;
-  years[1] = int16_t(request.first.year + 1);
-  return 2;
+int YearsOffered(const LabelEntryRequest& request, int16_t years[kMostYears]) {
+  int count = 0;
+  for (int year = request.first.year; year <= request.last.year && count < kMostYears; ++year)
+    years[count++] = int16_t(year);
+  return count;
 }
 
 // Days in the day list of `month`: the longest that month is in any year
 // the almanac shows, so 29 February of a leap start year can be chosen even
 // when the days last reached a common year.
 int DayListLength(const LabelEntryRequest& request, int month) {
-  int16_t years[2];
+  int16_t years[kMostYears];
   int count = YearsOffered(request, years);
   int longest = 0;
   for (int i = 0; i < count; ++i) {
@@ -317,7 +321,7 @@ void OnInitDialog(HWND dialog, LabelEntryOpening& opening) {
   SendMessageA(monthCombo, CB_RESETCONTENT, 0, 0);
   SendMessageA(yearCombo, CB_RESETCONTENT, 0, 0);
   for (int month = 1; month <= 12; ++month) AddItem(monthCombo, TwoDigits(month));
-  int16_t years[2];
+  int16_t years[kMostYears];
   int yearCount = YearsOffered(*opening.request, years);
   for (int i = 0; i < yearCount; ++i) AddItem(yearCombo, std::to_string(years[i]));
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ struct LabelEntryRequest {
   // Called on "Aceptar" once the entry passes every check: true when the
   // caller has stored it (the dialog ends), false when it could not and has
   // said why (the dialog stays with the entry, to try again).
-  bool (*store)(const LabelDraft& draft) = nullptr;
+  std::function<bool(const LabelDraft& draft)> store;
 };
 
 // Shows the dialog (no owner) with `draft` and returns when it has closed:

@@ -132,9 +132,7 @@ void DeleteDayBoxFonts(DayBoxFonts& fonts) {
 AlmanacTools::AlmanacTools()
     : dayFonts(CreateDayBoxFonts()),
       labelFont(CreateLabelFont()),
-      framePen(CreatePen(PS_SOLID, 1, kFrameColor)) {
-  LoadNameTables();
-}
+      framePen(CreatePen(PS_SOLID, 1, kFrameColor)) {}
 
 AlmanacTools::~AlmanacTools() { DeleteDayBoxFonts(dayFonts); }
 

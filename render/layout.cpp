@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 #include <unordered_map>
 
 namespace {
+
+bool gFailNextLayout = false;  // a test's stand-in for memory running out
 
 // One key per (year, month, day), whatever the values: day 33 of January or
 // month 17 must not meet a real day's key.
@@ -15,6 +18,10 @@ int64_t DateKey(int16_t year, int16_t month, int16_t day) {
 }  // namespace
 
 AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRecord>& records) {
+  if (gFailNextLayout) {
+    gFailNextLayout = false;
+    throw std::bad_alloc();
+  }
   AlmanacLayout layout;
   if (!IsValidAlmanacSettings(state.startDay, state.startMonth, state.startYear, state.dayCount))
     return layout;
@@ -152,3 +159,7 @@ int64_t FirstChangedRow(const AlmanacLayout& before, const std::vector<LabelReco
   if (before.height != after.height) return std::min(before.height, after.height);
   return kNoRow;
 }
+
+CivilDate DateOfDay(const DayBand& band) { return CivilDate{band.year, band.month, band.day, 0}; }
+
+void FailNextLayoutForTests() { gFailNextLayout = true; }

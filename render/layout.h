@@ -62,6 +62,13 @@ struct AlmanacMarks {
 // ends at the last record. `state` must pass IsValidAlmanacSettings.
 AlmanacLayout LayOutAlmanac(const AlmanacState& state, const std::vector<LabelRecord>& records);
 
+// The date of a day of the layout (its weekday left 0).
+CivilDate DateOfDay(const DayBand& band);
+
+// Seam for the tests: the next LayOutAlmanac throws std::bad_alloc, as it
+// does when memory runs out.
+void FailNextLayoutForTests();
+
 // Smallest grid row whose top 16 x (r - 1) is at or below y; 1 for y <= 0.
 int64_t RowAtOrBelow(int64_t y);
 

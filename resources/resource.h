@@ -99,6 +99,9 @@
 #define IDC_SYNC_NOW 5037
 #define IDC_SYNC_UNLINK 5038
 #define IDC_SYNC_CLOSE 5039
+// Timers of a linked almanac: a sync soon after a change, and one every few minutes.
+#define IDT_SYNC_SOON 5040
+#define IDT_SYNC_EVERY 5041
 
 // About dialog.
 #define IDC_ABOUT_PICTURE 4001

@@ -33,7 +33,7 @@ std::string LabelEventIcs(const std::vector<LabelRecord>& records, const std::st
 
 // Writes `text` as the whole file at `path` (UTF-8 path), replacing what
 // it held, and returns None once it is on the disk. On a failure the file
-// is left empty or absent, never half written over an older calendar.
+// is left as it was (or absent), and nothing is left beside it.
 FileError WriteIcsFile(const std::string& path, const std::string& text);
 
 // TEXT value escaping: backslash, semicolon, comma and line feed.

@@ -16,15 +16,16 @@
 
 namespace {
 
-// Wrapped lines stop one short of a record's 119 bytes: the label drawing
-// prints 118 characters, so nothing imported is hidden.
-constexpr size_t kWrapWidth = kMaxLineBytes - 1;
-// Repeats stepped through in one import, inside the almanac or before it:
+// Repeats stepped through for one event, inside the almanac or before it:
 // a rule that repeats every minute for years would otherwise run on and on
-// (a daily rule from 1900 takes 46,000). Past it, rules expand no further.
-constexpr int64_t kRepeatBudget = 2000000;
-// An import that would make more label lines than this is refused whole.
-constexpr size_t kMaxImportLines = 100000;
+// (a daily rule from 1900 takes 46,000, an hourly one from 1970 480,000).
+// Past it, that event's rule expands no further and it counts as cut short;
+// the next event has a budget of its own, up to kFileRepeatBudget for the
+// whole file, which bounds the time an import takes.
+constexpr int64_t kRepeatBudget = 500000;
+constexpr int64_t kFileRepeatBudget = 5000000;
+// Repeats between two reports of progress.
+constexpr int64_t kRepeatsPerStep = 4096;
 constexpr int32_t kWhite = 0x00FFFFFF;
 
 const char kNotCalendar[] = "El archivo no es un calendario iCalendar (.ics).";
@@ -34,6 +35,9 @@ const char kBadEvent[] =
 const char kTooBig[] = "El archivo es demasiado grande para ser un calendario.";
 const char kTooMany[] =
     "El calendario daría más de 100.000 líneas de etiquetas; no se importó nada.";
+const char kLongComponent[] =
+    "El calendario tiene un evento o componente de más de 1.000 líneas; no se importó nada.";
+const char kTooManyLines[] = "El calendario tiene más de 2.000.000 de líneas; no se importó nada.";
 
 // Days since 1 January of year 0 in the proleptic Gregorian calendar (any
 // year, which iCalendar files may hold).
@@ -299,9 +303,27 @@ struct Importer {
   LocalFromUtcFn localFromUtc;
   Range range;
   IcsImport& result;
-  int64_t repeatsLeft = kRepeatBudget;
+  const ImportProgress& progress;
+  int64_t fileRepeatsLeft = kFileRepeatBudget;
+  bool tooMany = false;  // a label would pass kMaxImportLines: nothing is imported
+  // Steps done of all, for `progress`: the events, then their repeats.
+  int64_t done = 0, total = 1;
+
+  // False once the import is to stop.
+  bool Step(int64_t steps) {
+    done += steps;
+    if (progress && !result.stopped && !progress(std::min(done, total), total))
+      result.stopped = true;
+    return !result.stopped && !tooMany;
+  }
 
   void AddLabel(int64_t dayNumber, const std::vector<std::string>& lines, int32_t color) {
+    // Checked before the label is made: whatever the file, no more than
+    // the limit is ever held.
+    if (tooMany || lines.size() > kMaxImportLines - result.records.size()) {
+      tooMany = true;
+      return;
+    }
     int year, month, day;
     DateOfDayNumber(dayNumber, year, month, day);
     for (size_t k = 0; k < lines.size(); ++k) {
@@ -350,7 +372,8 @@ struct Importer {
       time = prefix;
     }
     bool inside = false;
-    for (int64_t d = std::max(firstDay, range.first); d <= std::min(lastDay, range.last); ++d) {
+    for (int64_t d = std::max(firstDay, range.first);
+         d <= std::min(lastDay, range.last) && !tooMany; ++d) {
       inside = true;
       if (exact) {
         AddLabel(d, lines, color);
@@ -421,16 +444,32 @@ struct Importer {
       if (recurrence.freq == ICAL_NO_RECURRENCE) return false;
       icalrecur_iterator* it = icalrecur_iterator_new(recurrence, start.time);
       if (!it) return false;
-      while (repeatsLeft > 0 && result.records.size() <= kMaxImportLines) {
+      const int64_t spanDays = start.isDate ? std::max<int64_t>(length, 1) : length / 86400 + 1;
+      int64_t repeatsLeft = kRepeatBudget;
+      bool cut = false;
+      for (;;) {
+        if (repeatsLeft == 0 || fileRepeatsLeft == 0) {
+          ++result.cutShort;
+          cut = true;
+          break;
+        }
         --repeatsLeft;
+        --fileRepeatsLeft;
+        if (repeatsLeft % kRepeatsPerStep == 0 && !Step(0)) break;
         icaltimetype t = icalrecur_iterator_next(it);
         if (icaltime_is_null_time(t)) break;
         // Past the almanac even after the largest zone shift.
         if (DayNumber(t.year, t.month, t.day) > range.last + 2) break;
+        // Ended long before the almanac even after the largest zone shift:
+        // not placed at all, which would ask the system for its zone.
+        if (DayNumber(t.year, t.month, t.day) + spanDays + 2 < range.first) continue;
         if (Excluded(skip, t, start.zone, start.isDate)) continue;
         inside |= AddOccurrence(t, start.zone, start.isDate, length, lines, exact, color);
+        if (tooMany) break;
       }
       icalrecur_iterator_free(it);
+      // Cut short before any of its days: whether it had one is not known.
+      if (!inside && cut) return true;
     }
     if (!inside) ++result.outside;
     return true;
@@ -462,6 +501,71 @@ IcsImport Failure(const char* message) {
   return result;
 }
 
+IcsImport Stopped() {
+  IcsImport result;
+  result.stopped = true;
+  return result;
+}
+
+// The reason to refuse `body` before parsing it, or null: a component of
+// too many lines, or too many lines in all.
+const char* TooMuchWork(std::string_view body) {
+  std::vector<size_t> open;  // lines of each component begun and not ended
+  size_t lines = 0;
+  for (size_t at = 0; at < body.size();) {
+    // A line ends at a CR or an LF (some files have CRs alone).
+    size_t end = body.find_first_of("\r\n", at);
+    if (end == std::string_view::npos) end = body.size();
+    const std::string_view line = body.substr(at, end - at);
+    at = end + 1;
+    if (line.empty()) continue;
+    if (++lines > kMaxIcsLines) return kTooManyLines;
+    if (StartsWithNoCase(line, "BEGIN:")) {
+      open.push_back(0);
+    } else if (StartsWithNoCase(line, "END:")) {
+      if (!open.empty()) open.pop_back();
+    } else if (!open.empty() && ++open.back() > kMaxComponentLines) {
+      return kLongComponent;
+    }
+  }
+  return nullptr;
+}
+
+// Hands libical the text a line at a time, as icalparser_parse_string
+// does, and tells the progress function how far it has come.
+struct LineFeed {
+  std::string_view text;
+  size_t at = 0;
+  const ImportProgress* progress = nullptr;
+  int64_t total = 1;
+  unsigned lines = 0;
+  bool stopped = false;
+
+  static char* Next(char* out, size_t size, void* data) {
+    LineFeed& feed = *static_cast<LineFeed*>(data);
+    if (feed.at >= feed.text.size() || feed.stopped) return nullptr;
+    if (++feed.lines % 1024 == 0 && *feed.progress &&
+        !(*feed.progress)(int64_t(feed.at), feed.total)) {
+      feed.stopped = true;
+      return nullptr;
+    }
+    std::string_view rest = feed.text.substr(feed.at);
+    size_t end = rest.find('\n');
+    bool lone = false;  // a file with CRs alone ends its lines with them
+    if (end == std::string_view::npos) {
+      end = rest.find('\r');
+      lone = end != std::string_view::npos;
+    }
+    size_t n = end == std::string_view::npos ? rest.size() : end + 1;
+    n = std::min(n, size - 1);
+    std::memcpy(out, rest.data(), n);
+    if (lone && n > 0) out[n - 1] = '\n';
+    out[n] = '\0';
+    feed.at += n;
+    return out;
+  }
+};
+
 }  // namespace
 
 FileError ReadIcsFile(const std::string& path, std::string& text) {
@@ -478,35 +582,8 @@ FileError ReadIcsFile(const std::string& path, std::string& text) {
   return error;
 }
 
-std::vector<std::string> WrapLabelLine(std::string_view line, size_t width) {
-  auto isCodeAt = [&](size_t at) {
-    return at + 4 <= line.size() && line[at] == '\\' && line[at + 1] == '#' &&
-           std::isdigit(uint8_t(line[at + 2])) && std::isdigit(uint8_t(line[at + 3]));
-  };
-  std::vector<std::string> lines;
-  while (line.size() > width) {
-    size_t space = line.rfind(' ', width);
-    if (space != std::string_view::npos && space > 0) {
-      lines.emplace_back(line.substr(0, space));
-      line.remove_prefix(space + 1);
-      continue;
-    }
-    // No space to break at: cut, but before an icon code the cut would split.
-    size_t cut = width;
-    for (size_t at = cut >= 3 ? cut - 3 : 0; at < cut; ++at)
-      if (isCodeAt(at)) {
-        cut = at > 0 ? at : width;
-        break;
-      }
-    lines.emplace_back(line.substr(0, cut));
-    line.remove_prefix(cut);
-  }
-  lines.emplace_back(line);
-  return lines;
-}
-
-IcsImport ImportIcs(std::string_view text, const AlmanacState& almanac,
-                    LocalFromUtcFn localFromUtc) {
+IcsImport ImportIcs(std::string_view text, const AlmanacState& almanac, LocalFromUtcFn localFromUtc,
+                    const ImportProgress& progress) {
   if (text.size() > kMaxIcsBytes) return Failure(kTooBig);
   // Unfolded first: some programs fold in the middle of a character.
   std::string unfolded;
@@ -541,8 +618,26 @@ IcsImport ImportIcs(std::string_view text, const AlmanacState& almanac,
                               almanac.dayCount))
     return Failure(kBroken);
 
+  if (const char* refused = TooMuchWork(body)) return Failure(refused);
+  // The text stops at a NUL, as a C string would.
+  body = body.substr(0, body.find('\0'));
+
   icalerror_set_errors_are_fatal(0);
-  OwnedComponent root(icalparser_parse_string(std::string(body).c_str()));
+  LineFeed feed;
+  feed.text = body;
+  feed.progress = &progress;
+  feed.total = int64_t(body.size()) * 2;  // parsing is the first half of the work
+  OwnedComponent root;
+  {
+    struct ParserDeleter {
+      void operator()(icalparser* p) const { icalparser_free(p); }
+    };
+    std::unique_ptr<icalparser, ParserDeleter> parser(icalparser_new());
+    if (!parser) return Failure(kBroken);
+    icalparser_set_gen_data(parser.get(), &feed);
+    root.reset(icalparser_parse(parser.get(), LineFeed::Next));
+  }
+  if (feed.stopped) return Stopped();
   if (!root) return Failure(kBroken);
   std::vector<icalcomponent*> calendars;
   if (icalcomponent_isa(root.get()) == ICAL_VCALENDAR_COMPONENT) {
@@ -555,15 +650,24 @@ IcsImport ImportIcs(std::string_view text, const AlmanacState& almanac,
   if (calendars.empty()) return Failure(kBroken);
 
   IcsImport result;
-  Importer importer{almanac, localFromUtc, {}, result};
+  Importer importer{almanac, localFromUtc, {}, result, progress};
   importer.range.first = DayNumber(first.year, first.month, first.day);
   importer.range.last = importer.range.first + almanac.dayCount;
+  int64_t events = 0;
+  for (icalcomponent* calendar : calendars)
+    events += icalcomponent_count_components(calendar, ICAL_VEVENT_COMPONENT);
+  // The second half: the events, with their repeats between.
+  importer.done = int64_t(body.size());
+  importer.total = importer.done * 2;
+  const int64_t perEvent = events > 0 ? std::max<int64_t>(importer.done / events, 1) : 1;
   for (icalcomponent* calendar : calendars) {
     auto moved = MovedOccurrences(calendar);
     for (icalcomponent* e = icalcomponent_get_first_component(calendar, ICAL_VEVENT_COMPONENT); e;
          e = icalcomponent_get_next_component(calendar, ICAL_VEVENT_COMPONENT)) {
-      if (!importer.Event(e, calendar, moved)) return Failure(kBadEvent);
-      if (result.records.size() > kMaxImportLines) return Failure(kTooMany);
+      if (!importer.Event(e, calendar, moved))
+        return result.stopped ? Stopped() : Failure(kBadEvent);
+      if (importer.tooMany) return Failure(kTooMany);
+      if (!importer.Step(perEvent)) return Stopped();
     }
   }
   result.ok = true;
@@ -574,6 +678,9 @@ std::string ImportReport(const IcsImport& result) {
   if (!result.ok) return result.error;
   std::string text = "Se importaron " + std::to_string(result.labels) + " etiquetas; " +
                      std::to_string(result.outside) + " eventos quedan fuera del almanaque.";
+  if (result.cutShort > 0)
+    text += " " + std::to_string(result.cutShort) +
+            " eventos se repiten tan a menudo que no se miraron todas sus repeticiones.";
   if (result.changed > 0)
     text += " Se cambiaron " + std::to_string(result.changed) +
             " caracteres por otros parecidos que este programa puede mostrar.";

@@ -192,12 +192,13 @@ FileError ReadWholeFile(const std::string& path, std::string& text, size_t limit
 }
 
 FileError WriteWholeFile(const std::string& path, std::string_view text) {
-  const std::string scratch = path + ".neu";
+  std::string scratch;
   FileError error;
   {
     ExclusiveFile file;
-    error = file.OpenNew(scratch);
-    if (error == FileError::None) error = file.WriteAt(0, text.data(), text.size());
+    error = OpenScratchBeside(path, file, scratch);
+    if (error != FileError::None) return error;
+    error = file.WriteAt(0, text.data(), text.size());
     if (error == FileError::None) error = file.Flush();
     const FileError closed = file.Close();
     if (error == FileError::None) error = closed;

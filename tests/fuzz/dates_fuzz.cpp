@@ -13,8 +13,6 @@ bool SameDate(const CivilDate& a, const CivilDate& b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool named = (LoadNameTables(), true);
-  (void)named;
   if (size < 10) return 0;
   int16_t year, month, day;
   int32_t n;

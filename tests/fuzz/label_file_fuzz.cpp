@@ -41,10 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The almanac shown before the file is opened.
   AlmanacState before;
   before.startDay = 1, before.startMonth = 3, before.startYear = 2025, before.dayCount = 30;
-  gAlmanac = before;
+  AlmanacState almanac = before;
   const size_t count = size / kRecordSize;
-  FileError error = ReadLabelRecords(path);
-  const std::vector<LabelRecord>& records = gLabelTable.records;
+  std::vector<LabelRecord> records;
+  FileError error = ReadLabelRecords(path, records, almanac);
   LabelRecord first;
   if (count > 0) DecodeLabelRecord(data, first);
   if (error == FileError::None) {
@@ -52,14 +52,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (count > 0) {
       FUZZ_CHECK(IsValidAlmanacSettings(first.almanacStartDay, first.almanacStartMonth,
                                         first.almanacStartYear, first.almanacDayCount));
-      FUZZ_CHECK(SameSettings(first, gAlmanac));
+      FUZZ_CHECK(SameSettings(first, almanac));
     } else {
-      FUZZ_CHECK(gAlmanac.startYear == before.startYear && gAlmanac.dayCount == before.dayCount);
+      FUZZ_CHECK(almanac.startYear == before.startYear && almanac.dayCount == before.dayCount);
     }
   } else {
     FUZZ_CHECK(error == FileError::Damaged);
     FUZZ_CHECK(count > 0 && records.empty());
-    FUZZ_CHECK(gAlmanac.startYear == before.startYear && gAlmanac.dayCount == before.dayCount);
+    FUZZ_CHECK(almanac.startYear == before.startYear && almanac.dayCount == before.dayCount);
   }
   for (size_t k = 0; k < records.size(); ++k) {
     LabelRecord again;
@@ -68,24 +68,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(again.day == r.day && again.month == r.month && again.year == r.year &&
                again.color == r.color && again.isLastLine == r.isLastLine &&
                SameSettings(again, AlmanacState{"", "", r.almanacStartDay, r.almanacStartMonth,
-                                                r.almanacStartYear, r.almanacDayCount, 0}) &&
+                                                r.almanacStartYear, r.almanacDayCount}) &&
                std::memcmp(again.text, r.text, kTextBytes) == 0);
     FUZZ_CHECK(std::strlen(records[k].text) <= kMaxLineBytes);
   }
-  CheckLayout(gAlmanac, records, LayOutAlmanac(gAlmanac, records));
+  CheckLayout(almanac, records, LayOutAlmanac(almanac, records));
 
   // A two-line label for the almanac shown: after the last whole record, or
   // refused with the file as it was when the file holds another almanac.
   LabelRecord line;
-  line.day = gAlmanac.startDay, line.month = gAlmanac.startMonth, line.year = gAlmanac.startYear;
-  line.almanacStartDay = gAlmanac.startDay, line.almanacStartMonth = gAlmanac.startMonth;
-  line.almanacStartYear = gAlmanac.startYear, line.almanacDayCount = gAlmanac.dayCount;
+  line.day = almanac.startDay, line.month = almanac.startMonth, line.year = almanac.startYear;
+  line.almanacStartDay = almanac.startDay, line.almanacStartMonth = almanac.startMonth;
+  line.almanacStartYear = almanac.startYear, line.almanacDayCount = almanac.dayCount;
   SetRecordText(line, "uno");
   LabelRecord last = line;
   last.isLastLine = 1;
   error = AppendLabel(path, {line, last});
   const std::string after = Bytes(path);
-  if (count > 0 && !SameSettings(first, gAlmanac)) {
+  if (count > 0 && !SameSettings(first, almanac)) {
     FUZZ_CHECK(error == FileError::OtherAlmanac);
     FUZZ_CHECK(after == file);
   } else {

@@ -46,28 +46,65 @@ class BackupTest : public ::testing::Test {
 BackupTime RunAt(int i) { return BackupTime{2025, 3, 1 + i / 24, i % 24, 5, 9}; }
 
 TEST_F(BackupTest, OneCopyEqualToTheFileAndTheNewestTwentyOfEachAlmanacKept) {
+  const std::string tag = BackupTag(path_);
   std::string made;
   ASSERT_EQ(BackUpLabelFile(path_, "Clase", copies_, RunAt(0), &made), FileError::None);
-  EXPECT_EQ(Copies(), std::vector<std::string>{"Clase 2025-03-01 00.05.09.zanual"});
+  EXPECT_EQ(Copies(), std::vector<std::string>{"Clase [" + tag + "] 2025-03-01 00.05.09.zanual"});
   EXPECT_EQ(made, copies_ + Copies()[0]);
   EXPECT_EQ(Bytes(made), Bytes(path_));
 
-  // Another almanac's copies, and one whose name starts the same, stay.
-  std::ofstream(copies_ + "Otra 2020-01-01 10.00.00.zanual") << "x";
-  std::ofstream(copies_ + "Clase 2 2020-01-01 10.00.00.zanual") << "x";
+  // Another almanac's copies, one whose name starts the same, and copies
+  // named before copies had tags, stay.
+  const std::vector<std::string> others = {"Clase 2 [" + tag + "] 2020-01-01 10.00.00.zanual",
+                                           "Clase 2020-01-01 10.00.00.zanual",
+                                           "Otra 2020-01-01 10.00.00.zanual"};
+  for (const std::string& other : others) std::ofstream(copies_ + other) << "x";
   for (int i = 1; i < 25; ++i)
     ASSERT_EQ(BackUpLabelFile(path_, "Clase", copies_, RunAt(i)), FileError::None) << i;
   // A second copy within the same second does not take the first one's place.
   ASSERT_EQ(BackUpLabelFile(path_, "Clase", copies_, RunAt(24), &made), FileError::None);
-  EXPECT_EQ(made, copies_ + "Clase 2025-03-02 00.05.09 (2).zanual");
+  EXPECT_EQ(made, copies_ + BackupName("Clase", tag, RunAt(24), 2));
 
   std::vector<std::string> kept = Copies();
-  ASSERT_EQ(kept.size(), 22u);
-  EXPECT_EQ(kept.front(), "Clase 2 2020-01-01 10.00.00.zanual");
-  EXPECT_EQ(kept[1], BackupName("Clase", RunAt(6))) << "the six oldest are gone";
-  EXPECT_EQ(kept[19], BackupName("Clase", RunAt(24), 2));
-  EXPECT_EQ(kept[20], BackupName("Clase", RunAt(24)));
-  EXPECT_EQ(kept.back(), "Otra 2020-01-01 10.00.00.zanual");
+  ASSERT_EQ(kept.size(), 23u);
+  EXPECT_EQ(kept[0], others[0]);
+  EXPECT_EQ(kept[1], others[1]);
+  EXPECT_EQ(kept[2], BackupName("Clase", tag, RunAt(6))) << "the six oldest are gone";
+  EXPECT_EQ(kept[20], BackupName("Clase", tag, RunAt(24), 2));
+  EXPECT_EQ(kept[21], BackupName("Clase", tag, RunAt(24)));
+  EXPECT_EQ(kept.back(), others[2]);
+}
+
+// The copy just made is kept, whatever the clock says; almanacs of one name
+// in two folders keep copies of their own; a name too long for the copy's
+// path is cut in the copy's name, so the copy is made all the same.
+TEST_F(BackupTest, TheNewCopyStaysAndEachAlmanacFileHasARotationOfItsOwn) {
+  const std::string other = root_ + "/2026/Clase.zanual";
+  ASSERT_EQ(MakeFolders(root_ + "/2026"), FileError::None);
+  std::ofstream(other, std::ios::binary) << "otra";
+  for (int i = 0; i < 25; ++i) {
+    ASSERT_EQ(BackUpLabelFile(path_, "Clase", copies_, RunAt(30 + i)), FileError::None);
+    ASSERT_EQ(BackUpLabelFile(other, "Clase", copies_, RunAt(30 + i)), FileError::None);
+  }
+  EXPECT_EQ(Copies().size(), 40u) << "twenty of each";
+
+  std::string made;  // the clock set back by a year
+  ASSERT_EQ(BackUpLabelFile(path_, "Clase", copies_, BackupTime{2024, 3, 1, 0, 0, 0}, &made),
+            FileError::None);
+  EXPECT_EQ(Bytes(made), Bytes(path_));
+  EXPECT_EQ(Copies().size(), 40u);
+
+  std::string folder = root_ + "/";
+  while (folder.size() < 200) folder += "carpeta/";
+  const std::string longName(250 - folder.size(), 'n');
+  ASSERT_EQ(MakeFolders(folder), FileError::None);
+  const std::string longPath = folder + longName + ".zanual";
+  ASSERT_LE(longPath.size(), 259u);
+  std::ofstream(longPath, std::ios::binary) << "larga";
+  ASSERT_EQ(BackUpLabelFile(longPath, longName, folder, RunAt(0), &made), FileError::None);
+  EXPECT_LE(made.size(), 259u) << made;
+  EXPECT_EQ(Bytes(made), "larga");
+  EXPECT_EQ(made.compare(folder.size(), 10, longName.substr(0, 10)), 0) << made;
 }
 
 TEST_F(BackupTest, ACopyThatCannotBeMadeIsSaidAndLeavesNothing) {

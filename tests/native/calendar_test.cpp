@@ -129,7 +129,6 @@ TEST(StepToNextDay, WalksAYearLikeAddDays) {
 }
 
 TEST(NameTables, HoldTheSpanishNames) {
-  LoadNameTables();
   EXPECT_EQ(MonthNames(1), "Enero");
   EXPECT_EQ(MonthNames(9), "Septiembre");
   EXPECT_EQ(MonthNames(12), "Diciembre");

@@ -36,24 +36,25 @@ std::string ValidFile() {
 
 void CheckReadAndLayOut(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-  gAlmanac = AlmanacState();
-  gAlmanac.startDay = 1, gAlmanac.startMonth = 1, gAlmanac.startYear = 2025, gAlmanac.dayCount = 20;
-  FileError e = ReadLabelRecords(path);
+  AlmanacState almanac;
+  almanac.startDay = 1, almanac.startMonth = 1, almanac.startYear = 2025, almanac.dayCount = 20;
+  std::vector<LabelRecord> records;
+  FileError e = ReadLabelRecords(path, records, almanac);
   ASSERT_TRUE(e == FileError::None || e == FileError::Damaged) << int(e);
-  ASSERT_TRUE(IsValidAlmanacSettings(gAlmanac.startDay, gAlmanac.startMonth, gAlmanac.startYear,
-                                     gAlmanac.dayCount));
-  AlmanacLayout layout = LayOutAlmanac(gAlmanac, gLabelTable.records);
-  ASSERT_EQ(layout.days.size(), size_t(gAlmanac.dayCount) + 1);
+  ASSERT_TRUE(IsValidAlmanacSettings(almanac.startDay, almanac.startMonth, almanac.startYear,
+                                     almanac.dayCount));
+  AlmanacLayout layout = LayOutAlmanac(almanac, records);
+  ASSERT_EQ(layout.days.size(), size_t(almanac.dayCount) + 1);
   size_t lines = 0;
   for (const DayBand& day : layout.days) {
     ASSERT_GE(day.advance, kDayPitch);
     for (const LabelBlock& block : day.blocks) {
       ASSERT_GE(block.lineCount, 1u);
-      ASSERT_LE(block.firstRecord + block.lineCount, gLabelTable.records.size());
+      ASSERT_LE(block.firstRecord + block.lineCount, records.size());
       lines += block.lineCount;
     }
   }
-  ASSERT_LE(lines, gLabelTable.records.size());
+  ASSERT_LE(lines, records.size());
   ASSERT_GE(layout.height, layout.endScrollTop);
 }
 

@@ -7,9 +7,11 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
+#include "data/almanac_state.h"
 #include "data/file_io.h"
 #include "tests/common/label_records.h"
 
@@ -32,9 +34,17 @@ class LabelEditTest : public ::testing::Test {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   void Lay(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
-  bool ScratchLeft() { return access(RewriteScratchPath(path_).c_str(), F_OK) == 0; }
+  bool ScratchLeft() {
+    std::vector<std::string> names;
+    ListFiles(folder_, names);
+    for (const std::string& name : names)
+      if (IsScratchName(name)) return true;
+    return false;
+  }
 
   std::string folder_, path_;
+  std::vector<LabelRecord> read_;  // what reading the file gives
+  AlmanacState almanac_;
 };
 
 std::string Raw(const std::vector<LabelRecord>& records) {
@@ -87,8 +97,8 @@ TEST_F(LabelEditTest, ChangesTouchOnlyTheirRecordsAndUndoingThemBringsBackEveryB
     ASSERT_EQ(RewriteLabelFile(path_, edits[i], &undo.back()), FileError::None) << i;
     EXPECT_EQ(Bytes(), after[i]) << i;
     ApplyLabelFileEdit(held, edits[i]);
-    ASSERT_EQ(ReadLabelRecords(path_), FileError::None);
-    EXPECT_EQ(Raw(held), Raw(gLabelTable.records)) << "memory follows the file " << i;
+    ASSERT_EQ(ReadLabelRecords(path_, read_, almanac_), FileError::None);
+    EXPECT_EQ(Raw(held), Raw(read_)) << "memory follows the file " << i;
     EXPECT_FALSE(ScratchLeft()) << i;
   }
 
@@ -102,8 +112,8 @@ TEST_F(LabelEditTest, ChangesTouchOnlyTheirRecordsAndUndoingThemBringsBackEveryB
     ApplyLabelFileEdit(held, undo[i]);
     EXPECT_EQ(Bytes(), i ? after[i - 1] : opened) << i;
   }
-  ASSERT_EQ(ReadLabelRecords(path_), FileError::None);
-  EXPECT_EQ(Raw(held), Raw(gLabelTable.records));
+  ASSERT_EQ(ReadLabelRecords(path_, read_, almanac_), FileError::None);
+  EXPECT_EQ(Raw(held), Raw(read_));
 }
 
 TEST_F(LabelEditTest, TakingBackANewLabelRestoresWhatItCoveredOrRemovesTheFileItMade) {
@@ -157,3 +167,88 @@ TEST_F(LabelEditTest, RemovingTheLastLabelRemovesTheFileAndUndoMakesItAgain) {
 }
 
 }  // namespace
+
+namespace {
+
+// What another program, or an old crash, has done to the file meanwhile.
+struct Meanwhile {
+  const char* what;
+  std::function<std::string(const std::string& raw)> change;
+  bool undoes;  // whether the undo may still go ahead
+};
+
+}  // namespace
+
+// An undo puts records back only between the neighbours they had: a file
+// that another program has changed around that place is refused as it is.
+TEST_F(LabelEditTest, UndoRefusesAPlaceWhoseNeighboursChanged) {
+  const LabelRecord a0 = TestLine("a0", 0, 3), a1 = TestLine("a1", 1, 3);
+  const LabelRecord b0 = TestLine("b0", 0, 4), b1 = TestLine("b1", 1, 4);
+  const LabelRecord c0 = TestLine("c0", 0, 6), c1 = TestLine("c1", 0, 6), c2 = TestLine("c2", 1, 6);
+  const LabelRecord d = TestLine("otra copia", 1, 9);
+  LabelRecord b1Moved = b1, b0Moved = b0;
+  b0Moved.day = b1Moved.day = 20;
+  const std::vector<LabelRecord> all = {a0, a1, b0, b1, c0, c1, c2};
+  const std::string a = Raw({a0, a1});
+  const LabelFileEdit changes[] = {
+      Edit({Splice(2, {b0, b1}, {})}),                                     // "Borrar"
+      Edit({Splice(2, {b0, b1}, {}), Splice(7, {}, {b0Moved, b1Moved})}),  // to another day
+  };
+  const Meanwhile others[] = {
+      {"A removed", [&](const std::string& raw) { return raw.substr(a.size()); }, false},
+      {"a label before B's place", [&](const std::string& raw) { return Raw({d}) + raw; }, false},
+      {"a label added at the end", [&](const std::string& raw) { return raw + Raw({d}); }, true},
+  };
+  for (size_t k = 0; k < std::size(changes); ++k) {
+    for (const Meanwhile& other : others) {
+      const std::string what = std::to_string(k) + ", " + other.what;
+      Lay(Raw(all));
+      LabelFileEdit undo;
+      ASSERT_EQ(RewriteLabelFile(path_, changes[k], &undo), FileError::None) << what;
+      const std::string changed = other.change(Bytes());
+      Lay(changed);
+      if (other.undoes) {
+        ASSERT_EQ(RewriteLabelFile(path_, undo), FileError::None) << what;
+        EXPECT_EQ(Bytes(), Raw(all) + Raw({d})) << what;
+      } else {
+        EXPECT_EQ(RewriteLabelFile(path_, undo), FileError::Changed) << what;
+        EXPECT_EQ(Bytes(), changed) << what;
+      }
+      EXPECT_FALSE(ScratchLeft()) << what;
+    }
+  }
+}
+
+// Only the first record says which days the almanac spans: removing or
+// moving the first label in front of a record that describes none (a
+// zero-filled one a crash left) still leaves a file that opens as that
+// almanac and takes new labels, and the undo brings back every byte.
+TEST_F(LabelEditTest, TheFirstRecordStillDescribesTheAlmanacAfterAChange) {
+  const LabelRecord a = TestLine("primera", 1, 3), d = TestLine("d", 1, 8);
+  LabelRecord aMoved = a;
+  aMoved.day = 30;
+  const std::string zero(kRecordSize, '\0');
+  const std::string opened = Raw({a}) + zero + Raw({d});
+  const LabelFileEdit changes[] = {
+      Edit({Splice(0, {a}, {})}),
+      Edit({Splice(0, {a}, {}), Splice(3, {}, {aMoved})}),
+  };
+  for (size_t k = 0; k < std::size(changes); ++k) {
+    Lay(opened);
+    ASSERT_EQ(ReadLabelRecords(path_, read_, almanac_), FileError::None);
+    std::vector<LabelRecord> held = read_;
+    LabelFileEdit undo;
+    ASSERT_EQ(RewriteLabelFile(path_, changes[k], &undo), FileError::None) << k;
+    ApplyLabelFileEdit(held, changes[k]);
+    almanac_ = AlmanacState();
+    ASSERT_EQ(ReadLabelRecords(path_, read_, almanac_), FileError::None)
+        << k << ": the file still opens";
+    EXPECT_EQ(almanac_.startYear, 2025);
+    EXPECT_EQ(almanac_.dayCount, 120);
+    EXPECT_EQ(Raw(held), Raw(read_)) << k << ": memory follows the file";
+    ASSERT_EQ(RewriteLabelFile(path_, undo), FileError::None) << k;
+    EXPECT_EQ(Bytes(), opened) << k;
+    ASSERT_EQ(RewriteLabelFile(path_, changes[k]), FileError::None) << k;
+    EXPECT_EQ(AppendLabel(path_, {TestLine("nueva", 1)}), FileError::None) << k;
+  }
+}

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "data/almanac_state.h"
-#include "tests/common/label_records.h"
 #include "data/program_folder.h"
+#include "tests/common/label_records.h"
 
 namespace {
 
@@ -24,8 +24,6 @@ class LabelFileTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     folder_ = std::string(pattern) + "/";
     SetProgramFolder(folder_);
-    gAlmanac = AlmanacState();
-    gLabelTable.records.clear();
   }
   void TearDown() override {
     std::string cmd = "rm -rf '" + folder_ + "'";
@@ -33,6 +31,10 @@ class LabelFileTest : public ::testing::Test {
   }
 
   std::string Path(const std::string& name) { return folder_ + name + ".zanual"; }
+  FileError Read(const std::string& path) { return ReadLabelRecords(path, records_, almanac_); }
+
+  AlmanacState almanac_;
+  std::vector<LabelRecord> records_;
 
   std::string ReadBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -67,7 +69,8 @@ TEST(LabelRecordLayout, EncodesEveryFieldAtItsOffset) {
   const uint8_t expectHead[] = {5, 0, 3, 0, 0xE9, 0x07, 'H', 'o', 'l', 'a', 0};
   EXPECT_EQ(0, std::memcmp(b, expectHead, sizeof expectHead));
   for (size_t i = 11; i < 126; ++i) EXPECT_EQ(b[i], 0) << "text byte " << i << " after the NUL";
-  const uint8_t expectTail[] = {0xFF, 0x66, 0x66, 0x00, 1, 0, 0, 0, 31, 0, 12, 0, 0xE8, 0x07, 0xFE, 0xFF};
+  const uint8_t expectTail[] = {0xFF, 0x66, 0x66, 0x00, 1,    0,    0,    0,
+                                31,   0,    12,   0,    0xE8, 0x07, 0xFE, 0xFF};
   EXPECT_EQ(0, std::memcmp(b + 126, expectTail, sizeof expectTail));
 
   LabelRecord back;
@@ -94,13 +97,18 @@ TEST(LabelRecordLayout, TextIsCutTo119BytesAndTheTailCleared) {
 }
 
 // The lines come as the label box shows them; text pasted from elsewhere
-// may hold line breaks of any kind and other control characters.
+// may hold line breaks of any kind and other control characters, and a
+// box in a proportional face may show more on a line than a record holds.
 TEST(LabelRecordsOf, EveryLineBreakStartsARecordAndNoControlCharacterIsKept) {
   struct Case {
     std::vector<std::string> shown;
     std::vector<std::string> stored;
   };
+  const std::string full(kMaxLineBytes, 'i'), word(60, 'w');
   const Case kCases[] = {
+      {{full}, {full}},
+      {{full + "ii"}, {full.substr(0, 118), "iii"}},
+      {{word + " " + word + " fin"}, {word, word + " fin"}},
       {{"uno\ndos", "tres"}, {"uno", "dos", "tres"}},
       {{"uno\rdos\r\ntres\n\rcuatro"}, {"uno", "dos", "tres", "", "cuatro"}},
       {{"fin\r\n"}, {"fin", ""}},
@@ -133,12 +141,12 @@ TEST_F(LabelFileTest, AppendCreatesTheFileAndReadsBack) {
   ASSERT_EQ(AppendLabelRecord("segunda", 0xFF, 5, 3, 2025, 1, "Prueba", 1, 1, 2025, 120),
             FileError::None);
   EXPECT_EQ(ReadBytes(Path("Prueba")).size(), 2 * kRecordSize);
-  ASSERT_EQ(ReadLabelRecords(Path("Prueba")), FileError::None);
-  ASSERT_EQ(gLabelTable.records.size(), 2u);
-  EXPECT_STREQ(gLabelTable.records[1].text, "segunda");
-  EXPECT_EQ(gLabelTable.records[1].isLastLine, 1);
-  EXPECT_EQ(gAlmanac.dayCount, 120);
-  EXPECT_EQ(gAlmanac.startYear, 2025);
+  ASSERT_EQ(Read(Path("Prueba")), FileError::None);
+  ASSERT_EQ(records_.size(), 2u);
+  EXPECT_STREQ(records_[1].text, "segunda");
+  EXPECT_EQ(records_[1].isLastLine, 1);
+  EXPECT_EQ(almanac_.dayCount, 120);
+  EXPECT_EQ(almanac_.startYear, 2025);
 }
 
 TEST_F(LabelFileTest, WholeLabelIsOneWriteWithZerosAfterEachText) {
@@ -149,11 +157,11 @@ TEST_F(LabelFileTest, WholeLabelIsOneWriteWithZerosAfterEachText) {
   ASSERT_EQ(bytes.size(), 3 * kRecordSize);
   // The second record's text tail must be zeros, not the first line's rest.
   for (size_t i = kRecordSize + 6 + 3; i < kRecordSize + 126; ++i) ASSERT_EQ(bytes[i], 0) << i;
-  ASSERT_EQ(ReadLabelRecords(Path("Casa")), FileError::None);
-  ASSERT_EQ(gLabelTable.records.size(), 3u);
-  EXPECT_EQ(gLabelTable.records[0].isLastLine, 0);
-  EXPECT_EQ(gLabelTable.records[2].isLastLine, 1);
-  EXPECT_STREQ(gLabelTable.records[2].text, "");
+  ASSERT_EQ(Read(Path("Casa")), FileError::None);
+  ASSERT_EQ(records_.size(), 3u);
+  EXPECT_EQ(records_[0].isLastLine, 0);
+  EXPECT_EQ(records_[2].isLastLine, 1);
+  EXPECT_STREQ(records_[2].text, "");
 }
 
 TEST_F(LabelFileTest, PartialRecordsAtTheEndAreIgnoredAndCovered) {
@@ -171,10 +179,10 @@ TEST_F(LabelFileTest, PartialRecordsAtTheEndAreIgnoredAndCovered) {
     while (bytes.size() < c.size) bytes.append(reinterpret_cast<char*>(rec), kRecordSize);
     bytes.resize(c.size);
     WriteBytes(Path("Parcial"), bytes);
-    gAlmanac.startYear = 1999;
-    ASSERT_EQ(ReadLabelRecords(Path("Parcial")), FileError::None) << c.size;
-    EXPECT_EQ(gLabelTable.records.size(), c.recordsRead) << c.size;
-    EXPECT_EQ(gAlmanac.startYear, c.recordsRead ? 2025 : 1999) << c.size;
+    almanac_.startYear = 1999;
+    ASSERT_EQ(Read(Path("Parcial")), FileError::None) << c.size;
+    EXPECT_EQ(records_.size(), c.recordsRead) << c.size;
+    EXPECT_EQ(almanac_.startYear, c.recordsRead ? 2025 : 1999) << c.size;
     ASSERT_EQ(AppendLabel(Path("Parcial"), {Line("nuevo", 1)}), FileError::None) << c.size;
     EXPECT_EQ(ReadBytes(Path("Parcial")).size(), c.sizeAfterAppend) << c.size;
   }
@@ -185,10 +193,10 @@ TEST_F(LabelFileTest, SettingsComeFromTheFirstRecordOnly) {
   other.almanacStartYear = 2030;
   other.almanacDayCount = 20;
   ASSERT_EQ(AppendLabel(Path("A"), {Line("a", 1), other, Line("c", 1)}), FileError::None);
-  ASSERT_EQ(ReadLabelRecords(Path("A")), FileError::None);
-  EXPECT_EQ(gAlmanac.startYear, 2025);
-  EXPECT_EQ(gAlmanac.dayCount, 120);
-  EXPECT_EQ(gLabelTable.records.size(), 3u);
+  ASSERT_EQ(Read(Path("A")), FileError::None);
+  EXPECT_EQ(almanac_.startYear, 2025);
+  EXPECT_EQ(almanac_.dayCount, 120);
+  EXPECT_EQ(records_.size(), 3u);
 }
 
 TEST_F(LabelFileTest, DamagedFirstRecordIsRecognised) {
@@ -206,11 +214,10 @@ TEST_F(LabelFileTest, DamagedFirstRecordIsRecognised) {
     r.almanacDayCount = c.n;
     unlink(Path("Roto").c_str());
     ASSERT_EQ(AppendLabel(Path("Roto"), {r}), FileError::None);
-    gAlmanac.startYear = 1999;
-    EXPECT_EQ(ReadLabelRecords(Path("Roto")), FileError::Damaged)
-        << c.d << "/" << c.m << "/" << c.y;
-    EXPECT_TRUE(gLabelTable.records.empty());
-    EXPECT_EQ(gAlmanac.startYear, 1999);
+    almanac_.startYear = 1999;
+    EXPECT_EQ(Read(Path("Roto")), FileError::Damaged) << c.d << "/" << c.m << "/" << c.y;
+    EXPECT_TRUE(records_.empty());
+    EXPECT_EQ(almanac_.startYear, 1999);
   }
 }
 
@@ -220,9 +227,9 @@ TEST_F(LabelFileTest, HostileBytesNeverBreakTheReader) {
     std::string bytes(random() % 2000, '\0');
     for (char& c : bytes) c = char(random());
     WriteBytes(Path("Ruido"), bytes);
-    FileError e = ReadLabelRecords(Path("Ruido"));
+    FileError e = Read(Path("Ruido"));
     EXPECT_TRUE(e == FileError::None || e == FileError::Damaged);
-    for (const LabelRecord& r : gLabelTable.records) ASSERT_LT(std::strlen(r.text), kTextBytes);
+    for (const LabelRecord& r : records_) ASSERT_LT(std::strlen(r.text), kTextBytes);
   }
 }
 
@@ -230,9 +237,9 @@ TEST_F(LabelFileTest, ReadsAHundredThousandRecords) {
   std::vector<LabelRecord> many(100000, Line("linea", 0));
   many.back().isLastLine = 1;
   ASSERT_EQ(AppendLabel(Path("Grande"), many), FileError::None);
-  ASSERT_EQ(ReadLabelRecords(Path("Grande")), FileError::None);
-  EXPECT_EQ(gLabelTable.records.size(), 100000u);
-  EXPECT_EQ(gLabelTable.records.back().isLastLine, 1);
+  ASSERT_EQ(Read(Path("Grande")), FileError::None);
+  EXPECT_EQ(records_.size(), 100000u);
+  EXPECT_EQ(records_.back().isLastLine, 1);
 }
 
 TEST_F(LabelFileTest, HugeFilesAreRefusedBeforeAnythingIsRead) {
@@ -247,17 +254,17 @@ TEST_F(LabelFileTest, HugeFilesAreRefusedBeforeAnythingIsRead) {
   make(Path("Enorme"), int64_t(kMaxRecords) + 1, almanac);
   make(Path("Video"), (int64_t(4) << 30) / int64_t(kRecordSize), "RIFF....AVI LIST");
   for (const char* name : {"Enorme", "Video"}) {
-    gAlmanac.startYear = 1999;
+    almanac_.startYear = 1999;
     ResetFileFaults();
-    EXPECT_EQ(ReadLabelRecords(Path(name)), FileError::TooLarge) << name;
+    EXPECT_EQ(Read(Path(name)), FileError::TooLarge) << name;
     EXPECT_EQ(FileOperationCount(FileOp::Read), 0) << name;
-    EXPECT_TRUE(gLabelTable.records.empty());
-    EXPECT_EQ(gAlmanac.startYear, 1999);
+    EXPECT_TRUE(records_.empty());
+    EXPECT_EQ(almanac_.startYear, 1999);
   }
   // Within the limit, a file that is no almanac is known by its first record alone.
   make(Path("Otro"), 10000, "no es un almanaque");
   ResetFileFaults();
-  EXPECT_EQ(ReadLabelRecords(Path("Otro")), FileError::Damaged);
+  EXPECT_EQ(Read(Path("Otro")), FileError::Damaged);
   EXPECT_EQ(FileOperationCount(FileOp::Read), 1);
   // A save that would take a file past the limit is refused, the file unchanged.
   make(Path("Lleno"), int64_t(kMaxRecords) - 1, almanac);
@@ -281,9 +288,9 @@ TEST_F(LabelFileTest, LabelsOfAnotherAlmanacOfTheSameNameAreRefused) {
 
 TEST_F(LabelFileTest, ReadingNeverCreatesAFile) {
   EXPECT_FALSE(LabelFileExists(Path("Nada")));
-  EXPECT_EQ(ReadLabelRecords(Path("Nada")), FileError::NotFound);
+  EXPECT_EQ(Read(Path("Nada")), FileError::NotFound);
   EXPECT_FALSE(LabelFileExists(Path("Nada")));
-  EXPECT_TRUE(gLabelTable.records.empty());
+  EXPECT_TRUE(records_.empty());
 }
 
 TEST_F(LabelFileTest, FailuresAreReportedAndWriteNothing) {
@@ -303,7 +310,7 @@ TEST_F(LabelFileTest, SecondOpenerIsRefusedAndFileUnchanged) {
   ExclusiveFile holder;
   ASSERT_EQ(holder.OpenForAppend(Path("Ocupado")), FileError::None);
   EXPECT_EQ(AppendLabel(Path("Ocupado"), {Line("b", 0), Line("c", 1)}), FileError::InUse);
-  EXPECT_EQ(ReadLabelRecords(Path("Ocupado")), FileError::InUse);
+  EXPECT_EQ(Read(Path("Ocupado")), FileError::InUse);
   holder.Close();
   EXPECT_EQ(ReadBytes(Path("Ocupado")).size(), kRecordSize);
 }
@@ -332,6 +339,10 @@ TEST(AlmanacNames, RefusesWhatCannotBeAFileName) {
   EXPECT_EQ(CheckAlmanacName(greek + lambda, folder), NameCheck::TooLong);
   EXPECT_EQ(CheckAlmanacName(greek.substr(2) + calendar, folder), NameCheck::TooLong);
   EXPECT_EQ(CheckAlmanacName(greek.substr(4) + calendar, folder), NameCheck::Ok);
+  // A folder so deep that a change's scratch file would not fit beside a short name.
+  const std::string deep = "C:\\" + std::string(259 - 3 - kScratchNameLength, 'c') + "\\";
+  EXPECT_EQ(CheckAlmanacName("a", deep), NameCheck::TooLong);
+  EXPECT_EQ(CheckAlmanacName("a", deep.substr(1)), NameCheck::Ok);
   for (const char* broken : {"a\xE9", "\xC0\xAF", "\xED\xA0\x80", "\xF0\x9F\x93"})
     EXPECT_EQ(CheckAlmanacName(broken, folder), NameCheck::BadCharacter) << broken;
 }

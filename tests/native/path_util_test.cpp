@@ -6,7 +6,9 @@ TEST(PathHelpers, FileNameOfPath) {
   EXPECT_EQ(FileNameOfPath("D:\\Datos\\Casa.zanual"), "Casa.zanual");
   EXPECT_EQ(FileNameOfPath("Casa.zanual"), "Casa.zanual");
   EXPECT_EQ(FileNameOfPath("D:\\Datos\\"), "");
-  EXPECT_EQ(FileNameOfPath("D:/Datos/Casa.zanual"), "D:/Datos/Casa.zanual");  // only "\" counts
+  // Windows takes either slash, and so does a name on the command line.
+  EXPECT_EQ(FileNameOfPath("D:/Datos/Casa.zanual"), "Casa.zanual");
+  EXPECT_EQ(FileNameOfPath("D:\\Datos/2025\\Casa.zanual"), "Casa.zanual");
 }
 
 TEST(PathHelpers, StripExtension) {
@@ -23,6 +25,7 @@ TEST(PathHelpers, FolderAndFileParts) {
   EXPECT_EQ(FolderPart("D:Casa.zanual"), "D:");
   EXPECT_EQ(FilePart("D:Casa.zanual"), "Casa.zanual");
   EXPECT_EQ(FolderPart("Casa.zanual"), "");
+  EXPECT_EQ(FolderPart("D:/Datos/Casa.zanual"), "D:/Datos/");
   std::string longPath = "C:\\" + std::string(300, 'a');
   EXPECT_EQ(FolderPart(longPath), "");
   EXPECT_EQ(FilePart(longPath), "");

@@ -5,12 +5,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
 #include <string>
 
+#include "data/almanac_state.h"
 #include "data/label_edit.h"
 #include "data/label_file.h"
 #include "tests/common/label_records.h"
@@ -36,9 +39,14 @@ class SaveFaults : public ::testing::Test {
   }
   void TearDown() override {
     ResetFileFaults();
-    unlink(path_.c_str());
-    unlink(RewriteScratchPath(path_).c_str());
-    rmdir(folder_.c_str());
+    std::string cmd = "rm -rf '" + folder_ + "'";
+    ASSERT_EQ(system(cmd.c_str()), 0);
+  }
+  // Scratch files in the folder.
+  int ScratchFiles() {
+    std::vector<std::string> names;
+    ListFiles(folder_, names);
+    return int(std::count_if(names.begin(), names.end(), IsScratchName));
   }
 
   bool Exists() { return access(path_.c_str(), F_OK) == 0; }
@@ -122,6 +130,8 @@ class SaveFaults : public ::testing::Test {
 
   std::string folder_;
   std::string path_;
+  std::vector<LabelRecord> read_;  // what reading the file gives
+  AlmanacState almanac_;
 };
 
 std::vector<LabelRecord> TwoLines() { return {TestLine("uno", 0), TestLine("dos \\#09", 1)}; }
@@ -161,8 +171,7 @@ TEST_F(SaveFaults, ARewriteFailingAtAnyStepOrCutShortByACrashLosesNothing) {
   edit.splices.push_back({3, {}, RecordBytes({b2})});
   const std::string tail(50, '\x5a');
   const std::string before = Records({a, b, c}) + tail, after = Records({a2, c, b2}) + tail;
-  const std::string scratch = RewriteScratchPath(path_);
-  auto scratchLeft = [&] { return access(scratch.c_str(), F_OK) == 0; };
+  auto scratchLeft = [&] { return ScratchFiles() > 0; };
 
   Lay(&before);
   ResetFileFaults();
@@ -200,21 +209,38 @@ TEST_F(SaveFaults, ARewriteFailingAtAnyStepOrCutShortByACrashLosesNothing) {
       CrashAtFileOperation(kKinds[k], n);
       EXPECT_NE(RewriteLabelFile(path_, edit), FileError::None) << what;
       ResetFileFaults();
-      ASSERT_EQ(ReadLabelRecords(path_), FileError::None) << what;
-      const std::string opened = Records(gLabelTable.records) + tail;
+      ASSERT_EQ(ReadLabelRecords(path_, read_, almanac_), FileError::None) << what;
+      const std::string opened = Records(read_) + tail;
       EXPECT_TRUE(opened == before || opened == after) << what;
       EXPECT_TRUE(Bytes() == before || Bytes() == after) << what;
+      std::string cmd = "rm -f '" + folder_ + "'/tarvina-*.tmp";  // what the crash left
+      ASSERT_EQ(system(cmd.c_str()), 0);
     }
   }
   EXPECT_GE(tried, 9);
 
-  // A scratch file a crash left does not stand in the way of the next rewrite.
-  std::ofstream(scratch, std::ios::binary) << "half";
+  // Files beside it that are not this rewrite's own stay as they were: one
+  // named as scratch files once were, and one of the very name this run
+  // would take next (another copy of the program's, or a crash's).
+  ExclusiveFile probe;
+  std::string taken;
+  ASSERT_EQ(OpenScratchBeside(path_, probe, taken), FileError::None);
+  probe.Close();
+  unlink(taken.c_str());
+  const size_t dash = taken.rfind('-');
+  const std::string next =
+      taken.substr(0, dash + 1) + std::to_string(std::stoi(taken.substr(dash + 1)) + 1) + ".tmp";
+  const std::string others[] = {path_ + ".tmp", next};
+  for (const std::string& other : others) std::ofstream(other, std::ios::binary) << "ajeno";
   Lay(&before);
   ResetFileFaults();
   ASSERT_EQ(RewriteLabelFile(path_, edit), FileError::None);
   EXPECT_EQ(Bytes(), after);
-  EXPECT_FALSE(scratchLeft());
+  for (const std::string& other : others) {
+    std::ifstream in(other, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "ajeno") << other;
+  }
+  EXPECT_EQ(ScratchFiles(), 1) << "only the one laid here";
 }
 
 }  // namespace

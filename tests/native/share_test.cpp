@@ -2,10 +2,13 @@
 // round trip, and calendars as other programs write them.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include "share/css_colors.h"
@@ -344,15 +347,23 @@ TEST(IcsFile, AnExportReplacesTheWholeFileAndReadsBack) {
   std::string text;
   EXPECT_EQ(ReadIcsFile(path, text), FileError::None);
   EXPECT_EQ(text, "BEGIN:VCALENDAR\r\n");  // nothing of the longer file before it
-  // On the disk before it counts as written; when it cannot be, no calendar is left.
+  // On the disk before it counts as written; when it cannot be, at any
+  // step, the calendar it would replace stays whole and nothing is left beside it.
   ResetFileFaults();
   ASSERT_EQ(WriteIcsFile(path, "BEGIN:VCALENDAR\r\n"), FileError::None);
   EXPECT_EQ(FileOperationCount(FileOp::Flush), 1);
-  FailFileOperation(FileOp::Flush, 1);
-  EXPECT_EQ(WriteIcsFile(path, "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n"), FileError::DiskFull);
-  ResetFileFaults();
-  EXPECT_EQ(ReadIcsFile(path, text), FileError::None);
-  EXPECT_EQ(text, "");
+  for (FileOp op : {FileOp::Open, FileOp::Write, FileOp::Flush, FileOp::Close, FileOp::Replace}) {
+    ResetFileFaults();
+    FailFileOperation(op, 1);
+    EXPECT_EQ(WriteIcsFile(path, "BEGIN:VCALENDAR\r\nEND:VCALENDAR\r\n"), FileError::DiskFull)
+        << int(op);
+    ResetFileFaults();
+    EXPECT_EQ(ReadIcsFile(path, text), FileError::None);
+    EXPECT_EQ(text, "BEGIN:VCALENDAR\r\n") << int(op);
+    std::vector<std::string> names;
+    ListFiles(folder, names);
+    EXPECT_EQ(names, std::vector<std::string>{"Año.ics"}) << int(op);
+  }
   EXPECT_EQ(ReadIcsFile(folder + "/falta.ics", text), FileError::NotFound);
   EXPECT_EQ(WriteIcsFile(folder + "/no/hay.ics", "x"), FileError::PathNotFound);
   EXPECT_EQ(access((folder + "/no").c_str(), F_OK), -1);
@@ -360,3 +371,86 @@ TEST(IcsFile, AnExportReplacesTheWholeFileAndReadsBack) {
 }
 
 }  // namespace
+
+namespace {
+
+// One all-day event over 2025 whose description has `lines` lines.
+std::string YearLongEvent(int lines) {
+  std::string text =
+      "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:a\r\nDTSTART;VALUE=DATE:20250101\r\n"
+      "DTEND;VALUE=DATE:20260101\r\nSUMMARY:Largo\r\nDESCRIPTION:";
+  for (int i = 0; i < lines; ++i) text += "l\\n";
+  return text + "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+}
+
+// One event holding `lines` broken start dates.
+std::string BrokenLines(int lines) {
+  std::string text = "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nUID:b\r\nDTSTART;VALUE=DATE:20250101\r\n";
+  for (int i = 0; i < lines; ++i) text += "DTSTART:bad\r\n";
+  return text + "END:VEVENT\r\nEND:VCALENDAR\r\n";
+}
+
+// A rule every minute from 2022, then a weekly event inside the almanac.
+const char kMinutelyThenWeekly[] =
+    "BEGIN:VCALENDAR\r\n"
+    "BEGIN:VEVENT\r\nUID:m\r\nDTSTART:20220101T000000Z\r\nRRULE:FREQ=MINUTELY\r\n"
+    "SUMMARY:Cada minuto\r\nEND:VEVENT\r\n"
+    "BEGIN:VEVENT\r\nUID:w\r\nDTSTART;VALUE=DATE:20250106\r\nRRULE:FREQ=WEEKLY;COUNT=3\r\n"
+    "SUMMARY:Semanal\r\nEND:VEVENT\r\n"
+    "END:VCALENDAR\r\n";
+
+long PeakKilobytes() {
+  rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+}  // namespace
+
+// Calendars made to take all memory or all time are refused or cut down,
+// within a bound on the memory the import takes (the peak of the process
+// that runs it) and a watchdog of several seconds, not only with a message.
+TEST(IcsImport, HostileCalendarsStayWithinMemoryAndTime) {
+  struct Case {
+    const char* what;
+    std::string text;
+    std::function<bool(const IcsImport&)> holds;
+  };
+  const Case cases[] = {
+      {"3,000 description lines on every day of a year", YearLongEvent(3000),
+       [](const IcsImport& r) {
+         return !r.ok && r.records.empty() && r.error.find("100.000") != std::string::npos;
+       }},
+      {"150,000 broken lines in one event", BrokenLines(150000),
+       [](const IcsImport& r) { return !r.ok && r.error.find("1.000 l") != std::string::npos; }},
+      {"a rule every minute from 2022 before a weekly event", kMinutelyThenWeekly,
+       [](const IcsImport& r) {
+         return r.ok &&
+                Labels(r) ==
+                    std::vector<std::string>{"6/1 Semanal", "13/1 Semanal", "20/1 Semanal"} &&
+                r.outside == 0 && r.cutShort == 1 &&
+                ImportReport(r).find(" 1 eventos se repiten tan a menudo") != std::string::npos;
+       }},
+  };
+  constexpr long kMostKilobytes = 96 * 1024;
+  constexpr unsigned kWatchdogSeconds = 15;
+  for (const Case& c : cases) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      alarm(kWatchdogSeconds);  // a hang ends here, as a failure
+      const long before = PeakKilobytes();
+      const IcsImport result = ImportIcs(c.text, Almanac2025(), MadridFromUtc);
+      const long grown = PeakKilobytes() - before;
+      if (grown > kMostKilobytes) _exit(3);
+      _exit(c.holds(result) ? 0 : 4);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_FALSE(WIFSIGNALED(status)) << c.what << ": did not finish within the watchdog";
+    if (WIFEXITED(status)) {
+      EXPECT_NE(WEXITSTATUS(status), 3) << c.what << ": took more than 96 MB";
+      EXPECT_NE(WEXITSTATUS(status), 4) << c.what << ": not what was expected";
+    }
+  }
+}

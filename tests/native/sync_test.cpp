@@ -88,8 +88,10 @@ class SyncTest : public ::testing::Test {
   }
   std::vector<LabelRecord> Records() {
     if (!FileExists(path_)) return {};
-    EXPECT_EQ(ReadLabelRecords(path_), FileError::None);
-    return gLabelTable.records;
+    std::vector<LabelRecord> records;
+    AlmanacState read;
+    EXPECT_EQ(ReadLabelRecords(path_, records, read), FileError::None);
+    return records;
   }
   std::string Bytes() {
     std::ifstream in(path_, std::ios::binary);

@@ -28,6 +28,12 @@
 
 namespace {
 
+// The window the program drives, and what it shows.
+HWND gWindow = nullptr;
+MainWindowState& State() { return *MainWindowStateOf(gWindow); }
+AlmanacView& View() { return State().view; }
+AlmanacDocument& Doc() { return State().document; }
+
 std::wstring gMessage;
 
 // Labels of one to three lines, each line with a picture code, in every
@@ -58,7 +64,7 @@ std::vector<LabelRecord> Lines() {
 // A person's click on "Cancelar", as soon as the progress window shows.
 bool gMainDisabled = false;
 void ClickCancel(HWND window) {
-  gMainDisabled = !IsWindowEnabled(MainWindow);
+  gMainDisabled = !IsWindowEnabled(gWindow);
   PostMessageA(GetDlgItem(window, IDC_PROGRESS_CANCEL), BM_CLICK, 0, 0);
 }
 
@@ -81,13 +87,21 @@ int main(int argc, char** argv) {
   DeleteFileA(almanac.c_str());
   if (AppendLabel(almanac, Lines()) != FileError::None) return 1;
   SetMessageObserver([](const std::wstring& shown) { gMessage = shown; });
-  if (!BuildMainWindow(almanac.c_str())) return 1;
-  SendMessageA(MainWindow, WM_INITDIALOG, 0, 0);
-  const AlmanacLayout& layout = ShownLayout();
+  gWindow = BuildMainWindow(almanac.c_str());
+  if (!gWindow) return 1;
+  SendMessageA(gWindow, WM_INITDIALOG, 0, 0);
+  const AlmanacLayout& layout = Doc().layout;
   if (layout.days.size() != 366) return 1;
 
-  SavePictureTo(folder + "almanac.png");
+  // A file named as the picture's scratch file once was is someone's: it stays.
+  const std::string beside = folder + "almanac.png.tmp";
+  if (!WriteBytes(beside, "ajeno", 5)) return 1;
+  SavePictureTo(State(), folder + "almanac.png");
   fprintf(stderr, "%ls\n", gMessage.c_str());
+  if (ReadFileBytes(beside) != "ajeno") {
+    fprintf(stderr, "the picture wrote over %s\n", beside.c_str());
+    return 1;
+  }
   if (gMessage.rfind(L"Se guardó la imagen", 0) != 0) return 1;
   const std::string size = std::to_string(kStripWidth) + " " + std::to_string(layout.height);
   if (!WriteBytes(folder + "size.txt", size.data(), size.size())) return 1;
@@ -95,29 +109,31 @@ int main(int argc, char** argv) {
   // The top, across a band's edge, the middle, the last full view and End
   // (the last day at the top, white below).
   const int64_t height = layout.height;
-  for (int64_t top : {int64_t(0), int64_t(1000), height / 2 + 37, height - AlmanacView.height,
+  for (int64_t top : {int64_t(0), int64_t(1000), height / 2 + 37, height - View().surface.height,
                       layout.endScrollTop}) {
-    ViewOffset = -top;
-    RefreshView();
-    std::vector<uint32_t> pixels(size_t(AlmanacView.width) * AlmanacView.height);
+    View().offset = -top;
+    RefreshView(View(), Doc());
+    std::vector<uint32_t> pixels(size_t(View().surface.width) * View().surface.height);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = AlmanacView.width;
-    info.bmiHeader.biHeight = -AlmanacView.height;
+    info.bmiHeader.biWidth = View().surface.width;
+    info.bmiHeader.biHeight = -View().surface.height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     // The view's bitmap is selected in its DC: read it through a copy.
-    HDC copy = CreateCompatibleDC(AlmanacView.dc);
-    HBITMAP bitmap = CreateCompatibleBitmap(AlmanacView.dc, AlmanacView.width, AlmanacView.height);
+    HDC copy = CreateCompatibleDC(View().surface.dc);
+    HBITMAP bitmap =
+        CreateCompatibleBitmap(View().surface.dc, View().surface.width, View().surface.height);
     HGDIOBJ old = SelectObject(copy, bitmap);
-    BitBlt(copy, 0, 0, AlmanacView.width, AlmanacView.height, AlmanacView.dc, 0, 0, SRCCOPY);
+    BitBlt(copy, 0, 0, View().surface.width, View().surface.height, View().surface.dc, 0, 0,
+           SRCCOPY);
     SelectObject(copy, old);
     const int got =
-        GetDIBits(copy, bitmap, 0, AlmanacView.height, pixels.data(), &info, DIB_RGB_COLORS);
+        GetDIBits(copy, bitmap, 0, View().surface.height, pixels.data(), &info, DIB_RGB_COLORS);
     DeleteDC(copy);
     DeleteObject(bitmap);
-    if (got != AlmanacView.height) return 1;
+    if (got != View().surface.height) return 1;
     if (!WriteBytes(folder + "view-" + std::to_string(top) + ".bgrx", pixels.data(),
                     pixels.size() * 4))
       return 1;
@@ -128,21 +144,23 @@ int main(int argc, char** argv) {
   gMessage.clear();
   SetPictureProgressDelay(0);
   SetProgressWindowHook(ClickCancel);
-  SavePictureTo(folder + "almanac.png");
+  SavePictureTo(State(), folder + "almanac.png");
   if (!gMainDisabled) {
     fprintf(stderr, "the main window was not disabled while the progress window showed\n");
     return 1;
   }
-  if (!IsWindowEnabled(MainWindow) || !gMessage.empty()) {
+  if (!IsWindowEnabled(gWindow) || !gMessage.empty()) {
     fprintf(stderr, "after Cancelar: main window %s, message \"%ls\"\n",
-            IsWindowEnabled(MainWindow) ? "enabled" : "disabled", gMessage.c_str());
+            IsWindowEnabled(gWindow) ? "enabled" : "disabled", gMessage.c_str());
     return 1;
   }
+  std::vector<std::string> names;
+  ListFiles(folder, names);
   if (ReadFileBytes(folder + "almanac.png") != saved ||
-      GetFileAttributesA((folder + "almanac.png.tmp").c_str()) != INVALID_FILE_ATTRIBUTES) {
+      std::count_if(names.begin(), names.end(), IsScratchName) != 0) {
     fprintf(stderr, "a cancelled picture changed the saved one or left a file beside it\n");
     return 1;
   }
-  DestroyWindow(MainWindow);
+  DestroyWindow(gWindow);
   return 0;
 }

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "app/label_commands.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
-#include "data/almanac_state.h"
 #include "data/calendar.h"
 #include "data/label_file.h"
 #include "render/almanac_page.h"
@@ -109,18 +109,18 @@ std::vector<int64_t> ViewTops(const AlmanacLayout& layout) {
 
 // Expects the view to show the picture from row `top` as DrawAlmanacRows
 // draws it in one piece.
-void ExpectViewShowsRowsFrom(int64_t top, AlmanacTools& tools) {
-  const AlmanacLayout& layout = ShownLayout();
-  const int width = AlmanacView.width, rows = AlmanacView.height;
-  ViewOffset = -top;
-  RefreshView();
+void ExpectViewShowsRowsFrom(MainWindowState& state, int64_t top, AlmanacTools& tools) {
+  const AlmanacLayout& layout = state.document.layout;
+  const int width = state.view.surface.width, rows = state.view.surface.height;
+  state.view.offset = -top;
+  RefreshView(state.view, state.document);
   Surface reference;
   ASSERT_TRUE(CreateSurface(reference, width, rows + 2 * kAround));
-  DrawAlmanacRows(reference.dc, layout, gLabelTable.records, top - kAround, top + rows + kAround,
+  DrawAlmanacRows(reference.dc, layout, state.document.records, top - kAround, top + rows + kAround,
                   tools);
   const std::vector<uint32_t> want = RowsOf(reference.dc, kAround, width, rows);
   ReleaseSurface(reference);
-  const std::vector<uint32_t> got = RowsOf(AlmanacView.dc, 0, width, rows);
+  const std::vector<uint32_t> got = RowsOf(state.view.surface.dc, 0, width, rows);
   ASSERT_EQ(got.size(), want.size());
   size_t differ = 0, first = 0;
   for (size_t i = 0; i < got.size(); ++i)
@@ -158,39 +158,43 @@ TEST(AlmanacView, ComposedFromTilesItEqualsThePictureDrawnInOnePiece) {
     const std::string path = folder.path() + "Vista.zanual";
     ASSERT_TRUE(WriteAlmanacFile(path, almanac.start.day, almanac.start.month, almanac.start.year,
                                  almanac.count, almanac.records));
-    ASSERT_NE(BuildMainWindow(path.c_str()), nullptr);
-    SendMessageA(MainWindow, WM_INITDIALOG, 0, 0);
-    ASSERT_EQ(ShownLayout().days.size(), size_t(almanac.count + 1));
-    iconOnATileEdge |= AnIconCrossesATileEdge(ShownLayout());
+    HWND window = BuildMainWindow(path.c_str());
+    ASSERT_NE(window, nullptr);
+    SendMessageA(window, WM_INITDIALOG, 0, 0);
+    MainWindowState& state = *MainWindowStateOf(window);
+    AlmanacView& view = state.view;
+    const AlmanacLayout& layout = state.document.layout;
+    ASSERT_EQ(layout.days.size(), size_t(almanac.count + 1));
+    iconOnATileEdge |= AnIconCrossesATileEdge(layout);
 
-    for (int64_t top : ViewTops(ShownLayout())) {
-      ExpectViewShowsRowsFrom(top, tools);
-      ASSERT_LE(KeptTileCount(AlmanacStrip), TileBudget(AlmanacView.height));
+    for (int64_t top : ViewTops(layout)) {
+      ExpectViewShowsRowsFrom(state, top, tools);
+      ASSERT_LE(KeptTileCount(view.strip), TileBudget(view.surface.height));
     }
 
     // End: the last day at the top, drawn, with its label block.
-    SendMessageA(AlmanacControl, WM_KEYDOWN, VK_END, 0);
-    EXPECT_EQ(ViewOffset, -ShownLayout().endScrollTop);
-    const std::vector<uint32_t> end = RowsOf(AlmanacView.dc, 0, AlmanacView.width, 95);
-    const int width = AlmanacView.width;
+    SendMessageA(view.control, WM_KEYDOWN, VK_END, 0);
+    EXPECT_EQ(view.offset, -layout.endScrollTop);
+    const std::vector<uint32_t> end = RowsOf(view.surface.dc, 0, view.surface.width, 95);
+    const int width = view.surface.width;
     EXPECT_EQ(end[1], Pixel(kFrameGrey)) << "the last day's frame";
     size_t ink = 0;  // its day number
     for (int y = 14; y < 74; ++y)
       for (int x = 2; x < 124; ++x) ink += end[size_t(y * width + x)] != 0xFFFFFF ? 1 : 0;
     EXPECT_GT(ink, 50u) << "the last day's number";
-    const DayBand& last = ShownLayout().days.back();
+    const DayBand& last = layout.days.back();
     EXPECT_EQ(last.blocks.empty(), !almanac.lastDayHasALabel);
     if (!last.blocks.empty()) {
-      const LabelRecord& label = gLabelTable.records[last.blocks[0].firstRecord];
+      const LabelRecord& label = state.document.records[last.blocks[0].firstRecord];
       EXPECT_EQ(end[size_t(600)], 0u) << "its block's outline";
       EXPECT_EQ(end[size_t(10 * width + 1000)], Pixel(COLORREF(label.color))) << "its fill";
     }
 
     // A label saved on the day at the top of the view, and one far below:
     // the view and what lies further down show them.
-    const int64_t top = ShownLayout().days[ShownLayout().days.size() / 2].top;
-    ViewOffset = -top;
-    RefreshView();
+    const int64_t top = layout.days[layout.days.size() / 2].top;
+    view.offset = -top;
+    RefreshView(view, state.document);
     for (int offset : {almanac.count / 2, int(almanac.count)}) {
       std::vector<LabelRecord> label;
       AddLabel(label, almanac.start, offset, 3, RGB(200, 100, 100));
@@ -200,22 +204,19 @@ TEST(AlmanacView, ComposedFromTilesItEqualsThePictureDrawnInOnePiece) {
         r.almanacStartYear = almanac.start.year;
         r.almanacDayCount = almanac.count;
       }
-      ASSERT_EQ(AppendLabel(path, label), FileError::None);
-      ShowStoredLabel(label);
+      ASSERT_TRUE(AppendAsOneChange(state, label, "", ""));
     }
-    EXPECT_EQ(gLabelTable.records.size(), ReadFileBytes(path).size() / kRecordSize);
-    ExpectViewShowsRowsFrom(top, tools);
-    ExpectViewShowsRowsFrom(ShownLayout().endScrollTop, tools);
-    ExpectViewShowsRowsFrom(ShownLayout().endScrollTop - 700, tools);
+    EXPECT_EQ(state.document.records.size(), ReadFileBytes(path).size() / kRecordSize);
+    ExpectViewShowsRowsFrom(state, top, tools);
+    ExpectViewShowsRowsFrom(state, layout.endScrollTop, tools);
+    ExpectViewShowsRowsFrom(state, layout.endScrollTop - 700, tools);
 
-    DestroyWindow(MainWindow);
+    DestroyWindow(window);
     TakePendingQuit();
-    ViewOffset = 0;
   }
   EXPECT_TRUE(iconOnATileEdge) << "some picture drawn across two tiles";
   EXPECT_TRUE(ObservedMessages().empty());
   SetMessageObserver(nullptr);
-  gAlmanac = AlmanacState();
 }
 
 }  // namespace

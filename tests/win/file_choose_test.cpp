@@ -118,7 +118,6 @@ TEST(FileChoose, StartsWhereTheLastChoiceWasAndForgetsItOnCancel) {
   EXPECT_EQ(first.name, L"");
   EXPECT_EQ(result, 1);
   EXPECT_EQ(file, chosen);
-  EXPECT_EQ(LastChosenFolder(), data.path());
   char now[MAX_PATH] = {};
   GetCurrentDirectoryA(MAX_PATH, now);
   EXPECT_EQ(std::string(now) + "\\", start.path()) << "the dialog leaves the current folder alone";
@@ -133,7 +132,6 @@ TEST(FileChoose, StartsWhereTheLastChoiceWasAndForgetsItOnCancel) {
   EXPECT_EQ(second.name, L"Uno.zanual");
   EXPECT_EQ(result, 0);
   EXPECT_EQ(file, "");
-  EXPECT_EQ(LastChosenFolder(), "");
 
   // After a cancel: the current folder again, an empty name.
   Seen third;
@@ -164,7 +162,6 @@ TEST(FileChoose, StartsWhereTheLastChoiceWasAndForgetsItOnCancel) {
   person5.join();
   EXPECT_EQ(result, 1);
   EXPECT_EQ(file, Narrow(greekFile));
-  EXPECT_EQ(LastChosenFolder(), Narrow(greekFolder) + "\\");
   DeleteFileW(greekFile.c_str());
   RemoveDirectoryW(greekFolder.c_str());
 

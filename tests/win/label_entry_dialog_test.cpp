@@ -570,6 +570,12 @@ TEST_F(LabelEntryDialogTest, ListsFollowTheAlmanacsYears) {
     ASSERT_TRUE(Choose(dialog, IDC_YEAR_COMBO, "2024"));
     Accept(dialog);
   });
+  // From 31 December, 366 days reach 1 January two years on.
+  UseAlmanac(31, 12, 2024, 366);
+  RunDialogWith([](HWND dialog) {
+    EXPECT_EQ(Items(Item(dialog, IDC_YEAR_COMBO)),
+              (std::vector<std::string>{"2024", "2025", "2026"}));
+  });
   UseAlmanac(1, 3, 2025, 30);
   RunDialogWith([](HWND dialog) {
     EXPECT_EQ(Items(Item(dialog, IDC_YEAR_COMBO)), (std::vector<std::string>{"2025"}));

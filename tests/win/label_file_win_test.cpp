@@ -1,6 +1,6 @@
 // The label store under the Windows sharing rules.
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <thread>
 
@@ -19,10 +19,12 @@ TEST(LabelFileWin, OtherProgramsReadingOrHoldingItAMomentDoNotStopUs) {
   std::string path = dir.path() + "Ocupado.zanual";
   ASSERT_EQ(AppendLabel(path, {Line("a", 1)}), FileError::None);
   // An indexer reads the file, sharing reading: we read along, but we must not write.
-  HANDLE indexer = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                               OPEN_EXISTING, 0, nullptr);
+  HANDLE indexer =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(indexer, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(ReadLabelRecords(path), FileError::None);
+  std::vector<LabelRecord> records;
+  AlmanacState almanac;
+  EXPECT_EQ(ReadLabelRecords(path, records, almanac), FileError::None);
   EXPECT_EQ(AppendLabel(path, {Line("b", 0), Line("c", 1)}), FileError::InUse);
   CloseHandle(indexer);
   EXPECT_EQ(ReadFileBytes(path).size(), kRecordSize);
@@ -33,10 +35,10 @@ TEST(LabelFileWin, OtherProgramsReadingOrHoldingItAMomentDoNotStopUs) {
     Sleep(300);
     CloseHandle(scanner);
   });
-  gLabelTable.records.clear();
-  EXPECT_EQ(ReadLabelRecords(path), FileError::None);
+  records.clear();
+  EXPECT_EQ(ReadLabelRecords(path, records, almanac), FileError::None);
   lettingGo.join();
-  EXPECT_EQ(gLabelTable.records.size(), 1u);
+  EXPECT_EQ(records.size(), 1u);
 }
 
 TEST(LabelFileWin, AFailedSaveIsTakenBack) {
@@ -83,7 +85,9 @@ TEST(LabelFileWin, ExistenceTestDoesNotCreateOrCountFolders) {
   TempFolder dir;
   EXPECT_FALSE(LabelFileExists(dir.path() + "x.zanual"));
   EXPECT_FALSE(LabelFileExists(dir.path()));
-  EXPECT_EQ(ReadLabelRecords(dir.path() + "x.zanual"), FileError::NotFound);
+  std::vector<LabelRecord> records;
+  AlmanacState almanac;
+  EXPECT_EQ(ReadLabelRecords(dir.path() + "x.zanual", records, almanac), FileError::NotFound);
   EXPECT_EQ(GetFileAttributesA((dir.path() + "x.zanual").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 

@@ -6,14 +6,16 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "app/file_commands.h"
 #include "app/message_box.h"
+#include "app/share_commands.h"
 #include "app/today.h"
-#include "data/almanac_state.h"
 #include "data/label_edit.h"
 #include "data/label_file.h"
 #include "data/program_folder.h"
@@ -22,6 +24,7 @@
 #include "dialogs/go_to_date_dialog.h"
 #include "dialogs/label_entry_dialog.h"
 #include "dialogs/new_almanac_dialog.h"
+#include "dialogs/progress_dialog.h"
 #include "render/almanac_page.h"
 #include "render/tile_strip.h"
 #include "resource.h"
@@ -34,8 +37,6 @@ constexpr int64_t kEnd = 1 + 40 * 95;
 constexpr COLORREF kFrameGrey = RGB(192, 192, 192);
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-COLORREF ViewAt(int x, int y) { return GetPixel(AlmanacView.dc, x, y); }
-
 void TakePendingQuit() {
   MSG msg;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -45,10 +46,10 @@ void TakePendingQuit() {
 class MainWindowTest : public ::testing::Test {
  protected:
   void Open(const char* commandLine = "") {
-    gAlmanac = AlmanacState();
-    ASSERT_NE(BuildMainWindow(commandLine), nullptr);
+    window_ = BuildMainWindow(commandLine);
+    ASSERT_NE(window_, nullptr);
     // What RunDialog does first; the loop itself is not needed here.
-    SendMessageA(MainWindow, WM_INITDIALOG, 0, 0);
+    SendMessageA(window_, WM_INITDIALOG, 0, 0);
   }
 
   // Opens the 41-day almanac, with `lines` (a label on its first day) or none.
@@ -65,114 +66,100 @@ class MainWindowTest : public ::testing::Test {
     const std::string path = folder_.path() + "Casa.zanual";
     ASSERT_TRUE(WriteAlmanacFile(path, 28, 12, 2023, 40, records));
     Open(path.c_str());
-    ASSERT_EQ(gAlmanac.isReady, 1);
-    ASSERT_EQ(ViewOffset, 0);
+    ASSERT_TRUE(IsShown(Doc()));
+    ASSERT_EQ(View().offset, 0);
   }
 
-  void Key(WPARAM vk) { SendMessageA(AlmanacControl, WM_KEYDOWN, vk, 0); }
+  MainWindowState& S() { return *MainWindowStateOf(window_); }
+  AlmanacView& View() { return S().view; }
+  AlmanacDocument& Doc() { return S().document; }
+  COLORREF ViewAt(int x, int y) { return GetPixel(View().surface.dc, x, y); }
+
+  void Key(WPARAM vk) { SendMessageA(View().control, WM_KEYDOWN, vk, 0); }
   void Wheel(short delta) {
-    SendMessageA(AlmanacControl, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(delta)), 0);
+    SendMessageA(View().control, WM_MOUSEWHEEL, MAKEWPARAM(0, WORD(delta)), 0);
   }
 
-  bool Grey(UINT id) { return GetMenuState(MainMenu, id, MF_BYCOMMAND) & MF_GRAYED; }
+  bool Grey(UINT id) { return GetMenuState(S().menu, id, MF_BYCOMMAND) & MF_GRAYED; }
 
   void TearDown() override {
     SetMessageObserver(nullptr);
     const CivilDate farFromEveryAlmanac{2000, 1, 1, 0};
     SetTodayForTests(&farFromEveryAlmanac);
-    if (MainWindow) DestroyWindow(MainWindow);
+    if (IsWindow(window_)) DestroyWindow(window_);
     TakePendingQuit();
-    EXPECT_EQ(MainWindow, nullptr);
-    for (const StripTile& tile : AlmanacStrip.tiles)
-      EXPECT_EQ(tile.surface.dc, nullptr) << "tiles released with the window";
-    EXPECT_EQ(AlmanacView.dc, nullptr) << "view released with the window";
-    ViewOffset = 0;
-    gAlmanac = AlmanacState();
+    EXPECT_FALSE(IsWindow(window_));
   }
 
+  HWND window_ = nullptr;
   TempFolder folder_;
 };
 
 TEST_F(MainWindowTest, StartsWithWhiteSurfacesAndNuevaGreyed) {
   Open();
-  EXPECT_EQ(KeptTileCount(AlmanacStrip), 0) << "nothing drawn yet";
-  EXPECT_EQ(AlmanacView.width, 1134);
-  EXPECT_EQ(AlmanacView.height, 771);
+  EXPECT_EQ(KeptTileCount(View().strip), 0) << "nothing drawn yet";
+  EXPECT_EQ(View().surface.width, 1134);
+  EXPECT_EQ(View().surface.height, 771);
   RECT face;
-  GetClientRect(AlmanacControl, &face);
+  GetClientRect(View().control, &face);
   // The control's face shows the view's top-left part: the view covers it.
-  EXPECT_LE(face.right, AlmanacView.width);
-  EXPECT_LE(face.bottom, AlmanacView.height);
-  EXPECT_EQ(GetPixel(AlmanacView.dc, 500, 300), RGB(255, 255, 255));
+  EXPECT_LE(face.right, View().surface.width);
+  EXPECT_LE(face.bottom, View().surface.height);
+  EXPECT_EQ(GetPixel(View().surface.dc, 500, 300), RGB(255, 255, 255));
   EXPECT_TRUE(Grey(IDM_LABEL_NEW));
   EXPECT_FALSE(Grey(IDM_NEW));
   EXPECT_FALSE(Grey(IDM_OPEN));
   EXPECT_FALSE(Grey(IDM_ABOUT));
   EXPECT_FALSE(Grey(IDM_EXIT));
   char title[64] = {};
-  GetWindowTextA(MainWindow, title, sizeof title);
+  GetWindowTextA(window_, title, sizeof title);
   EXPECT_STREQ(title, "tarvina");
-  EXPECT_EQ(GetDlgCtrlID(AlmanacControl), IDC_ALMANAC);
-  EXPECT_EQ(SendMessageA(AlmanacControl, WM_GETDLGCODE, 0, 0), LRESULT(DLGC_WANTALLKEYS));
-  LONG style = GetWindowLongA(AlmanacControl, GWL_STYLE);
+  EXPECT_EQ(GetDlgCtrlID(View().control), IDC_ALMANAC);
+  EXPECT_EQ(SendMessageA(View().control, WM_GETDLGCODE, 0, 0), LRESULT(DLGC_WANTALLKEYS));
+  LONG style = GetWindowLongA(View().control, GWL_STYLE);
   EXPECT_EQ(style & SS_TYPEMASK, SS_OWNERDRAW);
   EXPECT_TRUE(style & WS_BORDER);
   EXPECT_TRUE(style & SS_NOTIFY);
   const LONG frame = WS_THICKFRAME | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
-  EXPECT_EQ(GetWindowLongA(MainWindow, GWL_STYLE) & frame, frame) << "a normal resizable window";
+  EXPECT_EQ(GetWindowLongA(window_, GWL_STYLE) & frame, frame) << "a normal resizable window";
 }
 
 TEST_F(MainWindowTest, ArrowsHomeAndEndMoveByDayBands) {
   OpenAlmanac();
   Key(VK_UP);
-  EXPECT_EQ(ViewOffset, 0) << "Up at the top does nothing";
+  EXPECT_EQ(View().offset, 0) << "Up at the top does nothing";
   Key(VK_DOWN);
-  EXPECT_EQ(ViewOffset, -95);
+  EXPECT_EQ(View().offset, -95);
   EXPECT_EQ(ViewAt(1, 1), kFrameGrey) << "the second day's box at the top";
   Key(VK_DOWN);
   Key(VK_DOWN);
-  EXPECT_EQ(ViewOffset, -285);
+  EXPECT_EQ(View().offset, -285);
   Key(VK_UP);
-  EXPECT_EQ(ViewOffset, -190);
+  EXPECT_EQ(View().offset, -190);
   Key(VK_HOME);
-  EXPECT_EQ(ViewOffset, 0);
+  EXPECT_EQ(View().offset, 0);
   Key(VK_END);
-  EXPECT_EQ(ViewOffset, -kEnd);
+  EXPECT_EQ(View().offset, -kEnd);
   EXPECT_EQ(ViewAt(1, 0), kFrameGrey) << "the last day's box at the top";
   EXPECT_EQ(ViewAt(1, 94), kWhite) << "and nothing below it";
-  Key(VK_DOWN);
-  EXPECT_EQ(ViewOffset, -kEnd) << "Down stops at the End position";
   Key(VK_UP);
-  EXPECT_EQ(ViewOffset, -kEnd + 95);
-  // Close to the end, Down goes exactly to it.
-  ViewOffset = -kEnd + 40;
-  Key(VK_DOWN);
-  EXPECT_EQ(ViewOffset, -kEnd);
+  EXPECT_EQ(View().offset, -kEnd + 95);
   // Other keys do nothing.
   Key(VK_HOME);
   for (int vk : {VK_LEFT, VK_RIGHT, int('A'), VK_RETURN}) Key(vk);
-  EXPECT_EQ(ViewOffset, 0);
+  EXPECT_EQ(View().offset, 0);
 }
 
-TEST_F(MainWindowTest, PageKeysMoveByTheViewsHeightAndStopAtEitherEnd) {
+TEST_F(MainWindowTest, PageKeysMoveByTheViewsHeight) {
   OpenAlmanac();
   Key(VK_NEXT);
-  EXPECT_EQ(ViewOffset, -736) << "the almanac control's height";
-  Key(VK_NEXT);
-  EXPECT_EQ(ViewOffset, -1472);
-  for (int i = 0; i < 5; ++i) Key(VK_NEXT);
-  EXPECT_EQ(ViewOffset, -kEnd) << "no further than End";
+  EXPECT_EQ(View().offset, -736) << "the almanac control's height";
   Key(VK_PRIOR);
-  EXPECT_EQ(ViewOffset, -kEnd + 736);
-  ViewOffset = -100;
-  Key(VK_PRIOR);
-  EXPECT_EQ(ViewOffset, 0) << "no further than the top";
-  Key(VK_PRIOR);
-  EXPECT_EQ(ViewOffset, 0);
+  EXPECT_EQ(View().offset, 0);
   // The step follows the view as it is, not a number fixed once.
-  SetWindowPos(AlmanacControl, nullptr, 0, 0, 1120, 500, SWP_NOMOVE | SWP_NOZORDER);
+  SetWindowPos(View().control, nullptr, 0, 0, 1120, 500, SWP_NOMOVE | SWP_NOZORDER);
   Key(VK_NEXT);
-  EXPECT_EQ(ViewOffset, -500);
+  EXPECT_EQ(View().offset, -500);
 }
 
 // The control keeps its margins as the window changes size, no wider than
@@ -180,17 +167,17 @@ TEST_F(MainWindowTest, PageKeysMoveByTheViewsHeightAndStopAtEitherEnd) {
 // it draws from stay within their budget.
 TEST_F(MainWindowTest, TheControlAndItsViewFollowTheWindow) {
   OpenAlmanac();
-  auto placeClient = [](int width, int height) {
+  auto placeClient = [this](int width, int height) {
     RECT r = {0, 0, width, height};
-    AdjustWindowRectEx(&r, GetWindowLongA(MainWindow, GWL_STYLE), TRUE, 0);
-    SetWindowPos(MainWindow, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+    AdjustWindowRectEx(&r, GetWindowLongA(window_, GWL_STYLE), TRUE, 0);
+    SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER);
   };
-  auto controlIn = [](RECT& client) {
-    GetClientRect(MainWindow, &client);
+  auto controlIn = [this](RECT& client) {
+    GetClientRect(window_, &client);
     RECT r;
-    GetWindowRect(AlmanacControl, &r);
-    MapWindowPoints(nullptr, MainWindow, reinterpret_cast<POINT*>(&r), 2);
+    GetWindowRect(View().control, &r);
+    MapWindowPoints(nullptr, window_, reinterpret_cast<POINT*>(&r), 2);
     return r;
   };
   RECT client;
@@ -201,21 +188,21 @@ TEST_F(MainWindowTest, TheControlAndItsViewFollowTheWindow) {
   EXPECT_EQ(r.top, 8);
   EXPECT_EQ(client.right - r.right, 6) << "the right margin of the default window";
   EXPECT_EQ(client.bottom - r.bottom, 8);
-  EXPECT_EQ(AlmanacView.height, 771) << "never less than the default view";
+  EXPECT_EQ(View().surface.height, 771) << "never less than the default view";
 
   placeClient(1300, 950);
   r = controlIn(client);
   ASSERT_EQ(client.bottom, 950);
   EXPECT_EQ(r.right - r.left, 1120) << "no wider than the strip's control";
   EXPECT_EQ(client.bottom - r.bottom, 8);
-  EXPECT_EQ(AlmanacView.height, r.bottom - r.top);
+  EXPECT_EQ(View().surface.height, r.bottom - r.top);
   for (int i = 0; i < 60; ++i) {
     Key(VK_DOWN);
-    ASSERT_LE(KeptTileCount(AlmanacStrip), TileBudget(AlmanacView.height));
+    ASSERT_LE(KeptTileCount(View().strip), TileBudget(View().surface.height));
   }
-  EXPECT_EQ(ViewOffset, -kEnd);
+  EXPECT_EQ(View().offset, -kEnd);
   EXPECT_EQ(ViewAt(1, 1), kFrameGrey) << "the last day's box at the top";
-  EXPECT_EQ(ViewAt(500, AlmanacView.height - 1), kWhite) << "white below it, to the bottom";
+  EXPECT_EQ(ViewAt(500, View().surface.height - 1), kWhite) << "white below it, to the bottom";
 }
 
 // An almanac whose 7th day is today: it opens there, marked.
@@ -226,30 +213,30 @@ TEST_F(MainWindowTest, ItOpensAtTodayMarkedAndHoyComesBackToIt) {
   ASSERT_TRUE(WriteAlmanacFile(path, 28, 12, 2023, 40, {}));
   Open(path.c_str());
   const int64_t atToday = -(6 * 95);  // its box one row down, as Home and the arrows put a day
-  EXPECT_EQ(ViewOffset, atToday);
+  EXPECT_EQ(View().offset, atToday);
   EXPECT_EQ(ViewAt(1, 1), kTodayColor);
   EXPECT_EQ(ViewAt(2, 2), kTodayColor);
   EXPECT_EQ(ViewAt(3, 3), kWhite);
   EXPECT_EQ(ViewAt(1, 96), kFrameGrey) << "the next day is not marked";
   Key(VK_NEXT);
-  SendMessageA(MainWindow, WM_COMMAND, IDM_GO_TODAY, 0);
-  EXPECT_EQ(ViewOffset, atToday);
+  SendMessageA(window_, WM_COMMAND, IDM_GO_TODAY, 0);
+  EXPECT_EQ(View().offset, atToday);
   // Past midnight the mark moves with the next view, although the tile
   // holding both days was drawn before.
   const CivilDate tomorrow{2024, 1, 4, 0};
   SetTodayForTests(&tomorrow);
-  RefreshView();
+  RefreshView(View(), Doc());
   EXPECT_EQ(ViewAt(1, 1), kFrameGrey);
   EXPECT_EQ(ViewAt(1, 96), kTodayColor);
   // A day the almanac does not hold: said, with the days it does hold.
   const CivilDate later{2024, 3, 1, 0};
   SetTodayForTests(&later);
   ObserveMessages();
-  SendMessageA(MainWindow, WM_COMMAND, IDM_GO_TODAY, 0);
+  SendMessageA(window_, WM_COMMAND, IDM_GO_TODAY, 0);
   EXPECT_EQ(ObservedMessages(),
             std::vector<std::string>{
                 "Hoy, 01/03/2024, no está en el almanaque, que va del 28/12/2023 al 06/02/2024."});
-  EXPECT_EQ(ViewOffset, atToday);
+  EXPECT_EQ(View().offset, atToday);
 }
 
 void FindDentista(HWND dialog) {
@@ -270,98 +257,75 @@ TEST_F(MainWindowTest, AFoundLineIsOutlinedUntilTheViewMoves) {
   ASSERT_TRUE(WriteAlmanacFile(path, 28, 12, 2023, 40, {lines[0], lines[1]}));
   Open(path.c_str());
   SetFindDialogHook(FindDentista);
-  SendMessageA(MainWindow, WM_COMMAND, IDM_FIND_NEXT, 0);  // before any search: the dialog
+  SendMessageA(window_, WM_COMMAND, IDM_FIND_NEXT, 0);  // before any search: the dialog
   SetFindDialogHook(nullptr);
   // The label of 6 January (top 856) at the top; its line 1 on row 880,
   // outlined from row 878: view row 23.
-  EXPECT_EQ(ViewOffset, -855);
+  EXPECT_EQ(View().offset, -855);
   EXPECT_EQ(ViewAt(129, 23), kFoundColor);
   EXPECT_EQ(ViewAt(130, 24), kFoundColor);
   EXPECT_EQ(ViewAt(128, 23), RGB(255, 255, 180));
   Key(VK_DOWN);
   Key(VK_UP);
-  EXPECT_EQ(ViewOffset, -855);
+  EXPECT_EQ(View().offset, -855);
   EXPECT_EQ(ViewAt(129, 23), RGB(255, 255, 180)) << "the outline went with the scroll";
 }
 
-TEST_F(MainWindowTest, WheelMovesBy25WithinTheLimits) {
+TEST_F(MainWindowTest, WheelMovesBy25) {
   OpenAlmanac();
   Wheel(120);  // away from the user: up, not above the top
-  EXPECT_EQ(ViewOffset, 0);
+  EXPECT_EQ(View().offset, 0);
   Wheel(-120);  // towards the user: down
-  EXPECT_EQ(ViewOffset, -25);
+  EXPECT_EQ(View().offset, -25);
   Wheel(-120);
   Wheel(-240);  // one message is one step, however far the wheel turned
-  EXPECT_EQ(ViewOffset, -75);
+  EXPECT_EQ(View().offset, -75);
   Wheel(120);
-  EXPECT_EQ(ViewOffset, -50);
+  EXPECT_EQ(View().offset, -50);
   // Mixing with the arrows: from -25, Up gives +70 and a further Up nothing.
   Wheel(120);
-  EXPECT_EQ(ViewOffset, -25);
+  EXPECT_EQ(View().offset, -25);
   Key(VK_UP);
-  EXPECT_EQ(ViewOffset, 70);
+  EXPECT_EQ(View().offset, 70);
   EXPECT_EQ(ViewAt(1, 70), kWhite);
   EXPECT_EQ(ViewAt(1, 71), kFrameGrey) << "the first box 70 rows lower";
   Key(VK_UP);
-  EXPECT_EQ(ViewOffset, 70);
+  EXPECT_EQ(View().offset, 70);
   Wheel(120);
-  EXPECT_EQ(ViewOffset, 70) << "the wheel does not go further up either";
-  Key(VK_HOME);
-  // Down to the End position and no further.
-  for (int i = 0; i < 200; ++i) Wheel(-120);
-  EXPECT_EQ(ViewOffset, -kEnd);
-  ViewOffset = -kEnd + 10;
-  Wheel(-120);
-  EXPECT_EQ(ViewOffset, -kEnd);
-}
-
-TEST_F(MainWindowTest, TheWheelReachesTheEndOfAnAlmanacPast84000Rows) {
-  OpenAlmanac(5000);  // a 90,019-row label on the first day
-  const int64_t end = kEnd + 18 * 5001 + 1 - 95;
-  ViewOffset = -83990;
-  Wheel(-120);
-  EXPECT_EQ(ViewOffset, -84015);
-  Wheel(-120);
-  EXPECT_EQ(ViewOffset, -84040) << "on past 84,000";
-  for (int i = 0; i < 1000; ++i) Wheel(-120);
-  EXPECT_EQ(ViewOffset, -end) << "down to the End position and no further";
-  EXPECT_EQ(ViewAt(1, 0), kFrameGrey) << "the last day's box at the top";
-  Wheel(120);
-  EXPECT_EQ(ViewOffset, -end + 25);
+  EXPECT_EQ(View().offset, 70) << "the wheel does not go further up either";
 }
 
 TEST_F(MainWindowTest, NothingMovesWithoutAnAlmanac) {
-  OpenAlmanac();
-  gAlmanac.isReady = 0;
+  Open();
   Key(VK_DOWN);
   Key(VK_END);
   Wheel(-120);
-  EXPECT_EQ(ViewOffset, 0);
-  ViewOffset = -95;
+  EXPECT_EQ(View().offset, 0);
+  View().offset = -95;
   Key(VK_HOME);
   Key(VK_UP);
   Wheel(120);
-  EXPECT_EQ(ViewOffset, -95);
+  EXPECT_EQ(View().offset, -95);
 }
 
 TEST_F(MainWindowTest, TheFacePaintsFromTheImage) {
   OpenAlmanac(3);
-  ShowWindow(MainWindow, SW_SHOW);
-  ViewOffset = -300;
-  RefreshView();
+  ShowWindow(window_, SW_SHOW);
+  View().offset = -300;
+  RefreshView(View(), Doc());
   // Frames of the fourth and ninth days, and the view around them.
   const POINT points[] = {{1, 81}, {60, 81 + 93}, {1, 556}, {20, 0}, {600, 300}, {1, 80}};
   ASSERT_EQ(ViewAt(1, 81), kFrameGrey);
   ASSERT_EQ(ViewAt(1, 556), kFrameGrey);
   auto faceShowsTheView = [&] {
-    HDC face = GetDC(AlmanacControl);
+    HDC face = GetDC(View().control);
     for (POINT p : points)
       EXPECT_EQ(GetPixel(face, p.x, p.y), ViewAt(p.x, p.y)) << p.x << "," << p.y;
-    ReleaseDC(AlmanacControl, face);
+    ReleaseDC(View().control, face);
   };
   faceShowsTheView();
   // A repaint from the system shows the same.
-  RedrawWindow(AlmanacControl, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  RedrawWindow(View().control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
   faceShowsTheView();
 }
 
@@ -380,26 +344,26 @@ TEST_F(MainWindowTest, ACommandLineFileOpensWhereItIs) {
   ObserveMessages();
   Open(("\"" + path + "\"").c_str());
   EXPECT_TRUE(ObservedMessages().empty());
-  EXPECT_EQ(currentFile, path);
-  EXPECT_EQ(gAlmanac.name, "Mi casa");
-  EXPECT_EQ(gAlmanac.filePath, path) << "read and appended where it is";
-  EXPECT_EQ(gAlmanac.isReady, 1);
-  EXPECT_EQ(gAlmanac.startDay, 1);
-  EXPECT_EQ(gAlmanac.dayCount, 30);
-  ASSERT_EQ(gLabelTable.records.size(), 1u);
+  EXPECT_EQ(S().chosenFile, path);
+  EXPECT_EQ(Doc().almanac.name, "Mi casa");
+  EXPECT_EQ(Doc().almanac.filePath, path) << "read and appended where it is";
+  EXPECT_TRUE(IsShown(Doc()));
+  EXPECT_EQ(Doc().almanac.startDay, 1);
+  EXPECT_EQ(Doc().almanac.dayCount, 30);
+  ASSERT_EQ(Doc().records.size(), 1u);
   char title[128] = {};
-  GetWindowTextA(MainWindow, title, sizeof title);
+  GetWindowTextA(window_, title, sizeof title);
   EXPECT_STREQ(title, "Almanaque - Mi casa.zanual");
   EXPECT_TRUE(Grey(IDM_NEW));
   EXPECT_TRUE(Grey(IDM_OPEN));
   EXPECT_FALSE(Grey(IDM_LABEL_NEW));
-  EXPECT_EQ(GetFocus(), AlmanacControl);
+  EXPECT_EQ(GetFocus(), View().control);
   EXPECT_FALSE(LabelFileExists(LabelFilePath("Mi casa"))) << "nothing made in the program folder";
 
   // Greyed commands stay refused, also when they arrive as messages.
-  SendMessageA(MainWindow, WM_COMMAND, IDM_OPEN, 0);
-  SendMessageA(MainWindow, WM_COMMAND, IDM_NEW, 0);
-  EXPECT_EQ(gAlmanac.name, "Mi casa");
+  SendMessageA(window_, WM_COMMAND, IDM_OPEN, 0);
+  SendMessageA(window_, WM_COMMAND, IDM_NEW, 0);
+  EXPECT_EQ(Doc().almanac.name, "Mi casa");
 }
 
 TEST_F(MainWindowTest, AMissingFileChangesNothing) {
@@ -407,10 +371,10 @@ TEST_F(MainWindowTest, AMissingFileChangesNothing) {
   ObserveMessages();
   Open((folder.path() + "Nada.zanual").c_str());
   EXPECT_TRUE(ObservedMessages().empty());
-  EXPECT_EQ(gAlmanac.isReady, 0);
-  EXPECT_TRUE(gAlmanac.name.empty());
+  EXPECT_FALSE(IsShown(Doc()));
+  EXPECT_TRUE(Doc().almanac.name.empty());
   char title[64] = {};
-  GetWindowTextA(MainWindow, title, sizeof title);
+  GetWindowTextA(window_, title, sizeof title);
   EXPECT_STREQ(title, "tarvina");
   EXPECT_TRUE(Grey(IDM_LABEL_NEW));
   EXPECT_FALSE(Grey(IDM_NEW));
@@ -430,10 +394,10 @@ TEST_F(MainWindowTest, ADamagedOrBusyFileIsReportedAndNothingChanges) {
   ASSERT_EQ(ObservedMessages().size(), 1u);
   EXPECT_NE(ObservedMessages()[0].find(path), std::string::npos) << ObservedMessages()[0];
   EXPECT_NE(ObservedMessages()[0].find(FileErrorText(FileError::Damaged)), std::string::npos);
-  EXPECT_EQ(gAlmanac.isReady, 0);
+  EXPECT_FALSE(IsShown(Doc()));
   EXPECT_FALSE(Grey(IDM_OPEN)) << "another file can still be opened";
   EXPECT_TRUE(Grey(IDM_LABEL_NEW));
-  DestroyWindow(MainWindow);
+  DestroyWindow(window_);
   TakePendingQuit();
 
   // A good file held open by another program.
@@ -450,50 +414,50 @@ TEST_F(MainWindowTest, ADamagedOrBusyFileIsReportedAndNothingChanges) {
   ASSERT_EQ(ObservedMessages().size(), 1u);
   EXPECT_NE(ObservedMessages()[0].find(FileErrorText(FileError::InUse)), std::string::npos)
       << ObservedMessages()[0];
-  EXPECT_EQ(gAlmanac.isReady, 0);
+  EXPECT_FALSE(IsShown(Doc()));
 }
 
 // Each dialog the commands open is closed as soon as it shows, as a user
 // pressing Esc would.
 void CloseAtOnce(HWND dialog) { PostMessageA(dialog, WM_CLOSE, 0, 0); }
 
+int gDialogsOpened = 0;
+void CountAndClose(HWND dialog) {
+  ++gDialogsOpened;
+  CloseAtOnce(dialog);
+}
+
 TEST_F(MainWindowTest, CommandsAndTheirGuards) {
   SetNewAlmanacDialogHook(CloseAtOnce);
-  SetAboutDialogHook(CloseAtOnce);
+  SetAboutDialogHook(CountAndClose);
   Open();
   // Nuevo cancelled (the dialog returns 0): nothing drawn, menus as they were.
   ObserveMessages();
-  SendMessageA(MainWindow, WM_COMMAND, IDM_NEW, 0);
+  SendMessageA(window_, WM_COMMAND, IDM_NEW, 0);
   EXPECT_FALSE(Grey(IDM_NEW));
   EXPECT_FALSE(Grey(IDM_OPEN));
   EXPECT_TRUE(Grey(IDM_LABEL_NEW));
   EXPECT_TRUE(ObservedMessages().empty());
   // While a dialog from the menu is open, a second About or label dialog is refused.
-  dialogOpen = 1;
-  SendMessageA(MainWindow, WM_COMMAND, IDM_ABOUT, 0);
-  EXPECT_EQ(dialogOpen, 1) << "the guard held: no dialog ran and cleared it";
-  dialogOpen = 0;
-  SendMessageA(MainWindow, WM_COMMAND, IDM_ABOUT, 0);
-  EXPECT_EQ(dialogOpen, 0);
+  gDialogsOpened = 0;
+  {
+    DialogOpen open(S().busy.dialog);
+    SendMessageA(window_, WM_COMMAND, IDM_ABOUT, 0);
+  }
+  EXPECT_EQ(gDialogsOpened, 0) << "the guard held: no dialog ran";
+  SendMessageA(window_, WM_COMMAND, IDM_ABOUT, 0);
+  EXPECT_EQ(gDialogsOpened, 1);
+  EXPECT_FALSE(S().busy.dialog) << "free again once it has closed";
   // Salir ends the window.
-  SendMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
-  EXPECT_EQ(MainWindow, nullptr);
+  SendMessageA(window_, WM_COMMAND, IDM_EXIT, 0);
+  EXPECT_FALSE(IsWindow(window_));
   MSG msg;
   bool sawQuit = false;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) sawQuit |= msg.message == WM_QUIT;
   EXPECT_TRUE(sawQuit) << "loops still running end too";
-  // A dialog's closing refresh after the window has gone does nothing.
-  OpenAlmanacCommand();
-  RefreshView();
   EXPECT_TRUE(ObservedMessages().empty());
   SetNewAlmanacDialogHook(nullptr);
   SetAboutDialogHook(nullptr);
-}
-
-int gDialogsOpened = 0;
-void CountAndClose(HWND dialog) {
-  ++gDialogsOpened;
-  CloseAtOnce(dialog);
 }
 
 TEST_F(MainWindowTest, NuevoMakesTheAlmanacFolderOrSaysAtOnceWhyItCannot) {
@@ -506,7 +470,7 @@ TEST_F(MainWindowTest, NuevoMakesTheAlmanacFolderOrSaysAtOnceWhyItCannot) {
   CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
   SetAlmanacFolder(file + "\\Almanaques\\");
   gDialogsOpened = 0;
-  SendMessageA(MainWindow, WM_COMMAND, IDM_NEW, 0);
+  SendMessageA(window_, WM_COMMAND, IDM_NEW, 0);
   EXPECT_EQ(gDialogsOpened, 0);
   ASSERT_EQ(ObservedMessages().size(), 1u);
   EXPECT_EQ(ObservedMessages()[0], "No se pueden crear almanaques en la carpeta \"" + file +
@@ -517,7 +481,7 @@ TEST_F(MainWindowTest, NuevoMakesTheAlmanacFolderOrSaysAtOnceWhyItCannot) {
   // A missing folder whose parent exists is made, and left empty, before the dialog opens.
   const std::string folder = temp.path() + "Almanaques\\";
   SetAlmanacFolder(folder);
-  SendMessageA(MainWindow, WM_COMMAND, IDM_NEW, 0);
+  SendMessageA(window_, WM_COMMAND, IDM_NEW, 0);
   EXPECT_EQ(gDialogsOpened, 1);
   EXPECT_EQ(ObservedMessages().size(), 1u) << "nothing more said";
   WIN32_FIND_DATAA found;
@@ -550,17 +514,17 @@ void NoteTitleAndClose(HWND dialog) {
 
 TEST_F(MainWindowTest, ANoToBorrarOrACopyThatCannotBeMadeLeavesTheFileAsItWas) {
   OpenAlmanac(2);
-  const std::string path = gAlmanac.filePath, opened = ReadFileBytes(path);
+  const std::string path = Doc().almanac.filePath, opened = ReadFileBytes(path);
   // A double click on the label picks it: "Modificar etiqueta", cancelled.
   SetLabelDialogStartedHook(NoteTitleAndClose);
-  SendMessageA(AlmanacControl, WM_LBUTTONDBLCLK, 0, MAKELPARAM(400, 10));
+  SendMessageA(View().control, WM_LBUTTONDBLCLK, 0, MAKELPARAM(400, 10));
   SetLabelDialogStartedHook(nullptr);
   EXPECT_EQ(gDialogTitle, "Modificar etiqueta");
 
   SetQuestionAnswerer(Answer);
   ObserveMessages();
   gAnswer = false;
-  SendMessageA(MainWindow, WM_COMMAND, IDM_LABEL_REMOVE, 0);
+  SendMessageA(window_, WM_COMMAND, IDM_LABEL_REMOVE, 0);
   EXPECT_EQ(gAsked, L"\u00bfBorrar esta etiqueta?");
   EXPECT_EQ(ReadFileBytes(path), opened);
   EXPECT_TRUE(ObservedMessages().empty());
@@ -572,16 +536,50 @@ TEST_F(MainWindowTest, ANoToBorrarOrACopyThatCannotBeMadeLeavesTheFileAsItWas) {
   CloseHandle(CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
   SetBackupFolder(file + "\\Copias\\");
   gAnswer = true;
-  SendMessageA(MainWindow, WM_COMMAND, IDM_LABEL_REMOVE, 0);
+  SendMessageA(window_, WM_COMMAND, IDM_LABEL_REMOVE, 0);
   SetBackupFolder(copies);
   SetQuestionAnswerer(nullptr);
   ASSERT_EQ(ObservedMessages().size(), 1u);
   EXPECT_NE(ObservedMessages()[0].find("copia de seguridad"), std::string::npos);
   EXPECT_EQ(ReadFileBytes(path), opened);
-  EXPECT_FALSE(FileExists(RewriteScratchPath(path)));
+  std::vector<std::string> names;
+  ListFiles(folder_.path(), names);
+  EXPECT_EQ(std::count_if(names.begin(), names.end(), IsScratchName), 0);
   EXPECT_TRUE(Grey(IDM_LABEL_UNDO)) << "nothing to take back";
-  EXPECT_EQ(ShownLayout().days[0].blocks.size(), 1u) << "the label still shown";
+  EXPECT_EQ(Doc().layout.days[0].blocks.size(), 1u) << "the label still shown";
   DeleteFileA(file.c_str());
+}
+
+// Memory running out as an imported label is laid out: said, and the file,
+// the labels shown and "Deshacer" stay as they were; the same import then
+// goes through whole.
+TEST_F(MainWindowTest, RunningOutOfMemoryAsAnImportIsShownChangesNothing) {
+  OpenAlmanac(1);
+  const std::string path = Doc().almanac.filePath, opened = ReadFileBytes(path);
+  const std::string ics = folder_.path() + "cita.ics";
+  const std::string text =
+      "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//prueba//ES\r\nBEGIN:VEVENT\r\n"
+      "UID:a@prueba\r\nDTSTAMP:20240101T000000Z\r\nDTSTART;VALUE=DATE:20240102\r\n"
+      "SUMMARY:Dentista\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+  FILE* file = fopen(ics.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  fwrite(text.data(), 1, text.size(), file);
+  fclose(file);
+  ObserveMessages();
+  FailNextLayoutForTests();
+  ImportIcsFrom(S(), ics);
+  EXPECT_EQ(ObservedMessages(),
+            std::vector<std::string>{
+                std::string("No se importó nada: las etiquetas no se pudieron guardar. ") +
+                FileErrorText(FileError::NoMemory)});
+  EXPECT_EQ(ReadFileBytes(path), opened);
+  EXPECT_EQ(Doc().records.size(), 1u);
+  EXPECT_TRUE(Grey(IDM_LABEL_UNDO)) << "nothing to take back";
+
+  ImportIcsFrom(S(), ics);
+  EXPECT_EQ(ReadFileBytes(path).size(), 2 * kRecordSize);
+  EXPECT_EQ(Doc().records.size(), 2u);
+  EXPECT_FALSE(Grey(IDM_LABEL_UNDO));
 }
 
 // "Salir", or a close of the window (the taskbar's, or Alt+F4 on it), while
@@ -592,24 +590,26 @@ TEST_F(MainWindowTest, EndingWithATypedLabelAsksFirst) {
   const std::string path = folder_.path() + "Casa.zanual";
   const std::string before = ReadFileBytes(path);
   static int asked;
+  static HWND window;
   asked = 0;
+  window = window_;
   SetQuestionAnswerer([](const std::wstring&) { return ++asked == 3; });
   SetLabelDialogStartedHook([](HWND dialog) {
     SendMessageA(GetDlgItem(dialog, IDC_LABEL_TEXT), EM_REPLACESEL, TRUE, LPARAM("Comprar pan"));
-    SendMessageA(MainWindow, WM_COMMAND, IDM_EXIT, 0);
-    ASSERT_NE(MainWindow, nullptr) << "Salir: No";
+    SendMessageA(window, WM_COMMAND, IDM_EXIT, 0);
+    ASSERT_TRUE(IsWindow(window)) << "Salir: No";
     EXPECT_TRUE(IsWindow(dialog));
-    SendMessageA(MainWindow, WM_CLOSE, 0, 0);
-    ASSERT_NE(MainWindow, nullptr) << "close: No";
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(IsWindow(window)) << "close: No";
     EXPECT_TRUE(IsWindow(dialog));
-    SendMessageA(MainWindow, WM_CLOSE, 0, 0);
-    EXPECT_EQ(MainWindow, nullptr) << "close: Yes";
+    SendMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(IsWindow(window)) << "close: Yes";
   });
-  SendMessageA(MainWindow, WM_COMMAND, IDM_LABEL_NEW, 0);  // back once the dialog has ended
+  SendMessageA(window_, WM_COMMAND, IDM_LABEL_NEW, 0);  // back once the dialog has ended
   SetLabelDialogStartedHook(nullptr);
   SetQuestionAnswerer(nullptr);
   EXPECT_EQ(asked, 3);
-  EXPECT_EQ(MainWindow, nullptr);
+  EXPECT_FALSE(IsWindow(window_));
   EXPECT_EQ(ReadFileBytes(path), before) << "nothing stored";
 }
 
@@ -636,7 +636,7 @@ TEST_F(MainWindowTest, NoObjectIsLeftBehindByRedrawsScrollingAndDialogs) {
   SetFindDialogHook(CloseAtOnce);
   SetNewAlmanacDialogHook(CloseAtOnce);
   auto run = [&](int redraws, int steps, int openings) {
-    for (int i = 0; i < redraws; ++i) OpenAlmanacCommand();
+    for (int i = 0; i < redraws; ++i) ReadShownFileAgain(S());
     for (int i = 0; i < steps; ++i) {
       // Down to the end and back, by keys and by the wheel.
       const bool down = i % 100 < 50;
@@ -647,7 +647,7 @@ TEST_F(MainWindowTest, NoObjectIsLeftBehindByRedrawsScrollingAndDialogs) {
     }
     for (int i = 0; i < openings; ++i) {
       for (UINT command : {IDM_LABEL_NEW, IDM_ABOUT, IDM_GO_DATE, IDM_FIND})
-        SendMessageA(MainWindow, WM_COMMAND, command, 0);
+        SendMessageA(window_, WM_COMMAND, command, 0);
       NewAlmanac chosen;
       NewAlmanacDialog(chosen);
     }
@@ -668,3 +668,46 @@ TEST_F(MainWindowTest, NoObjectIsLeftBehindByRedrawsScrollingAndDialogs) {
 }
 
 }  // namespace
+
+// An import that takes a while shows its progress with "Cancelar", the
+// almanac behind it disabled but taking its messages; after "Cancelar"
+// nothing is added, nothing is said and there is nothing to take back.
+TEST_F(MainWindowTest, ACancelledImportAddsNothing) {
+  OpenAlmanac(1);
+  const std::string path = folder_.path() + "Casa.zanual";
+  const std::string before = ReadFileBytes(path);
+  const std::string calendar = folder_.path() + "largo.ics";
+  {
+    std::string text =
+        "BEGIN:VCALENDAR\r\n"
+        "BEGIN:VEVENT\r\nUID:m\r\nDTSTART:20220101T000000Z\r\nRRULE:FREQ=MINUTELY\r\n"
+        "SUMMARY:Cada minuto\r\nEND:VEVENT\r\n"
+        "BEGIN:VEVENT\r\nUID:d\r\nDTSTART;VALUE=DATE:20240101\r\nSUMMARY:Dentro\r\nEND:VEVENT\r\n"
+        "END:VCALENDAR\r\n";
+    HANDLE h = CreateFileA(calendar.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(h, text.data(), DWORD(text.size()), &n, nullptr);
+    CloseHandle(h);
+  }
+  static bool shown, ownerDisabled;
+  static HWND owner;
+  shown = ownerDisabled = false;
+  owner = window_;
+  SetImportProgressDelay(0);
+  SetProgressWindowHook([](HWND window) {
+    shown = true;
+    ownerDisabled = !IsWindowEnabled(owner);
+    PostMessageA(GetDlgItem(window, IDC_PROGRESS_CANCEL), BM_CLICK, 0, 0);
+  });
+  ObserveMessages();
+  ImportIcsFrom(S(), calendar);
+  SetProgressWindowHook(nullptr);
+  SetImportProgressDelay(500);
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(ownerDisabled);
+  EXPECT_TRUE(IsWindowEnabled(window_));
+  EXPECT_TRUE(ObservedMessages().empty());
+  EXPECT_EQ(ReadFileBytes(path), before);
+  EXPECT_TRUE(Grey(IDM_LABEL_UNDO));
+  EXPECT_EQ(Doc().layout.days[4].blocks.size(), 0u) << "1 January has no label";
+}

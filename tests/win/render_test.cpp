@@ -1,7 +1,7 @@
 // The drawing of day boxes, label blocks, label text and icon pictures,
 // checked pixel by pixel on memory surfaces.
-#include <windows.h>
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cmath>
 #include <cstdio>
@@ -32,32 +32,27 @@ struct TestSurface {
   COLORREF At(int x, int y) const { return GetPixel(s.dc, x, y); }
 };
 
-// Sets gAlmanac and gLabelTable for one test and puts them back afterwards.
+// The almanac one test draws: its settings and its labels.
 struct AlmanacFixture {
-  AlmanacState savedAlmanac = gAlmanac;
-  std::vector<LabelRecord> savedRecords = gLabelTable.records;
+  AlmanacState state;
+  std::vector<LabelRecord> records;
   AlmanacFixture(int day, int month, int year, int count) {
-    gAlmanac.startDay = int16_t(day);
-    gAlmanac.startMonth = int16_t(month);
-    gAlmanac.startYear = int16_t(year);
-    gAlmanac.dayCount = int16_t(count);
-    gLabelTable.records.clear();
-  }
-  ~AlmanacFixture() {
-    gAlmanac = savedAlmanac;
-    gLabelTable.records = savedRecords;
+    state.startDay = int16_t(day);
+    state.startMonth = int16_t(month);
+    state.startYear = int16_t(year);
+    state.dayCount = int16_t(count);
   }
 };
 
-// Rows [top, top + height) of the picture of gAlmanac with gLabelTable's
-// labels, drawn into the whole of `t`.
-void DrawAlmanac(TestSurface& t, int64_t top = 0) {
-  AlmanacLayout layout = LayOutAlmanac(gAlmanac, gLabelTable.records);
+// Rows [top, top + height) of the picture of `almanac`, drawn into the whole of `t`.
+void DrawAlmanac(const AlmanacFixture& almanac, TestSurface& t, int64_t top = 0) {
+  AlmanacLayout layout = LayOutAlmanac(almanac.state, almanac.records);
   AlmanacTools tools;
-  DrawAlmanacRows(t.s.dc, layout, gLabelTable.records, top, top + t.s.height, tools);
+  DrawAlmanacRows(t.s.dc, layout, almanac.records, top, top + t.s.height, tools);
 }
 
-void AddLabel(int day, int month, int year, COLORREF color, std::vector<const char*> lines) {
+void AddLabel(AlmanacFixture& almanac, int day, int month, int year, COLORREF color,
+              std::vector<const char*> lines) {
   for (size_t k = 0; k < lines.size(); ++k) {
     LabelRecord r;
     r.day = int16_t(day);
@@ -66,7 +61,7 @@ void AddLabel(int day, int month, int year, COLORREF color, std::vector<const ch
     SetRecordText(r, lines[k]);
     r.color = int32_t(color);
     r.isLastLine = k + 1 == lines.size() ? 1 : 0;
-    gLabelTable.records.push_back(r);
+    almanac.records.push_back(r);
   }
 }
 
@@ -101,8 +96,8 @@ HBITMAP MakePicture(int w, int h, Paint paint) {
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       COLORREF c = paint(x, y);
-      px[y * w + x] = uint32_t(GetBValue(c)) | uint32_t(GetGValue(c)) << 8 |
-                      uint32_t(GetRValue(c)) << 16;
+      px[y * w + x] =
+          uint32_t(GetBValue(c)) | uint32_t(GetGValue(c)) << 8 | uint32_t(GetRValue(c)) << 16;
     }
   return bmp;
 }
@@ -118,9 +113,12 @@ struct DcState {
   }
 };
 DcState StateOf(HDC dc) {
-  return {GetCurrentObject(dc, OBJ_PEN), GetCurrentObject(dc, OBJ_BRUSH),
-          GetCurrentObject(dc, OBJ_FONT), GetCurrentObject(dc, OBJ_BITMAP),
-          GetTextColor(dc),                GetBkMode(dc),
+  return {GetCurrentObject(dc, OBJ_PEN),
+          GetCurrentObject(dc, OBJ_BRUSH),
+          GetCurrentObject(dc, OBJ_FONT),
+          GetCurrentObject(dc, OBJ_BITMAP),
+          GetTextColor(dc),
+          GetBkMode(dc),
           GetTextAlign(dc)};
 }
 
@@ -149,7 +147,8 @@ void SaveSurface(const Surface& s, int height, const std::string& path) {
 }
 
 bool HaveIconResources() {
-  return FindResourceA(nullptr, MAKEINTRESOURCEA(9), MAKEINTRESOURCEA(2) /* RT_BITMAP */) != nullptr;
+  return FindResourceA(nullptr, MAKEINTRESOURCEA(9), MAKEINTRESOURCEA(2) /* RT_BITMAP */) !=
+         nullptr;
 }
 
 // ---- day boxes ----
@@ -157,7 +156,7 @@ bool HaveIconResources() {
 TEST(RenderDayBoxes, FramesSitAtTheirExactPixelsWithOneBlankRowBetween) {
   AlmanacFixture almanac(1, 1, 2025, 15);
   TestSurface strip(kStripWidth, 1520);  // down to the last frame's bottom row
-  DrawAlmanac(strip);
+  DrawAlmanac(almanac, strip);
   for (int box = 0; box < 16; ++box) {
     const int top = 1 + 95 * box;
     SCOPED_TRACE("box " + std::to_string(box));
@@ -176,7 +175,7 @@ TEST(RenderDayBoxes, FramesSitAtTheirExactPixelsWithOneBlankRowBetween) {
 
   // Drawn further down, nothing follows the last box.
   TestSurface tall(kStripWidth, 3000);
-  DrawAlmanac(tall);
+  DrawAlmanac(almanac, tall);
   EXPECT_EQ(tall.At(60, 1426 + 93), kGrey);
   for (int y = 1426 + 94; y < 3000; y += 7) ASSERT_EQ(tall.At(60, y), kWhite) << y;
 }
@@ -184,7 +183,7 @@ TEST(RenderDayBoxes, FramesSitAtTheirExactPixelsWithOneBlankRowBetween) {
 TEST(RenderDayBoxes, SundayDigitsAreRedAndOtherDaysBlack) {
   AlmanacFixture almanac(1, 1, 2025, 15);
   TestSurface strip(kStripWidth, 2000);
-  DrawAlmanac(strip);
+  DrawAlmanac(almanac, strip);
   auto numberCell = [](int index) {
     int top = 1 + 95 * index;
     return RECT{1, top + 14, 126, top + 74};
@@ -209,9 +208,9 @@ TEST(RenderRows, AnyRunOfRowsIsDrawnAsItLiesInThePicture) {
   // The last day of a 367-day almanac, with a label.
   AlmanacFixture almanac(31, 12, 2024, 366);
   const COLORREF green = RGB(0, 200, 0);
-  AddLabel(1, 1, 2026, green, {"ultimo \\#09"});
+  AddLabel(almanac, 1, 1, 2026, green, {"ultimo \\#09"});
   TestSurface last(kStripWidth, 200);
-  DrawAlmanac(last, 34771 - 71);
+  DrawAlmanac(almanac, last, 34771 - 71);
   EXPECT_EQ(last.At(1, 71), kGrey);  // its box, 71 rows down
   EXPECT_EQ(last.At(125, 71 + 93), kGrey);
   EXPECT_EQ(last.At(600, 71), kBlack);  // its block beside it
@@ -221,13 +220,13 @@ TEST(RenderRows, AnyRunOfRowsIsDrawnAsItLiesInThePicture) {
 
   // Rows above the picture are white, and the first box starts on row 1.
   TestSurface above(kStripWidth, 200);
-  DrawAlmanac(above, -50);
+  DrawAlmanac(almanac, above, -50);
   for (int y = 0; y <= 50; ++y) ASSERT_EQ(above.At(1, y), kWhite) << y;
   EXPECT_EQ(above.At(1, 51), kGrey);
 
   // The same rows far beyond 32 bits (a layout no file could fill, moved
   // down by hand by a whole number of grid rows) draw the same pixels.
-  AlmanacLayout deep = LayOutAlmanac(gAlmanac, gLabelTable.records);
+  AlmanacLayout deep = LayOutAlmanac(almanac.state, almanac.records);
   const int64_t shift = int64_t(1) << 36;
   for (DayBand& day : deep.days) {
     day.top += shift;
@@ -236,7 +235,7 @@ TEST(RenderRows, AnyRunOfRowsIsDrawnAsItLiesInThePicture) {
   deep.height += shift;
   TestSurface farRows(kStripWidth, 200);
   AlmanacTools tools;
-  DrawAlmanacRows(farRows.s.dc, deep, gLabelTable.records, shift + 34771 - 71, shift + 34771 + 129,
+  DrawAlmanacRows(farRows.s.dc, deep, almanac.records, shift + 34771 - 71, shift + 34771 + 129,
                   tools);
   EXPECT_TRUE(RowsOf(farRows.s.dc, 0, kStripWidth, 200) == RowsOf(last.s.dc, 0, kStripWidth, 200));
 }
@@ -247,12 +246,12 @@ TEST(RenderRows, OnlyTheRowsAskedForAreTouched) {
   AlmanacFixture almanac(1, 1, 2025, 15);
   const COLORREF blue = RGB(100, 100, 255);
   std::vector<const char*> lines(300, "linea \\#09");
-  AddLabel(2, 1, 2025, blue, lines);
+  AddLabel(almanac, 2, 1, 2025, blue, lines);
   TestSurface t(kStripWidth, 400);
   FillSurface(t.s, RGB(1, 2, 3));
-  AlmanacLayout layout = LayOutAlmanac(gAlmanac, gLabelTable.records);
+  AlmanacLayout layout = LayOutAlmanac(almanac.state, almanac.records);
   AlmanacTools tools;
-  DrawAlmanacRows(t.s.dc, layout, gLabelTable.records, 2000, 2300, tools);
+  DrawAlmanacRows(t.s.dc, layout, almanac.records, 2000, 2300, tools);
   for (int y = 0; y < 300; ++y) {
     ASSERT_EQ(t.At(127, y), kBlack) << y;
     ASSERT_EQ(t.At(1115, y), kBlack) << y;
@@ -279,18 +278,19 @@ bool InRing(const RECT& r, int width, int x, int y) {
 TEST(RenderMarks, TodaysBoxAndTheFoundLineGetTheirRingAndNothingElseChanges) {
   // The found line is the middle line of a label with pictures, on today.
   AlmanacFixture almanac(1, 3, 2025, 15);
-  AddLabel(3, 3, 2025, RGB(178, 225, 241), {"uno \\#09", "dos \\#22 dentista", "tres \\#70"});
-  AddLabel(3, 3, 2025, RGB(252, 249, 196), {"otra"});
-  AlmanacLayout layout = LayOutAlmanac(gAlmanac, gLabelTable.records);
+  AddLabel(almanac, 3, 3, 2025, RGB(178, 225, 241),
+           {"uno \\#09", "dos \\#22 dentista", "tres \\#70"});
+  AddLabel(almanac, 3, 3, 2025, RGB(252, 249, 196), {"otra"});
+  AlmanacLayout layout = LayOutAlmanac(almanac.state, almanac.records);
   AlmanacTools tools;
   const int rows = 400;
   TestSurface plain(kStripWidth, rows), marked(kStripWidth, rows);
-  DrawAlmanacRows(plain.s.dc, layout, gLabelTable.records, 0, rows, tools);
+  DrawAlmanacRows(plain.s.dc, layout, almanac.records, 0, rows, tools);
   AlmanacMarks marks;
   marks.today = CivilDate{2025, 3, 3, 0};
   marks.hasFound = true;
   marks.found = LabelPlace{2, 0, 1};
-  DrawAlmanacRows(marked.s.dc, layout, gLabelTable.records, 0, rows, tools, marks);
+  DrawAlmanacRows(marked.s.dc, layout, almanac.records, 0, rows, tools, marks);
 
   // Day 3's box has its top on row 191; its first block too, whose grid
   // rows start on row 192, so line 1 is on row 208.
@@ -325,7 +325,7 @@ TEST(RenderDayBoxes, InvalidSettingsDrawNothing) {
   AlmanacFixture almanac(0, 0, 0, 0);
   TestSurface strip(kStripWidth, 500);
   FillSurface(strip.s, RGB(1, 2, 3));
-  DrawAlmanac(strip);
+  DrawAlmanac(almanac, strip);
   EXPECT_EQ(strip.At(1, 1), kWhite);
   EXPECT_EQ(strip.At(600, 499), kWhite);
 }
@@ -373,9 +373,9 @@ TEST(RenderCellText, TextWiderThanTheCellStartsLeftOfIt) {
 TEST(RenderLabels, BlockOutlineFillTextAndPatchAtTheirPixels) {
   AlmanacFixture almanac(1, 1, 2025, 15);
   const COLORREF color = 0x006666FF;
-  AddLabel(1, 1, 2025, color, {"Hola", "mundo \\#09 y mas", "fin"});
+  AddLabel(almanac, 1, 1, 2025, color, {"Hola", "mundo \\#09 y mas", "fin"});
   TestSurface strip(kStripWidth, 2000);
-  DrawAlmanac(strip);
+  DrawAlmanac(almanac, strip);
   // Block of three lines: x 127..1115, y 1..72.
   for (POINT p : {POINT{127, 1}, POINT{1115, 1}, POINT{127, 72}, POINT{1115, 72}, POINT{600, 1},
                   POINT{600, 72}, POINT{127, 40}, POINT{1115, 40}})
@@ -432,9 +432,9 @@ TEST(RenderLabels, TheCharactersOfACodeAreNeverPrinted) {
   TestSurface t(1134, 80);
   DrawLabelLine(t.s.dc, MarkupVariant::LabelLine, 3, "ab\\#09cd \\#00", font);
   EXPECT_EQ(CountIn(t, RECT{152, 32, 184, 48}, IsDark), 0);
-  EXPECT_GT(CountIn(t, RECT{136, 32, 152, 48}, IsDark), 0);   // "ab"
-  EXPECT_GT(CountIn(t, RECT{184, 32, 200, 48}, IsDark), 0);   // "cd"
-  EXPECT_GT(CountIn(t, RECT{216, 32, 248, 48}, IsDark), 0);   // "\\#00" stays text
+  EXPECT_GT(CountIn(t, RECT{136, 32, 152, 48}, IsDark), 0);  // "ab"
+  EXPECT_GT(CountIn(t, RECT{184, 32, 200, 48}, IsDark), 0);  // "cd"
+  EXPECT_GT(CountIn(t, RECT{216, 32, 248, 48}, IsDark), 0);  // "\\#00" stays text
   HRGN clip = CreateRectRgn(0, 0, 0, 0);
   EXPECT_EQ(GetClipRgn(t.s.dc, clip), 0);  // no clipping left behind
   DeleteObject(clip);
@@ -443,11 +443,11 @@ TEST(RenderLabels, TheCharactersOfACodeAreNeverPrinted) {
 TEST(RenderLabels, StackedBlocksPushTheNextDayAndOutsideLabelsAreNotDrawn) {
   AlmanacFixture almanac(1, 1, 2025, 15);
   for (COLORREF c : {RGB(255, 255, 0), RGB(0, 255, 255), RGB(0, 255, 0)})
-    AddLabel(1, 1, 2025, c, {"uno", "dos"});
-  AddLabel(31, 12, 2024, RGB(255, 0, 0), {"antes"});
-  AddLabel(17, 1, 2025, RGB(255, 0, 0), {"despues"});
+    AddLabel(almanac, 1, 1, 2025, c, {"uno", "dos"});
+  AddLabel(almanac, 31, 12, 2024, RGB(255, 0, 0), {"antes"});
+  AddLabel(almanac, 17, 1, 2025, RGB(255, 0, 0), {"despues"});
   TestSurface strip(kStripWidth, 2500);
-  DrawAlmanac(strip);
+  DrawAlmanac(almanac, strip);
   EXPECT_EQ(strip.At(600, 1), kBlack);
   EXPECT_EQ(strip.At(600, 54), kBlack);
   EXPECT_EQ(strip.At(600, 55), kWhite);  // one blank row between blocks
@@ -464,12 +464,12 @@ TEST(RenderLabels, StackedBlocksPushTheNextDayAndOutsideLabelsAreNotDrawn) {
 
 TEST(RenderLabels, DrawingLeavesTheSurfaceAsItFoundItAndLeaksNothing) {
   AlmanacFixture almanac(1, 1, 2025, 20);
-  AddLabel(2, 1, 2025, RGB(200, 220, 255), {"\\#01 \\#09 \\#30", "\\#22 texto \\#99"});
+  AddLabel(almanac, 2, 1, 2025, RGB(200, 220, 255), {"\\#01 \\#09 \\#30", "\\#22 texto \\#99"});
   TestSurface strip(kStripWidth, 2500);
   SetTextAlign(strip.s.dc, TA_LEFT | TA_TOP);
   const DcState before = StateOf(strip.s.dc);
-  DrawAlmanac(strip);
-  DrawAlmanac(strip, 50);
+  DrawAlmanac(almanac, strip);
+  DrawAlmanac(almanac, strip, 50);
   EXPECT_TRUE(StateOf(strip.s.dc) == before);
   HRGN clip = CreateRectRgn(0, 0, 0, 0);
   EXPECT_EQ(GetClipRgn(strip.s.dc, clip), 0) << "no clipping left behind";
@@ -495,7 +495,7 @@ TEST(RenderLabels, DrawingLeavesTheSurfaceAsItFoundItAndLeaksNothing) {
     ASSERT_EQ(CountGdiObjects(), start + 1);
   }
   for (int i = 0; i < 20; ++i) {
-    DrawAlmanac(strip);  // with tools of its own each time
+    DrawAlmanac(almanac, strip);  // with tools of its own each time
     DrawIcon(9, strip.s.dc, 10, 10);
   }
   EXPECT_EQ(CountGdiObjects(), start);
@@ -646,11 +646,12 @@ TEST(RenderIcons, EveryResourcePictureDrawsWithinItsBox) {
 // Run with --gtest_also_run_disabled_tests; writes %TEMP%\tarvina-render.bmp.
 TEST(RenderPicture, DISABLED_SaveAFewDaysWithLabels) {
   AlmanacFixture almanac(1, 1, 2025, 15);
-  AddLabel(1, 1, 2025, 0x006666FF, {"Cumple de Ana \\#09", "llevar tarta\\#27 y velas \\#04"});
-  AddLabel(1, 1, 2025, RGB(249, 220, 188), {"Reunion \\#14 a las 10"});
-  AddLabel(3, 1, 2025, RGB(200, 255, 200), {"a", "b", "c", "d", "e \\#22 \\#100"});
+  AddLabel(almanac, 1, 1, 2025, 0x006666FF,
+           {"Cumple de Ana \\#09", "llevar tarta\\#27 y velas \\#04"});
+  AddLabel(almanac, 1, 1, 2025, RGB(249, 220, 188), {"Reunion \\#14 a las 10"});
+  AddLabel(almanac, 3, 1, 2025, RGB(200, 255, 200), {"a", "b", "c", "d", "e \\#22 \\#100"});
   TestSurface strip(kStripWidth, 600);
-  DrawAlmanac(strip);
+  DrawAlmanac(almanac, strip);
   // Pictures from a folder of iconNN.bmp files, when the build has none.
   char folder[MAX_PATH];
   if (GetEnvironmentVariableA("TARVINA_ICON_DIR", folder, MAX_PATH)) {
@@ -658,8 +659,8 @@ TEST(RenderPicture, DISABLED_SaveAFewDaysWithLabels) {
     for (int n = 1; n <= 99; ++n) {
       char path[MAX_PATH + 16];
       snprintf(path, sizeof path, "%s\\icon%02d.bmp", folder, n);
-      HBITMAP pic = HBITMAP(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0,
-                                       LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+      HBITMAP pic = HBITMAP(
+          LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
       if (pic) icons.Insert(n, pic);
       if (pic) DeleteObject(pic);
     }
@@ -667,14 +668,18 @@ TEST(RenderPicture, DISABLED_SaveAFewDaysWithLabels) {
     const struct {
       int row;
       const char* text;
-    } lines[] = {{2, "Cumple de Ana \\#09"}, {3, "llevar tarta\\#27 y velas \\#04"},
-                 {5, "Reunion \\#14 a las 10"}, {17, "e \\#22 \\#100"}};
+    } lines[] = {{2, "Cumple de Ana \\#09"},
+                 {3, "llevar tarta\\#27 y velas \\#04"},
+                 {5, "Reunion \\#14 a las 10"},
+                 {17, "e \\#22 \\#100"}};
     for (const auto& line : lines) {
-      COLORREF color = line.row < 5 ? 0x006666FF : line.row < 10 ? RGB(249, 220, 188)
-                                                                 : RGB(200, 255, 200);
+      COLORREF color = line.row < 5    ? 0x006666FF
+                       : line.row < 10 ? RGB(249, 220, 188)
+                                       : RGB(200, 255, 200);
       DrawLineIcons(strip.s.dc, MarkupVariant::LabelLine, line.row, line.text, color, icons);
     }
-    for (int n = 1; n <= 99; ++n) icons.Draw(strip.s.dc, n, 140 + 20 * ((n - 1) % 40), 400 + 22 * ((n - 1) / 40));
+    for (int n = 1; n <= 99; ++n)
+      icons.Draw(strip.s.dc, n, 140 + 20 * ((n - 1) % 40), 400 + 22 * ((n - 1) / 40));
   }
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
