@@ -115,11 +115,38 @@ class SyncTest : public ::testing::Test {
     input.version = "1.0.0";
     input.stampUtc = {2025, 1, 2, 3, 4, 5};
     input.localFromUtc = SameClock;
-    input.makeUid = [this] { return "uid-" + std::to_string(++uids_); };
+    input.makeUid = [this] { return "uid-" + copy_ + std::to_string(++uids_); };
     CalDavClient client(server_, FakeCalDav::kPath);
-    ++edits_;
-    return RunSync(client, input,
-                   [this](const LabelFileEdit& edit) { return RewriteLabelFile(path_, edit); });
+    return RunSync(client, input, [path = path_](const LabelFileEdit& edit) {
+      return RewriteLabelFile(path, edit);
+    });
+  }
+  // Another copy of tarvina, with a folder of its own, linked to the same calendar.
+  void UseCopy(const std::string& copy) {
+    copy_ = copy;
+    const std::string folder = folder_ + "/" + copy;
+    MakeFolders(folder);
+    path_ = folder + "/Casa.zanual";
+    state_ = folder + "/Casa.sync";
+    almanac_.filePath = path_;
+  }
+  // The label whose first line is `text` corrected to `to` on `day` (kept
+  // in its place on its day, at the end when moved), or removed (`to` null).
+  void Change(const char* text, const char* to, int day = 0) {
+    const std::vector<LabelRecord> records = Records();
+    for (const LabelRun& run : GroupLabels(records)) {
+      if (std::string(records[run.first].text) != text) continue;
+      std::vector<LabelRecord> was(records.begin() + long(run.first),
+                                   records.begin() + long(run.first + run.count));
+      LabelFileEdit edit;
+      const bool stays = to && (day == 0 || day == was[0].day);
+      edit.splices.push_back(
+          {run.first, was, stays ? RecordBytes(Label({to}, was[0].day)) : std::vector<uint8_t>{}});
+      if (to && !stays) edit.splices.push_back({records.size(), {}, RecordBytes(Label({to}, day))});
+      Edit(edit);
+      return;
+    }
+    ADD_FAILURE() << "no label " << text;
   }
   std::vector<std::string> ServerTexts() {
     std::vector<std::string> out;
@@ -143,7 +170,7 @@ class SyncTest : public ::testing::Test {
   FakeCalDav server_;
   AlmanacState almanac_;
   int uids_ = 0;
-  int edits_ = 0;
+  std::string copy_;
 };
 
 const int kColor = 0x6666FF;
@@ -376,6 +403,57 @@ TEST_F(SyncTest, HostileAnswersAreRefusedAndChangeNothing) {
   EXPECT_EQ(r.unreadable, 1);
   EXPECT_FALSE(FileExists(path_));
   EXPECT_EQ(Sync().unreadable, 0);
+}
+
+TEST_F(SyncTest, TwoCopiesConvergeInTurnsAndAtTheSameTime) {
+  UseCopy("a");
+  Add(Label({"P"}, 5));
+  Add(Label({"Q"}, 6));
+  Add(Label({"R"}, 7));
+  ASSERT_TRUE(Sync().ok);
+  UseCopy("b");
+  ASSERT_TRUE(Sync().ok);
+  EXPECT_EQ(TextsOf(Records()), ServerTexts());
+  // In turns: corrected, moved, deleted and added in one, then synced in the other.
+  Change("P", "P2");
+  Change("Q", "Q", 9);
+  Change("R", nullptr);
+  Add(Label({"S"}, 8));
+  ASSERT_TRUE(Sync().ok);
+  UseCopy("a");
+  ASSERT_TRUE(Sync().ok);
+  EXPECT_EQ(TextsOf(Records()), ServerTexts());
+  // At the same time: the other copy syncs while this one is between its
+  // look at the server and its first request there.
+  Change("S", "S2");
+  Add(Label({"T"}, 10));
+  UseCopy("b");
+  Change("P2", nullptr);
+  Add(Label({"U"}, 11));
+  UseCopy("a");
+  bool inside = false;
+  server_.before = [&](int, const HttpRequest& request, HttpResponse&) {
+    if (inside || request.method != "PUT") return;
+    inside = true;
+    UseCopy("b");
+    EXPECT_TRUE(Sync().ok);
+    UseCopy("a");
+  };
+  ASSERT_TRUE(Sync().ok);
+  server_.before = nullptr;
+  ASSERT_TRUE(inside);
+  for (const char* copy : {"b", "a", "b"}) {
+    UseCopy(copy);
+    ASSERT_TRUE(Sync().ok);
+  }
+  const std::string c = std::to_string(kColor);
+  const std::vector<std::string> all = {"10/3 " + c + " T", "11/3 " + c + " U", "8/3 " + c + " S2",
+                                        "9/3 " + c + " Q"};
+  EXPECT_EQ(ServerTexts(), all);
+  for (const char* copy : {"a", "b"}) {
+    UseCopy(copy);
+    EXPECT_EQ(TextsOf(Records()), all) << "copy " << copy;
+  }
 }
 
 // Synced A, B, C; then A corrected and D added here, C deleted here, B
