@@ -112,7 +112,8 @@ void OnSyncDone(std::unique_ptr<SyncJob> job) {
   gShowResult = false;
   const SyncReport& r = job->report;
   if (job->waited && !asked) {
-    SetTimer(gSyncWindow, IDT_SYNC_SOON, gAfterChangeMs, nullptr);
+    // Not while the label is being typed: a while later.
+    SetTimer(gSyncWindow, IDT_SYNC_SOON, 5 * gAfterChangeMs, nullptr);
     return;
   }
   const std::string text = SyncReportText(r);

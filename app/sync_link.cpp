@@ -67,6 +67,7 @@ FileError WriteSyncLink(const std::string& almanacPath, const SyncLink& link) {
       (before.address != link.address || before.user != link.user)) {
     error = RemoveFile(SyncStatePath(almanacPath));
     if (error != FileError::None && error != FileError::NotFound) return error;
+    CredDeleteW(CredentialTarget(before).c_str(), CRED_TYPE_GENERIC, 0);  // that link's password
   }
   return WriteWholeFile(SyncLinkPath(almanacPath), link.address + "\n" + link.user + "\n");
 }
