@@ -1,8 +1,12 @@
 #include "file_commands.h"
 
+#include <cstring>
+
 #include "../data/label_file.h"
+#include "../data/label_series.h"
 #include "../data/program_folder.h"
 #include "../dialogs/about_dialog.h"
+#include "../dialogs/bring_labels_dialog.h"
 #include "../dialogs/dialog_kit.h"
 #include "../dialogs/label_entry_dialog.h"
 #include "../dialogs/new_almanac_dialog.h"
@@ -10,6 +14,7 @@
 #include "almanac_folder.h"
 #include "command_line.h"
 #include "file_choose.h"
+#include "label_commands.h"
 #include "message_box.h"
 #include "path_util.h"
 #include "resource.h"
@@ -55,6 +60,64 @@ bool AlmanacFolderUsable() {
   ShowMessage("No se pueden crear almanaques en la carpeta \"" + folder + "\".\r\n" +
               FileErrorText(error));
   return false;
+}
+
+const FileType kAlmanacType = {L"Almanaque", L"*.zanual", L"zanual"};
+
+// "Traer etiquetas": the labels of another almanac's file that the person
+// checks, as the new almanac's records (none when nothing is to be brought,
+// having said why where it was not the person's choice). That file is only
+// read.
+BroughtLabels ChooseLabelsToBring(MainWindowState& state) {
+  const std::string path =
+      ChooseFileToOpen(state.window, kAlmanacType, FolderPart(state.document.almanac.filePath));
+  if (path.empty() || !AlmanacShown(state)) return {};
+  AlmanacState other;
+  std::vector<LabelRecord> records;
+  const FileError error = ReadLabelRecords(path, records, other);
+  if (error != FileError::None) {
+    ShowMessage("No se puede leer el almanaque \"", path,
+                std::string("\".\r\n") + FileErrorText(error));
+    return {};
+  }
+  const std::vector<OfferedLabel> offered = OfferedLabels(records);
+  if (offered.empty()) {
+    ShowMessage("El almanaque \"", path, "\" no tiene etiquetas.");
+    return {};
+  }
+  std::vector<BringItem> items;
+  for (const OfferedLabel& offer : offered) {
+    const LabelRecord& first = records[offer.label.first];
+    items.push_back({OfferedDayText(records, offer),
+                     std::string(first.text, strnlen(first.text, kTextBytes)),
+                     COLORREF(first.color)});
+  }
+  std::vector<bool> checked;
+  if (!BringLabelsDialog(items, checked) || !AlmanacShown(state)) return {};
+  std::vector<OfferedLabel> chosen;
+  for (size_t i = 0; i < offered.size() && i < checked.size(); ++i)
+    if (checked[i]) chosen.push_back(offered[i]);
+  if (chosen.empty()) return {};
+  BroughtLabels brought = BringLabels(records, chosen, state.document.almanac);
+  if (brought.records.empty())
+    ShowMessage("Ninguna de las etiquetas elegidas tiene su día en este almanaque.");
+  return brought;
+}
+
+// Checked in "Elige tiempo": labels of another almanac brought into the
+// new one in one write, which one "Deshacer" takes back.
+void BringLabelsFromAnother(MainWindowState& state) {
+  BroughtLabels brought;
+  {
+    DialogOpen open(state.busy.dialog);
+    brought = ChooseLabelsToBring(state);
+  }
+  if (brought.records.empty() || !AlmanacShown(state)) return;
+  if (!AppendAsOneChange(state, brought.records, "No se pudieron traer las etiquetas. ", ""))
+    return;
+  if (brought.left > 0)
+    ShowMessage("Se trajeron " + std::to_string(brought.labels) + " etiquetas; " +
+                std::to_string(brought.left) + " quedan fuera del almanaque, que no tiene su día.");
 }
 
 void OnNew(MainWindowState& state) {
@@ -132,6 +195,7 @@ void NewAlmanacCommand(MainWindowState& state) {
   ShowMessage("Almanaque Creado ...");
   RefreshView(state.view, state.document);
   UpdateCommands(state);
+  if (chosen.bringLabels) BringLabelsFromAnother(state);
 }
 
 void OpenAlmanacCommand(MainWindowState& state, const std::string& path) {

@@ -3,6 +3,7 @@
 #include <windowsx.h>
 
 #include "../data/program_folder.h"
+#include "../dialogs/series_dialog.h"
 #include "message_box.h"
 #include "resource.h"
 
@@ -56,6 +57,30 @@ bool StoreChange(MainWindowState& state, const LabelPlace& place, const LabelDra
   });
 }
 
+// "Aceptar" in "Modificar etiqueta" after "Esta y las siguientes": the
+// label at `place` and the later ones of its series take the draft's text
+// and colour (and move by as many days as it moved) in one rewrite.
+bool StoreSeriesChange(MainWindowState& state, const LabelPlace& place, const LabelDraft& draft) {
+  const SeriesPart part = SeriesFromLabel(state.document, place);
+  if (part.labels.empty()) return StoreChange(state, place, draft);
+  return RunChange(
+      state, "No se pudieron guardar las etiquetas. ", kTextKept, [&](AlmanacDocument& doc) {
+        return ApplyEdit(doc,
+                         ChangeLabelsEdit(doc.records, part.labels, part.repeat, draft.lines,
+                                          int32_t(draft.color),
+                                          {draft.year, draft.month, draft.day, 0}, doc.almanac),
+                         BackupNow());
+      });
+}
+
+// "Aceptar" in "Entrada de datos": the label, or one on each day of its repeat.
+bool StoreNew(MainWindowState& state, const LabelDraft& draft) {
+  std::vector<LabelRecord> lines = RecordsOfDraft(state, draft);
+  if (draft.repeat == Repeat::None) return AppendAsOneChange(state, lines, kNotStored, kTextKept);
+  lines = RepeatedRecords(lines, draft.repeat, draft.until, state.document.almanac);
+  return AppendAsOneChange(state, lines, "No se pudieron guardar las etiquetas. ", kTextKept);
+}
+
 // What the label dialog needs of the almanac shown; `store` keeps a draft.
 LabelEntryRequest LabelRequest(const MainWindowState& state, const char* title,
                                std::function<bool(const LabelDraft&)> store) {
@@ -76,13 +101,11 @@ void OnNewLabel(MainWindowState& state) {
   draft.year = state.document.nextLabel.year;
   {
     DialogOpen open(state.busy.dialog);
-    ShowLabelEntryDialog(LabelRequest(state, "Entrada de datos",
-                                      [&state](const LabelDraft& entry) {
-                                        return AppendAsOneChange(state,
-                                                                 RecordsOfDraft(state, entry),
-                                                                 kNotStored, kTextKept);
-                                      }),
-                         draft);
+    LabelEntryRequest request =
+        LabelRequest(state, "Entrada de datos",
+                     [&state](const LabelDraft& entry) { return StoreNew(state, entry); });
+    request.offersRepeat = true;
+    ShowLabelEntryDialog(request, draft);
   }
   state.document.nextLabel = CivilDate{draft.year, draft.month, draft.day, 0};
   if (AlmanacShown(state)) FocusAlmanac(state);
@@ -103,11 +126,18 @@ void OnChangeLabel(MainWindowState& state) {
   const LabelPlace place = state.labelAt;
   {
     DialogOpen open(state.busy.dialog);
-    ShowLabelEntryDialog(LabelRequest(state, "Modificar etiqueta",
-                                      [&state, place](const LabelDraft& entry) {
-                                        return StoreChange(state, place, entry);
-                                      }),
-                         draft);
+    // A label of a series: for it alone, or for the later ones too?
+    const SeriesChoice choice = SeriesFromLabel(state.document, place).labels.empty()
+                                    ? SeriesChoice::ThisOne
+                                    : SeriesDialog();
+    const bool following = choice == SeriesChoice::ThisAndFollowing;
+    if (choice != SeriesChoice::Cancel && AlmanacShown(state))
+      ShowLabelEntryDialog(LabelRequest(state, "Modificar etiqueta",
+                                        [&state, place, following](const LabelDraft& entry) {
+                                          return following ? StoreSeriesChange(state, place, entry)
+                                                           : StoreChange(state, place, entry);
+                                        }),
+                           draft);
   }
   if (AlmanacShown(state)) FocusAlmanac(state);
 }
@@ -117,15 +147,27 @@ void OnRemoveLabel(MainWindowState& state) {
       LabelAt(state.document, state.labelAt).empty())
     return;
   const LabelPlace place = state.labelAt;
-  bool yes;
+  // A label of a series asks whether the later ones go too.
+  const bool inSeries = !SeriesFromLabel(state.document, place).labels.empty();
+  SeriesChoice choice;
   {
     DialogOpen open(
         state.busy.dialog);  // the question leaves the window usable: nothing else meanwhile
-    yes = AskYesNo("¿Borrar esta etiqueta?");
+    if (inSeries)
+      choice = SeriesDialog();
+    else
+      choice = AskYesNo("¿Borrar esta etiqueta?") ? SeriesChoice::ThisOne : SeriesChoice::Cancel;
   }
-  if (!yes || !AlmanacShown(state)) return;
-  RunChange(state, "No se pudo borrar la etiqueta. ", "",
-            [&](AlmanacDocument& doc) { return RemoveLabel(doc, place, BackupNow()); });
+  if (choice == SeriesChoice::Cancel || !AlmanacShown(state)) return;
+  if (choice == SeriesChoice::ThisOne) {
+    RunChange(state, "No se pudo borrar la etiqueta. ", "",
+              [&](AlmanacDocument& doc) { return RemoveLabel(doc, place, BackupNow()); });
+    return;
+  }
+  RunChange(state, "No se pudieron borrar las etiquetas. ", "", [&](AlmanacDocument& doc) {
+    const SeriesPart part = SeriesFromLabel(doc, place);
+    return ApplyEdit(doc, RemoveLabelsEdit(doc.records, part.labels), BackupNow());
+  });
 }
 
 void OnUndo(MainWindowState& state) {

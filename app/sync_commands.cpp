@@ -88,7 +88,7 @@ FileError ApplyOnWindowThread(SyncJob& job, const LabelFileEdit& edit) {
     return FileError::InUse;
   }
   const ViewBeforeChange before = NoteBeforeChange(state->view, state->document.layout);
-  const DocumentOutcome outcome = ApplyFileEdit(state->document, edit, BackupNow());
+  const DocumentOutcome outcome = ApplyEdit(state->document, edit, BackupNow());
   if (!outcome.ok()) return outcome.error == FileError::None ? FileError::Other : outcome.error;
   gSeenUndo = state->document.undo.size();  // its own change: no sync again for it
   gSeenRecords = state->document.records.size();

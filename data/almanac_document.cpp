@@ -231,9 +231,9 @@ DocumentOutcome RemoveLabel(AlmanacDocument& doc, const LabelPlace& place,
   }
 }
 
-DocumentOutcome ApplyFileEdit(AlmanacDocument& doc, const LabelFileEdit& edit,
-                              const BackupPlace& backup) {
-  if (!IsShown(doc)) return Failed(DocumentStep::NotShown, FileError::None);
+DocumentOutcome ApplyEdit(AlmanacDocument& doc, const LabelFileEdit& edit,
+                          const BackupPlace& backup) {
+  if (!IsShown(doc) || edit.splices.empty()) return Failed(DocumentStep::NotShown, FileError::None);
   try {
     return EditFile(doc, edit, &backup, false);
   } catch (const std::bad_alloc&) {
@@ -255,6 +255,18 @@ std::vector<LabelRecord> LabelAt(const AlmanacDocument& doc, const LabelPlace& p
   if (!block) return {};
   const auto first = doc.records.begin() + std::ptrdiff_t(block->firstRecord);
   return std::vector<LabelRecord>(first, first + std::ptrdiff_t(block->lineCount));
+}
+
+SeriesPart SeriesFromLabel(const AlmanacDocument& doc, const LabelPlace& place) {
+  SeriesPart part;
+  const LabelBlock* block = BlockAt(doc, place);
+  if (!block) return part;
+  const std::vector<LabelSeries> series = FindLabelSeries(doc.records, GroupLabels(doc.records));
+  if (const LabelSeries* found = SeriesOfLabel(series, block->firstRecord)) {
+    part.repeat = found->repeat;
+    part.labels = ThisAndFollowing(*found, block->firstRecord);
+  }
+  return part;
 }
 
 bool HoldsText(const AlmanacDocument& doc, const std::string& text) {

@@ -16,6 +16,7 @@
 #include "file_io.h"
 #include "label_edit.h"
 #include "label_file.h"
+#include "label_series.h"
 
 struct AlmanacDocument {
   AlmanacState almanac;
@@ -92,16 +93,24 @@ DocumentOutcome ChangeLabel(AlmanacDocument& doc, const LabelPlace& place,
 // could not be opened ("Deshacer" makes it again).
 DocumentOutcome RemoveLabel(AlmanacDocument& doc, const LabelPlace& place,
                             const BackupPlace& backup);
-// `edit` (what a sync brings from the server) made to the file as one
-// change, which one "Deshacer" takes back; a copy of the file made first,
-// the first time.
-DocumentOutcome ApplyFileEdit(AlmanacDocument& doc, const LabelFileEdit& edit,
-                              const BackupPlace& backup);
+// `edit`, made from the records shown (the labels of a series from one of
+// them on, changed or removed), in one rewrite as one change; a copy of the
+// file made first, the first time.
+DocumentOutcome ApplyEdit(AlmanacDocument& doc, const LabelFileEdit& edit,
+                          const BackupPlace& backup);
 // The last change of this run taken back.
 DocumentOutcome UndoLastChange(AlmanacDocument& doc);
 
 // The records of the label block at `place`, or none when there is no such block.
 std::vector<LabelRecord> LabelAt(const AlmanacDocument& doc, const LabelPlace& place);
+
+// The label at `place` and the later labels of its series, with the
+// series' rule; no labels when it belongs to no series.
+struct SeriesPart {
+  Repeat repeat = Repeat::None;
+  std::vector<LabelRun> labels;
+};
+SeriesPart SeriesFromLabel(const AlmanacDocument& doc, const LabelPlace& place);
 
 // Whether any line of the almanac holds `text`.
 bool HoldsText(const AlmanacDocument& doc, const std::string& text);

@@ -99,6 +99,14 @@ bool StepToNextDay(int16_t& day, int16_t& month, int16_t& year, MonthLengthTable
   return false;
 }
 
+int64_t DayIndex(const CivilDate& date) { return DaysFrom1601(date.year, date.month, date.day); }
+
+CivilDate DateOfDayIndex(int64_t day) {
+  CivilDate date;
+  DateFromDays(day, date);
+  return date;
+}
+
 bool DateBefore(const CivilDate& a, const CivilDate& b) {
   if (a.year != b.year) return a.year < b.year;
   if (a.month != b.month) return a.month < b.month;

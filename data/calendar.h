@@ -42,6 +42,11 @@ bool StepToNextDay(int16_t& day, int16_t& month, int16_t& year, MonthLengthTable
 // True for a real Gregorian date in the years Windows can represent.
 bool IsRealDate(int16_t year, int16_t month, int16_t day);
 
+// Days from 1 January 1601 (day 0) to a real date, and back: what dates
+// are counted and stepped by.
+int64_t DayIndex(const CivilDate& date);
+CivilDate DateOfDayIndex(int64_t day);
+
 // Whether `a` comes before `b` (weekdays are not looked at).
 bool DateBefore(const CivilDate& a, const CivilDate& b);
 // "dd/mm/yyyy", as messages write a date.

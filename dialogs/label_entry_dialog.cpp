@@ -1,5 +1,7 @@
 #include "label_entry_dialog.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -180,6 +182,34 @@ void FillDayList(HWND dialog, const LabelEntryOpening& opening, int month) {
     SetWindowTextA(dayCombo, TwoDigits(day).c_str());
 }
 
+// The rules of "Repetir:", in the order of Repeat.
+constexpr const char* kRepeatNames[kRepeatCount] = {
+    "No",
+    "Cada semana",
+    "Cada dos semanas",
+    "Cada mes (el mismo día)",
+    "Cada mes (el mismo día de la semana, p. ej. el segundo martes)",
+    "Cada año",
+};
+
+SYSTEMTIME SystemTimeOf(const CivilDate& date) {
+  SYSTEMTIME time = {};
+  time.wYear = WORD(date.year);
+  time.wMonth = WORD(date.month);
+  time.wDay = WORD(date.day);
+  return time;
+}
+
+// "2 de septiembre de 2025".
+std::string LongDateText(const CivilDate& date) {
+  static const char* const kMonths[13] = {
+      "",      "enero",  "febrero",    "marzo",   "abril",     "mayo",     "junio",
+      "julio", "agosto", "septiembre", "octubre", "noviembre", "diciembre"};
+  return std::to_string(date.day) + " de " +
+         kMonths[date.month >= 1 && date.month <= 12 ? date.month : 0] + " de " +
+         std::to_string(date.year);
+}
+
 // ---- Building ----
 
 INT_PTR CALLBACK LabelEntryDialog(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -272,11 +302,44 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
     AddControl(dialog, caption);
   }
 
+  if (opening.request->offersRepeat) {
+    // Below the date lists, in the room the dialog has there.
+    ControlPlace caption;
+    caption.id = IDC_REPEAT_CAPTION;
+    caption.text = "Repetir:";
+    caption.x = 10, caption.y = 795, caption.width = 64, caption.height = 22;
+    caption.style = SS_LEFT;
+    AddControl(dialog, caption);
+    ControlPlace repeat;
+    repeat.id = IDC_REPEAT_COMBO;
+    repeat.className = "COMBOBOX";
+    repeat.x = 76, repeat.y = 792, repeat.width = 336, repeat.height = 160;
+    repeat.style = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+    HWND combo = AddControl(dialog, repeat);
+    for (const char* name : kRepeatNames) AddItem(combo, name);
+    SendMessageA(combo, CB_SETDROPPEDWIDTH, 400, 0);
+    caption.id = IDC_UNTIL_CAPTION;
+    caption.text = "hasta el";
+    caption.y = 823;
+    AddControl(dialog, caption);
+    ControlPlace until;
+    until.id = IDC_UNTIL_DATE;
+    until.className = DATETIMEPICK_CLASSA;
+    until.x = 76, until.y = 819, until.width = 150, until.height = 24;
+    until.style = DTS_SHORTDATEFORMAT | WS_TABSTOP;
+    AddControl(dialog, until);
+  }
+
   opening.font = CreatePointFont("Lucida Console", 10);
   const int fontControls[] = {IDC_LABEL_TEXT, IDC_DAY_CAPTION, IDC_MONTH_CAPTION, IDC_YEAR_CAPTION,
                               IDC_DAY_COMBO,  IDC_MONTH_COMBO, IDC_YEAR_COMBO};
   for (int id : fontControls)
     SendMessageA(GetDlgItem(dialog, id), WM_SETFONT, reinterpret_cast<WPARAM>(opening.font), FALSE);
+  // The repeat's captions and picker as the lists' captions; its list keeps
+  // the dialog's narrower font, so its longest rule fits.
+  for (int id : {IDC_REPEAT_CAPTION, IDC_UNTIL_CAPTION, IDC_UNTIL_DATE})
+    if (HWND control = GetDlgItem(dialog, id))
+      SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(opening.font), FALSE);
 }
 
 // Takes the pictures out of the legends (a control may hold a copy of its
@@ -336,7 +399,33 @@ void OnInitDialog(HWND dialog, LabelEntryOpening& opening) {
     opening.draft.year = years[0];
   }
 
+  if (opening.request->offersRepeat) {
+    const LabelEntryRequest& request = *opening.request;
+    SendDlgItemMessageA(dialog, IDC_REPEAT_COMBO, CB_SETCURSEL, WPARAM(draft.repeat), 0);
+    SYSTEMTIME range[2] = {SystemTimeOf(request.first), SystemTimeOf(request.last)};
+    SendDlgItemMessageA(dialog, IDC_UNTIL_DATE, DTM_SETRANGE, GDTR_MIN | GDTR_MAX,
+                        reinterpret_cast<LPARAM>(range));
+    // The almanac's last day, unless the draft says another of its days.
+    const bool inside = IsRealDate(draft.until.year, draft.until.month, draft.until.day) &&
+                        !DateBefore(draft.until, request.first) &&
+                        !DateBefore(request.last, draft.until);
+    SYSTEMTIME until = SystemTimeOf(inside ? draft.until : request.last);
+    SendDlgItemMessageA(dialog, IDC_UNTIL_DATE, DTM_SETSYSTEMTIME, GDT_VALID,
+                        reinterpret_cast<LPARAM>(&until));
+    EnableWindow(GetDlgItem(dialog, IDC_UNTIL_DATE), draft.repeat != Repeat::None);
+  }
+
   if (gStartedHook) PostMessageA(dialog, kStartedMessage, 0, 0);
+}
+
+Repeat ChosenRepeat(HWND dialog) {
+  const LRESULT index = SendDlgItemMessageA(dialog, IDC_REPEAT_COMBO, CB_GETCURSEL, 0, 0);
+  return index > 0 && index < kRepeatCount ? Repeat(index) : Repeat::None;
+}
+
+void OnRepeatChosen(HWND dialog, LabelEntryOpening& opening) {
+  opening.draft.repeat = ChosenRepeat(dialog);
+  EnableWindow(GetDlgItem(dialog, IDC_UNTIL_DATE), opening.draft.repeat != Repeat::None);
 }
 
 void OnDateChosen(HWND dialog, LabelEntryOpening& opening, int comboId) {
@@ -421,6 +510,29 @@ std::vector<std::string> LinesOfTextBox(HWND textBox) {
 void TakeEntry(HWND dialog, LabelEntryOpening& opening) {
   TakeDateFromLists(dialog, opening.draft);
   opening.draft.lines = LinesOfTextBox(opening.textBox);
+  if (!opening.request->offersRepeat) return;
+  opening.draft.repeat = ChosenRepeat(dialog);
+  SYSTEMTIME until = {};
+  if (SendDlgItemMessageA(dialog, IDC_UNTIL_DATE, DTM_GETSYSTEMTIME, 0,
+                          reinterpret_cast<LPARAM>(&until)) == GDT_VALID)
+    opening.draft.until = {int16_t(until.wYear), int16_t(until.wMonth), int16_t(until.wDay), 0};
+}
+
+// For a repeat: whether "hasta el" can be the end of it and, when it gives
+// more than one label, whether the person wants them all.
+bool ConfirmRepeat(const LabelEntryRequest& request, const LabelDraft& draft) {
+  if (draft.repeat == Repeat::None) return true;
+  const CivilDate first{draft.year, draft.month, draft.day, 0};
+  if (DateBefore(draft.until, first)) {
+    ShowMessage("El día de \"hasta el\", " + ShortDateText(draft.until) +
+                ", es anterior al de la etiqueta, " + ShortDateText(first) + ".");
+    return false;
+  }
+  const CivilDate end = DateBefore(request.last, draft.until) ? request.last : draft.until;
+  const std::vector<CivilDate> days = RepeatDays(draft.repeat, first, end);
+  if (days.size() < 2) return true;
+  return AskYesNo("¿Guardar " + std::to_string(days.size()) + " etiquetas, del " +
+                  LongDateText(days.front()) + " al " + LongDateText(days.back()) + "?");
 }
 
 void OnAccept(HWND dialog, LabelEntryOpening& opening) {
@@ -432,6 +544,7 @@ void OnAccept(HWND dialog, LabelEntryOpening& opening) {
     return;
   }
   if (!CheckDraftDate(*opening.request, draft)) return;
+  if (!ConfirmRepeat(*opening.request, draft)) return;  // No: back to the dialog
   // The caller stores it; when it cannot, it says why and the entry stays
   // here to try again.
   if (!opening.request->store || !opening.request->store(draft)) return;
@@ -449,6 +562,9 @@ void OnCommand(HWND dialog, LabelEntryOpening& opening, int id, int notification
     case IDC_MONTH_COMBO:
     case IDC_YEAR_COMBO:
       if (notification == CBN_SELCHANGE) OnDateChosen(dialog, opening, id);
+      break;
+    case IDC_REPEAT_COMBO:
+      if (notification == CBN_SELCHANGE) OnRepeatChosen(dialog, opening);
       break;
     case IDC_LABEL_OK:
       if (notification == BN_CLICKED || notification == 1) OnAccept(dialog, opening);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "../data/calendar.h"
+#include "../data/label_series.h"
 #include "../render/surface.h"
 
 // A label as the dialog edits it.
@@ -19,14 +20,22 @@ struct LabelDraft {
   std::vector<std::string> lines;
   COLORREF color = RGB(255, 255, 255);
   int16_t day = 0, month = 0, year = 0;  // 0: not chosen
+  // "Repetir:" and "hasta el", where the dialog offers them: one label on
+  // each day the rule gives from the draft's date through `until`.
+  Repeat repeat = Repeat::None;
+  CivilDate until;
 };
 
 struct LabelEntryRequest {
   const char* title = "Entrada de datos";
   CivilDate first, last;  // the almanac's first and last day: a label goes on one of them
-  // Called on "Aceptar" once the entry passes every check: true when the
-  // caller has stored it (the dialog ends), false when it could not and has
-  // said why (the dialog stays with the entry, to try again).
+  // A new label may repeat: "Repetir:" and "hasta el" below the date lists.
+  bool offersRepeat = false;
+  // Called on "Aceptar" once the entry passes every check (and, for a
+  // repeat of more than one label, once the person has said Sí to storing
+  // them all): true when the caller has stored it (the dialog ends), false
+  // when it could not and has said why (the dialog stays with the entry, to
+  // try again).
   std::function<bool(const LabelDraft& draft)> store;
 };
 

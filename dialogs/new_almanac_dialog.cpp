@@ -97,7 +97,8 @@ void AddDialogControl(HWND dialog, int id, const char* className, const char* te
 void AddControls(HWND dialog, const NewAlmanacOpening& opening) {
   const HFONT large = opening.large, small = opening.small;
   const DWORD button = WS_TABSTOP | BS_PUSHBUTTON | BS_CENTER | BS_VCENTER | BS_FLAT;
-  // Creation order is the tab order: date, count, name, Aceptar, Cancelar.
+  // Creation order is the tab order: date, count, name, the check box,
+  // Aceptar, Cancelar.
   AddDialogControl(dialog, IDC_START_DATE, DATETIMEPICK_CLASSA, "SysDateTimePick32_1", 8, 32, 150,
                    32, WS_TABSTOP | DTS_SHORTDATEFORMAT, WS_EX_CLIENTEDGE, large);
   // No ES_AUTOHSCROLL: the boxes take only as much as they show.
@@ -112,6 +113,8 @@ void AddControls(HWND dialog, const NewAlmanacOpening& opening) {
                    250, 24, SS_LEFT, 0, small);
   AddDialogControl(dialog, IDC_NAME, "EDIT", "", 8, 178, 225, 32, WS_TABSTOP, WS_EX_CLIENTEDGE,
                    large);
+  AddDialogControl(dialog, IDC_BRING_LABELS, "BUTTON", "Traer etiquetas de otro almanaque", 8, 216,
+                   242, 22, WS_TABSTOP | BS_AUTOCHECKBOX, 0, small);
   AddDialogControl(dialog, IDC_NEW_OK, "BUTTON", "Aceptar", 168, 8, 75, 24, button, 0, small);
   AddDialogControl(dialog, IDC_NEW_CANCEL, "BUTTON", "Cancelar", 168, 36, 75, 24, button, 0, small);
 }
@@ -174,6 +177,7 @@ void OnAccept(HWND dialog, NewAlmanacOpening& opening) {
   chosen.startMonth = int16_t(start.wMonth);
   chosen.startYear = int16_t(start.wYear);
   chosen.dayCount = int16_t(count);
+  chosen.bringLabels = IsDlgButtonChecked(dialog, IDC_BRING_LABELS) == BST_CHECKED;
   EndDialogWindow(dialog, 1);
 }
 
@@ -264,7 +268,7 @@ bool NewAlmanacDialog(NewAlmanac& chosen) {
   frame.title = "Elige tiempo";
   frame.style = WS_POPUP | WS_CAPTION | DS_MODALFRAME;
   frame.position = {105, 114};
-  frame.client = {250, 218};
+  frame.client = {250, 244};  // the check box below the name
   HWND dialog = CreateDialogWindow(frame, NewAlmanacProc);
   if (!dialog) return false;
   AddControls(dialog, opening);

@@ -10,6 +10,9 @@ struct NewAlmanac {
   std::string name;
   int16_t startDay = 0, startMonth = 0, startYear = 0;
   int16_t dayCount = 0;  // N: the almanac shows N + 1 days
+  // "Traer etiquetas de otro almanaque": once it is made, labels of another
+  // almanac's file are offered for it.
+  bool bringLabels = false;
 };
 
 // Shows the dialog (no owner) and returns when it has closed: true with

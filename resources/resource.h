@@ -60,6 +60,11 @@
 #define IDC_MONTH_CAPTION 1062
 #define IDC_YEAR_CAPTION 1064
 #define IDC_YEAR_COMBO 1065
+// Its repeat: "Repetir:" and "hasta el".
+#define IDC_REPEAT_CAPTION 1066
+#define IDC_REPEAT_COMBO 1067
+#define IDC_UNTIL_CAPTION 1068
+#define IDC_UNTIL_DATE 1069
 
 // New almanac dialog.
 #define IDC_START_DATE 2001
@@ -71,6 +76,7 @@
 #define IDC_NEW_CANCEL 2007
 #define IDC_NAME_CAPTION 2008
 #define IDC_NAME 2009
+#define IDC_BRING_LABELS 2010  // "Traer etiquetas de otro almanaque"
 
 // "Ir a la fecha" dialog.
 #define IDC_GO_DATE 5001
@@ -89,19 +95,32 @@
 #define IDC_PROGRESS_BAR 5022
 #define IDC_PROGRESS_CANCEL 5023
 
+// "Serie": a change to one label of a series, or to the following ones too.
+#define IDC_SERIES_QUESTION 5031
+#define IDC_SERIES_THIS 5032
+#define IDC_SERIES_FOLLOWING 5033
+#define IDC_SERIES_CANCEL 5034
+
+// "Traer etiquetas": the labels of another almanac to bring into the new one.
+#define IDC_BRING_LIST 5041
+#define IDC_BRING_ALL 5042
+#define IDC_BRING_NONE 5043
+#define IDC_BRING_OK 5044
+#define IDC_BRING_CANCEL 5045
+
 // "Sincronizar" dialog.
-#define IDC_SYNC_ADDRESS_CAPTION 5031
-#define IDC_SYNC_ADDRESS 5032
-#define IDC_SYNC_USER_CAPTION 5033
-#define IDC_SYNC_USER 5034
-#define IDC_SYNC_PASSWORD_CAPTION 5035
-#define IDC_SYNC_PASSWORD 5036
-#define IDC_SYNC_NOW 5037
-#define IDC_SYNC_UNLINK 5038
-#define IDC_SYNC_CLOSE 5039
+#define IDC_SYNC_ADDRESS_CAPTION 5051
+#define IDC_SYNC_ADDRESS 5052
+#define IDC_SYNC_USER_CAPTION 5053
+#define IDC_SYNC_USER 5054
+#define IDC_SYNC_PASSWORD_CAPTION 5055
+#define IDC_SYNC_PASSWORD 5056
+#define IDC_SYNC_NOW 5057
+#define IDC_SYNC_UNLINK 5058
+#define IDC_SYNC_CLOSE 5059
 // Timers of a linked almanac: a sync soon after a change, and one every few minutes.
-#define IDT_SYNC_SOON 5040
-#define IDT_SYNC_EVERY 5041
+#define IDT_SYNC_SOON 5060
+#define IDT_SYNC_EVERY 5061
 
 // About dialog.
 #define IDC_ABOUT_PICTURE 4001

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "../data/calendar.h"
+#include "../data/label_series.h"
 #include "css_colors.h"
 #include "label_unicode.h"
 
@@ -58,13 +59,111 @@ std::string TarvinaText(const std::vector<std::string>& lines) {
 
 void Put(std::string& out, std::string_view line) { out += FoldIcsLine(line); }
 
+// Days a series event may leave out (EXDATE) before its labels are written
+// one event each: far more than any almanac's series skips, so only files
+// with labels far outside their almanac meet it.
+constexpr size_t kMostLeftOut = 1000;
+
+const char* const kWeekdayCodes[8] = {"", "MO", "TU", "WE", "TH", "FR", "SA", "SU"};
+
+// The RRULE of a series whose first label is on `first` and last on `last`.
+std::string RepeatRule(Repeat repeat, const CivilDate& first, const CivilDate& last) {
+  std::string rule;
+  switch (repeat) {
+    case Repeat::Weekly:
+      rule = "FREQ=WEEKLY";
+      break;
+    case Repeat::Fortnightly:
+      rule = "FREQ=WEEKLY;INTERVAL=2";
+      break;
+    case Repeat::MonthlyOnDay:
+      rule = "FREQ=MONTHLY;BYMONTHDAY=" + std::to_string(first.day);
+      break;
+    case Repeat::MonthlyOnWeekday:
+      rule = "FREQ=MONTHLY;BYDAY=" + std::to_string((first.day - 1) / 7 + 1) +
+             kWeekdayCodes[WeekdayOf(first.year, first.month, first.day)];
+      break;
+    case Repeat::Yearly:
+      rule = "FREQ=YEARLY;BYMONTH=" + std::to_string(first.month) +
+             ";BYMONTHDAY=" + std::to_string(first.day);
+      break;
+    case Repeat::None:
+      break;
+  }
+  return rule + ";UNTIL=" + DateValue(last.year, last.month, last.day);
+}
+
+bool Exportable(const LabelRecord& first) {
+  if (!IsRealDate(first.year, first.month, first.day) || first.year > 9999) return false;
+  CivilDate next{first.year, first.month, first.day, 0};
+  AddDays(next, 1);
+  return next.year <= 9999;
+}
+
+// What one event holds: a label, or the labels of a series that follow each
+// other in the file (its days left out, or held by a label corrected on its
+// own, end it or are listed as EXDATE).
+struct EventLabels {
+  std::vector<LabelRun> labels;
+  Repeat repeat = Repeat::None;
+  std::vector<CivilDate> leftOut;
+};
+
+std::vector<EventLabels> EventsOf(const std::vector<LabelRecord>& records) {
+  const std::vector<LabelRun> runs = GroupLabels(records);
+  const std::vector<LabelSeries> series = FindLabelSeries(records, runs);
+  // The series each run is a member of, or none.
+  std::vector<const LabelSeries*> memberOf(runs.size(), nullptr);
+  for (const LabelSeries& s : series) {
+    size_t r = s.firstRun;
+    for (const LabelRun& member : s.members) {
+      while (runs[r].first != member.first) ++r;
+      memberOf[r] = &s;
+    }
+  }
+  auto dateOf = [&](const LabelRun& run) {
+    const LabelRecord& r = records[run.first];
+    return CivilDate{r.year, r.month, r.day, 0};
+  };
+  std::vector<EventLabels> events;
+  for (size_t i = 0; i < runs.size();) {
+    size_t end = i + 1;
+    while (memberOf[i] && end < runs.size() && memberOf[end] == memberOf[i]) ++end;
+    EventLabels event;
+    event.labels.assign(runs.begin() + std::ptrdiff_t(i), runs.begin() + std::ptrdiff_t(end));
+    bool whole = event.labels.size() >= 2;
+    for (const LabelRun& run : event.labels) whole = whole && Exportable(records[run.first]);
+    if (whole) {
+      event.repeat = memberOf[i]->repeat;
+      size_t k = 0;
+      for (const CivilDate& day :
+           RepeatDays(event.repeat, dateOf(event.labels.front()), dateOf(event.labels.back()))) {
+        if (k < event.labels.size() && DayIndex(dateOf(event.labels[k])) == DayIndex(day))
+          ++k;
+        else
+          event.leftOut.push_back(day);
+        if (event.leftOut.size() > kMostLeftOut) break;
+      }
+      whole = k == event.labels.size() && event.leftOut.size() <= kMostLeftOut;
+    }
+    if (whole) {
+      events.push_back(std::move(event));
+    } else {
+      for (const LabelRun& run : event.labels) events.push_back({{run}, Repeat::None, {}});
+    }
+    i = end;
+  }
+  return events;
+}
+
 void PutText(std::string& out, const char* name, std::string_view text) {
   Put(out, std::string(name) + ":" + EscapeIcsText(text));
 }
 
 void PutLabelEvent(std::string& out, const std::string& uid, const char* stamp,
                    const LabelRecord& first, const CivilDate& next,
-                   const std::vector<std::string>& lines, int32_t color) {
+                   const std::vector<std::string>& lines, int32_t color,
+                   const std::string& rule = "", const std::string& leftOut = "") {
   std::string description;
   for (size_t k = 0; k < lines.size(); ++k) {
     if (k) description += '\n';
@@ -75,6 +174,10 @@ void PutLabelEvent(std::string& out, const std::string& uid, const char* stamp,
   Put(out, std::string("DTSTAMP:") + stamp);
   Put(out, "DTSTART;VALUE=DATE:" + DateValue(first.year, first.month, first.day));
   Put(out, "DTEND;VALUE=DATE:" + DateValue(next.year, next.month, next.day));
+  if (!rule.empty()) {
+    Put(out, "RRULE:" + rule);
+    if (!leftOut.empty()) Put(out, "EXDATE;VALUE=DATE:" + leftOut);
+  }
   PutText(out, "SUMMARY", ReadableUnicode(lines.front()));
   PutText(out, "DESCRIPTION", description);
   Put(out, std::string("COLOR:") + NearestCssColorName(color));
@@ -170,18 +273,15 @@ IcsExport ExportIcs(const std::vector<LabelRecord>& records, const IcsExportInpu
   // contents: the same file exports the same UIDs every time.
   const std::string almanacKey = Hex64(Fnv1a(input.almanacName));
 
-  for (const LabelRun& run : GroupLabels(records)) {
+  for (const EventLabels& event : EventsOf(records)) {
+    const LabelRun& run = event.labels.front();
     const LabelRecord& first = records[run.first];
-    if (!IsRealDate(first.year, first.month, first.day) || first.year > 9999) {
+    if (!Exportable(first)) {
       ++result.skipped;
       continue;
     }
     CivilDate next{first.year, first.month, first.day, 0};
     AddDays(next, 1);
-    if (next.year > 9999) {
-      ++result.skipped;
-      continue;
-    }
     std::vector<std::string> lines;
     uint64_t contentKey = Fnv1a(DateValue(first.year, first.month, first.day));
     for (size_t k = 0; k < run.count; ++k) {
@@ -190,12 +290,23 @@ IcsExport ExportIcs(const std::vector<LabelRecord>& records, const IcsExportInpu
     }
     const int32_t color = first.color & 0x00FFFFFF;
     contentKey = Fnv1a(ColorHex(color), contentKey);
+    std::string rule;
+    if (event.repeat != Repeat::None) {
+      const LabelRecord& lastLabel = records[event.labels.back().first];
+      rule = RepeatRule(event.repeat, CivilDate{first.year, first.month, first.day, 0},
+                        CivilDate{lastLabel.year, lastLabel.month, lastLabel.day, 0});
+      contentKey = Fnv1a(rule, contentKey);
+    }
 
+    std::string leftOut;
+    for (const CivilDate& day : event.leftOut)
+      leftOut += (leftOut.empty() ? "" : ",") + DateValue(day.year, day.month, day.day);
     PutLabelEvent(
         out,
         std::to_string(run.first + 1) + "-" + Hex64(contentKey) + "-" + almanacKey + "@tarvina",
-        stamp, first, next, lines, color);
-    ++result.labels;
+        stamp, first, next, lines, color, rule, leftOut);
+    result.labels += int(event.labels.size());
+    ++result.events;
   }
   Put(out, "END:VCALENDAR");
   return result;

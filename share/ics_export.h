@@ -1,5 +1,7 @@
 // An almanac's labels as an iCalendar (.ics) file: one all-day event per
-// label, readable by other calendars and read back exactly by tarvina.
+// label, and one repeating event (RRULE, and EXDATE for the days it leaves
+// out) per series (data/label_series.h), readable by other calendars and
+// read back exactly by tarvina.
 // Portable.
 #pragma once
 #include <string>
@@ -18,7 +20,8 @@ struct IcsExportInput {
 
 struct IcsExport {
   std::string text;  // the file: UTF-8, CRLF line ends, folded
-  int labels = 0;    // labels written, one event each
+  int labels = 0;    // labels written
+  int events = 0;    // events written: one per label, one per series
   int skipped = 0;   // labels whose date no calendar can hold (not written)
 };
 

@@ -1,7 +1,8 @@
 // Labels that carry everything an .ics export must keep: every icon code,
 // every palette colour, lines of 119 bytes, text that needs escaping and
 // folding, blanks at the ends of a label, control and undefined bytes, two
-// labels on one day and empty lines. In a 366-day almanac of 2024.
+// labels on one day and empty lines; and series, each exported as one
+// repeating event. In a 366-day almanac of 2024.
 #pragma once
 #include <string>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "data/calendar.h"
 #include "data/label_file.h"
 #include "data/label_palette.h"
+#include "data/label_series.h"
 
 // An almanac from 1 January of `year` showing `dayCount` + 1 days.
 inline AlmanacState YearAlmanac(const char* name, int16_t year, int16_t dayCount) {
@@ -68,5 +70,20 @@ inline std::vector<LabelRecord> ShareSampleLabels() {
   add(102, kLabelPalette[2], {"", "primera vacía"});
   add(103, kLabelPalette[3], {""});
   add(104, kLabelPalette[4], {"\\#09", "\\#22\\#22"});
+
+  // A class every Tuesday but 29 October, the 31st of every month that has
+  // it, and the fifth Friday of the months that have one.
+  auto series = [&](Repeat repeat, int16_t day, int16_t month, int16_t untilMonth,
+                    const std::vector<std::string>& lines, int32_t color, int16_t leftOutMonth = 0,
+                    int16_t leftOutDay = 0) {
+    const std::vector<LabelRecord> label =
+        LabelRecordsOf(lines, color, day, month, almanac.startYear, almanac);
+    for (const LabelRecord& r : RepeatedRecords(label, repeat, {2024, untilMonth, 31, 0}, almanac))
+      if (r.month != leftOutMonth || r.day != leftOutDay) records.push_back(r);
+  };
+  series(Repeat::Weekly, 3, 9, 12, {"Clase de \\#70", "Aula 3; ¡puntual!"}, kLabelPalette[5], 10,
+         29);
+  series(Repeat::MonthlyOnDay, 31, 1, 12, {"Fin de mes"}, kLabelPalette[6]);
+  series(Repeat::MonthlyOnWeekday, 29, 3, 12, {"Quinto viernes"}, kLabelPalette[7]);
   return records;
 }

@@ -5,7 +5,7 @@
 PHONE="$E2E_DIR/caldav_phone.py"
 SERVER="$WORK/server"
 sync="Sincronizar"
-kAddress=5032 kUser=5034 kPassword=5036 kNow=5037 kClose=5039
+kAddress=5052 kUser=5054 kPassword=5056 kNow=5057 kUnlink=5058 kClose=5059
 
 server_start() {
   SERVER_URL="$("$PY" "$PHONE" serve "$SERVER")"

@@ -19,7 +19,7 @@ settle
 shot="$(screenshot dialog)"
 equal "the dialog's top-left corner" "105 114" "$(rect_of "$new" "" window | cut -d' ' -f1,2)"
 read -r ox oy cr cb <<<"$(rect_of "$new" "" client)"
-equal "its client area" "250 218" "$((cr - ox)) $((cb - oy))"
+equal "its client area" "250 244" "$((cr - ox)) $((cb - oy))"
 face="$(pixel "$shot" $((ox + 200)) $((oy + 150)))"
 # client_ink L T R B: the ink on the dialog's face within that client
 # rectangle of the latest $shot, as a client rectangle.

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # A new almanac across the turn of a year, as a person sees it: 31 December
 # 2024 and 366 days is drawn to its last day, 1 January 2026 (End shows it at
-# the top), the headers count the years on, and the label dialog offers both
-# years. (test_new_almanac_year_end: one that ends on 31 December.)
+# the top), the headers count the years on, and the label dialog offers the
+# three years it reaches. (test_new_almanac_year_end: one that ends on 31 December.)
 . "$(dirname "$0")/lib.sh"
 e2e_begin
 reg_associate
@@ -51,7 +51,7 @@ equal "31 December 2025 above it: \"Diciembre 202\" as in 2024" yes \
 equal "31 December 2025: not \"Diciembre 2024\"" no \
   "$(pixels same "$top" $((fl + 2)) $((ft + 1 + 2)) $((fl + 125)) $((ft + 1 + 15)) "$dec31" $((fl + 2)) $((ft + 2)))"
 
-equal "the label dialog offers 2024 and 2025" "2024 2025" "$(years_offered)"
+equal "the label dialog offers 2024 to 2026" "2024 2026" "$(years_offered)"
 choose_menu "$title" 0 3
 expect_ended 15
 e2e_end

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # "Compartir" as a person uses it: "Exportar" through the save dialog writes
-# a calendar that two outside readers take as the almanac's labels;
+# a calendar that two outside readers take as the almanac's labels (a
+# weekly class as one repeating event on its three days);
 # "Importar" of another program's calendar through the open dialog adds its
 # events on the almanac's days to the file and the view, and says exactly
 # what it did. (What is read and written, event by event, is tested natively.)
@@ -10,7 +11,8 @@ reg_associate
 
 kFileName=1148  # the file dialogs' name field
 make_zanual "$WORK/Casa.zanual" 1 3 2025 31 5 3 2025 0x99CCFF 'Dentista|a las diez' \
-  20 3 2025 0x88FF88 'Cumpleaños de Ana'
+  20 3 2025 0x88FF88 'Cumpleaños de Ana' \
+  4 3 2025 0xFFCC99 'Clase' 11 3 2025 0xFFCC99 'Clase' 18 3 2025 0xFFCC99 'Clase'
 title="Almanaque - Casa.zanual"
 tarvina_start "$(winpath "$WORK/Casa.zanual")"
 equal "opened" "$title" "$(wait_window "$title")"
@@ -33,10 +35,12 @@ share() {
 }
 
 share 0 'Save As|Guardar como' "$(winpath "$WORK/casa.ics")"
-expect_message "Se exportaron 2 etiquetas a \""
-want='[["2025-03-05", "Dentista", "Dentista\na las diez"], ["2025-03-20", "Cumpleaños de Ana", "Cumpleaños de Ana"]]'
-events() {  # the reader's events as date, summary and description
-  "$PY" -c 'import json, sys; print(json.dumps([[e["date"], e["summary"], e["description"]]
+expect_message "Se exportaron 5 etiquetas a \""
+want='[["2025-03-05", "Dentista", "Dentista\na las diez", ["2025-03-05"]], '\
+'["2025-03-20", "Cumpleaños de Ana", "Cumpleaños de Ana", ["2025-03-20"]], '\
+'["2025-03-04", "Clase", "Clase", ["2025-03-04", "2025-03-11", "2025-03-18"]]]'
+events() {  # the reader's events as date, summary, description and the days it falls on
+  "$PY" -c 'import json, sys; print(json.dumps([[e["date"], e["summary"], e["description"], e["days"]]
                                                for e in json.load(sys.stdin)], ensure_ascii=False))'
 }
 equal "Python's icalendar reads the labels" "$want" \

@@ -109,7 +109,7 @@ equal "and the server follows" "2025-03-04|Cumpleaños de Ana y Luis|#88FF88|Cum
 
 # "Quitar el enlace": the boxes empty, the link, state and password gone.
 open_sync
-click_control "$sync" 5038
+click_control "$sync" "$kUnlink"
 expect_message "Se quitó el enlace."
 equal "the boxes emptied" "||" \
   "$(control_text "$sync" $kAddress)|$(control_text "$sync" $kUser)|$(control_text "$sync" $kPassword)"

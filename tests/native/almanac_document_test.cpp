@@ -106,6 +106,43 @@ TEST_F(AlmanacDocumentTest, RemovingTheLastLabelRemovesTheFileAndDeshacerMakesIt
   EXPECT_EQ(Bytes(path_), opened);
 }
 
+// "Esta y las siguientes": several labels changed, or every label removed,
+// in one rewrite that one "Deshacer" takes back to the bytes opened.
+TEST_F(AlmanacDocumentTest, ASeriesFromOneOfItsLabelsOnIsOneChange) {
+  std::vector<LabelRecord> series;
+  for (int day : {4, 11, 18, 25}) {  // Tuesdays of March 2025
+    series.push_back(TestLine("clase", 0, day));
+    series.push_back(TestLine("aula 3", 1, day));
+  }
+  OpenWith(series);
+  const std::string opened = Bytes(path_);
+  const SeriesPart part = SeriesFromLabel(doc_, LabelPlace{Day(11, 3), 0, 0});
+  EXPECT_EQ(part.repeat, Repeat::Weekly);
+  ASSERT_EQ(part.labels.size(), 3u);
+
+  ASSERT_TRUE(ApplyEdit(doc_,
+                        ChangeLabelsEdit(doc_.records, part.labels, part.repeat, {"aula 7"},
+                                         0x006666FF, CivilDate{2025, 3, 11, 0}, doc_.almanac),
+                        backup_)
+                  .ok());
+  const std::string changed = Bytes(path_);
+  EXPECT_EQ(changed.substr(0, 2 * kRecordSize), opened.substr(0, 2 * kRecordSize))
+      << "the label before stays";
+  EXPECT_EQ(changed.size(), (2 + 3) * kRecordSize) << "one line each from 11 March on";
+  EXPECT_EQ(Raw(doc_.records), changed);
+  ASSERT_TRUE(UndoLastChange(doc_).ok());
+  EXPECT_EQ(Bytes(path_), opened);
+
+  const SeriesPart all = SeriesFromLabel(doc_, LabelPlace{Day(4, 3), 0, 0});
+  ASSERT_EQ(all.labels.size(), 4u);
+  ASSERT_TRUE(ApplyEdit(doc_, RemoveLabelsEdit(doc_.records, all.labels), backup_).ok());
+  EXPECT_FALSE(Exists(path_)) << "no label left, no file";
+  EXPECT_EQ(doc_.undo.size(), 1u);
+  ASSERT_TRUE(UndoLastChange(doc_).ok());
+  EXPECT_EQ(Bytes(path_), opened);
+  EXPECT_EQ(Raw(doc_.records), opened);
+}
+
 TEST_F(AlmanacDocumentTest, TheCopyIsMadeOnceAndWithoutItNothingChanges) {
   OpenWith({TestLine("a", 1)});
   const std::string opened = Bytes(path_);

@@ -174,6 +174,8 @@ TEST(IcsExport, RoundTripGivesTheSameRecords) {
   IcsExportInput input{ShareSampleAlmanac().name, "1.0.0", {2025, 6, 1, 9, 30, 0}};
   IcsExport exported = ExportIcs(labels, input);
   EXPECT_EQ(exported.labels, int(GroupLabels(labels).size()));
+  // The three series (17, 7 and 4 labels) are one repeating event each.
+  EXPECT_EQ(exported.events, exported.labels - 16 - 6 - 3);
   EXPECT_EQ(exported.skipped, 0);
   EXPECT_TRUE(IsValidUtf8(exported.text));
   EXPECT_NE(exported.text.find("PRODID:-//tarvina//tarvina 1.0.0//ES\r\n"), std::string::npos);

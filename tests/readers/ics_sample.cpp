@@ -1,6 +1,8 @@
 // Writes the sample labels as an .ics file and, beside it, what a reader
 // must find in it (JSON): date, end, summary, description and colours of
-// every event. tests/readers/check.py hands the file to outside readers.
+// every event, and the days it falls on: a series (labels one after the
+// other with the same text and colour) is one event on exactly its labels'
+// days. tests/readers/check.py hands the file to outside readers.
 #include <cstdio>
 #include <string>
 
@@ -52,11 +54,25 @@ int main(int argc, char** argv) {
   IcsExport exported =
       ExportIcs(records, {ShareSampleAlmanac().name, "1.0.0", {2025, 6, 1, 9, 30, 0}});
 
+  auto sameLabel = [&](const LabelRun& a, const LabelRun& b) {
+    if (a.count != b.count || records[a.first].color != records[b.first].color) return false;
+    for (size_t k = 0; k < a.count; ++k)
+      if (std::string(records[a.first + k].text) != records[b.first + k].text) return false;
+    return true;
+  };
+  const std::vector<LabelRun> runs = GroupLabels(records);
   std::string json = "[\n";
-  for (const LabelRun& run : GroupLabels(records)) {
+  for (size_t i = 0; i < runs.size();) {
+    const LabelRun& run = runs[i];
     const LabelRecord& first = records[run.first];
     CivilDate end{first.year, first.month, first.day, 0};
     AddDays(end, 1);
+    std::string days;
+    size_t next = i;
+    for (; next < runs.size() && sameLabel(run, runs[next]); ++next) {
+      const LabelRecord& r = records[runs[next].first];
+      days += std::string(days.empty() ? "" : ", ") + Json(Date(r.year, r.month, r.day));
+    }
     std::string description;
     for (size_t k = 0; k < run.count; ++k)
       description += (k ? "\n" : "") + ReadableUnicode(records[run.first + k].text);
@@ -66,7 +82,8 @@ int main(int argc, char** argv) {
             ", \"summary\": " + Json(ReadableUnicode(first.text)) +
             ", \"description\": " + Json(description) +
             ", \"color\": " + Json(NearestCssColorName(first.color)) +
-            ", \"tarvinaColor\": " + Json(ColorHex(first.color)) + "}";
+            ", \"tarvinaColor\": " + Json(ColorHex(first.color)) + ", \"days\": [" + days + "]}";
+    i = next;
   }
   json += "\n]\n";
   return Write(argv[1], exported.text) && Write(argv[2], json) ? 0 : 1;

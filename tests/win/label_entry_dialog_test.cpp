@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstring>
 #include <functional>
@@ -657,6 +658,76 @@ TEST_F(LabelEntryDialogTest, FocusComesBackToTheSameControlAfterDeactivation) {
     SendMessageA(dialog, WM_NCACTIVATE, TRUE, 0);
     EXPECT_EQ(GetFocus(), text);
   });
+}
+
+// A new label may repeat: "Repetir:" ("No" at first, "hasta el" greyed
+// then) below the date lists; more than one label is asked about first,
+// and No goes back to the dialog. "Modificar etiqueta" has no repeat.
+TEST_F(LabelEntryDialogTest, ARepeatIsChosenBelowTheListsAndAskedAboutFirst) {
+  static std::vector<std::wstring> asked;
+  static bool answer = false;
+  asked.clear();
+  SetQuestionAnswerer([](const std::wstring& question) {
+    asked.push_back(question);
+    return answer;
+  });
+  UseAlmanac(1, 9, 2025, 302);  // the school year, to 30 June 2026
+  gRequest.offersRepeat = true;
+  RunDialogWith([](HWND dialog) {
+    HWND repeat = Item(dialog, IDC_REPEAT_COMBO), until = Item(dialog, IDC_UNTIL_DATE);
+    ASSERT_NE(repeat, nullptr);
+    ASSERT_NE(until, nullptr);
+    EXPECT_EQ(Items(repeat),
+              (std::vector<std::string>{
+                  "No", "Cada semana", "Cada dos semanas", "Cada mes (el mismo día)",
+                  "Cada mes (el mismo día de la semana, p. ej. el segundo martes)", "Cada año"}));
+    EXPECT_EQ(TextOf(repeat), "No");
+    EXPECT_FALSE(IsWindowEnabled(until));
+    SYSTEMTIME shown = {};
+    SendMessageA(until, DTM_GETSYSTEMTIME, 0, LPARAM(&shown));
+    EXPECT_EQ(shown.wDay * 10000 + shown.wMonth * 100 + shown.wYear % 100, 300626)
+        << "the almanac's last day";
+    RECT r;
+    GetWindowRect(repeat, &r);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_GE(r.top, 766 + 22) << "below the date lists";
+
+    SetText(dialog, "Clase");
+    ChooseDate(dialog, "02", "09", "2025");
+    ASSERT_TRUE(Choose(dialog, IDC_REPEAT_COMBO, "Cada semana"));
+    EXPECT_TRUE(IsWindowEnabled(until));
+    SYSTEMTIME end = {};
+    end.wYear = 2026, end.wMonth = 6, end.wDay = 23;
+    SendMessageA(until, DTM_SETSYSTEMTIME, GDT_VALID, LPARAM(&end));
+    answer = false;
+    Accept(dialog);
+    EXPECT_TRUE(IsWindow(dialog)) << "No: back to the dialog";
+    EXPECT_TRUE(gStored.empty());
+    answer = true;
+    Accept(dialog);
+  });
+  SetQuestionAnswerer(nullptr);
+  const std::wstring question =
+      L"¿Guardar 43 etiquetas, del 2 de septiembre de 2025 al 23 de junio de 2026?";
+  EXPECT_EQ(asked, (std::vector<std::wstring>{question, question}));
+  ASSERT_EQ(gStored.size(), 1u);
+  EXPECT_EQ(gStored[0].repeat, Repeat::Weekly);
+  EXPECT_EQ(ShortDateText(gStored[0].until), "23/06/2026");
+
+  // At "No", nothing is asked; without the offer there is no repeat at all.
+  asked.clear();
+  gStored.clear();
+  gDraft = LabelDraft();
+  RunDialogWith([](HWND dialog) {
+    SetText(dialog, "Una vez");
+    ChooseDate(dialog, "02", "09", "2025");
+    Accept(dialog);
+  });
+  gRequest.offersRepeat = false;
+  RunDialogWith([](HWND dialog) { EXPECT_EQ(Item(dialog, IDC_REPEAT_COMBO), nullptr); });
+  EXPECT_TRUE(asked.empty());
+  ASSERT_EQ(gStored.size(), 1u);
+  EXPECT_EQ(gStored[0].repeat, Repeat::None);
 }
 
 }  // namespace

@@ -96,6 +96,8 @@ const ControlRow kLayout[] = {
      WS_CHILD | WS_VISIBLE, 0, false},
     {IDC_NAME, "Edit", "", {8, 178, 233, 210}, WS_CHILD | WS_VISIBLE | WS_TABSTOP,
      WS_EX_CLIENTEDGE, true},
+    {IDC_BRING_LABELS, "Button", "Traer etiquetas de otro almanaque", {8, 216, 250, 238},
+     WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, false},
     {IDC_NEW_OK, "Button", "Aceptar", {168, 8, 243, 32},
      WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_CENTER | BS_VCENTER | BS_FLAT, 0, false},
     {IDC_NEW_CANCEL, "Button", "Cancelar", {168, 36, 243, 60},
@@ -116,7 +118,7 @@ TEST_F(NewAlmanacDialogTest, WindowAndControlsAreLaidOutAsDrawn) {
     GetClientRect(dialog, &client);
     GetWindowRect(dialog, &window);
     EXPECT_EQ(client.right, 250);
-    EXPECT_EQ(client.bottom, 218);
+    EXPECT_EQ(client.bottom, 244);
     EXPECT_EQ(window.left, 105);
     EXPECT_EQ(window.top, 114);
 
@@ -146,7 +148,7 @@ TEST_F(NewAlmanacDialogTest, WindowAndControlsAreLaidOutAsDrawn) {
         EXPECT_FALSE(s & ES_MULTILINE);
       }
       if (row.className == std::string("Button")) {
-        EXPECT_EQ(s & BS_TYPEMASK, DWORD(BS_PUSHBUTTON));
+        EXPECT_EQ(s & BS_TYPEMASK, row.style & BS_TYPEMASK);  // push buttons, one check box
       }
       if (row.className == std::string("Static")) {
         EXPECT_EQ(s & SS_TYPEMASK, DWORD(SS_LEFT));
@@ -181,13 +183,14 @@ TEST_F(NewAlmanacDialogTest, WindowAndControlsAreLaidOutAsDrawn) {
     EXPECT_EQ(shown.wMonth, today.wMonth);
     EXPECT_EQ(shown.wYear, today.wYear);
 
-    // Tab order: date, count, name, Aceptar, Cancelar, and round again.
+    // Tab order: date, count, name, the check box, Aceptar, Cancelar, and
+    // round again.
     std::vector<int> tabs;
     HWND item = GetNextDlgTabItem(dialog, nullptr, FALSE);
-    for (int i = 0; i < 6 && item; ++i, item = GetNextDlgTabItem(dialog, item, FALSE))
+    for (int i = 0; i < 7 && item; ++i, item = GetNextDlgTabItem(dialog, item, FALSE))
       tabs.push_back(GetDlgCtrlID(item));
-    EXPECT_EQ(tabs, (std::vector<int>{IDC_START_DATE, IDC_DAY_COUNT, IDC_NAME, IDC_NEW_OK,
-                                      IDC_NEW_CANCEL, IDC_START_DATE}));
+    EXPECT_EQ(tabs, (std::vector<int>{IDC_START_DATE, IDC_DAY_COUNT, IDC_NAME, IDC_BRING_LABELS,
+                                      IDC_NEW_OK, IDC_NEW_CANCEL, IDC_START_DATE}));
 
     // The preview line is light grey on the button face.
     HDC dc = CreateCompatibleDC(nullptr);
@@ -202,7 +205,7 @@ TEST_F(NewAlmanacDialogTest, WindowAndControlsAreLaidOutAsDrawn) {
   };
   EXPECT_FALSE(NewAlmanacDialog(chosen_));
   // Both fonts went with the dialog.
-  ASSERT_EQ(fonts.size(), 9u);
+  ASSERT_EQ(fonts.size(), 10u);
   for (HFONT f : fonts) EXPECT_EQ(GetObjectType(f), 0u);
 }
 
@@ -324,11 +327,13 @@ TEST_F(NewAlmanacDialogTest, AcceptHandsTheAlmanacBackAndCloses) {
     TypeCount(dialog, "15");
     TypeName(dialog, "Prueba");
     EXPECT_EQ(Preview(dialog), "hasta el 16\\01\\2025");
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_BRING_LABELS), UINT(BST_UNCHECKED));
     Click(dialog, IDC_NEW_OK);
     EXPECT_FALSE(IsWindow(dialog));
   };
   EXPECT_TRUE(NewAlmanacDialog(chosen_));
   EXPECT_TRUE(ObservedMessages().empty());
+  EXPECT_FALSE(chosen_.bringLabels);
   EXPECT_EQ(chosen_.name, "Prueba");
   EXPECT_EQ(chosen_.startDay, 1);
   EXPECT_EQ(chosen_.startMonth, 1);
@@ -356,9 +361,11 @@ TEST_F(NewAlmanacDialogTest, EdgesOfTheRangeAndABlankNameAreAccepted) {
                           reinterpret_cast<LPARAM>(&c.start));
       TypeCount(dialog, c.count);
       TypeName(dialog, c.name);
+      SendDlgItemMessageA(dialog, IDC_BRING_LABELS, BM_CLICK, 0, 0);  // as a click would
       Click(dialog, IDC_NEW_OK);
     };
     EXPECT_TRUE(NewAlmanacDialog(chosen_));
+    EXPECT_TRUE(chosen_.bringLabels);
     EXPECT_EQ(chosen_.name, c.stored);
     EXPECT_EQ(chosen_.startDay, int16_t(c.start.wDay));
     EXPECT_EQ(chosen_.startMonth, int16_t(c.start.wMonth));
