@@ -38,6 +38,11 @@ std::string ChooseBackupFolder() {
   return local.empty() ? local : local + "tarvina\\Copias\\";
 }
 
+std::string ChooseSyncFolder() {
+  std::string local = KnownFolder(FOLDERID_LocalAppData);
+  return local.empty() ? local : local + "tarvina\\Sincronizar\\";
+}
+
 FileError PrepareAlmanacFolder(const std::string& folder) {
   // An existing folder makes this fail harmlessly; the scratch file tells.
   CreateDirectoryW(Widen(folder).c_str(), nullptr);

@@ -16,6 +16,10 @@ std::string ChooseAlmanacFolder(const std::string& programFolder);
 // local application data (%LOCALAPPDATA%); empty when the system cannot say.
 std::string ChooseBackupFolder();
 
+// The folder for the links and sync states of almanacs:
+// tarvina\Sincronizar\ in %LOCALAPPDATA%; empty when the system cannot say.
+std::string ChooseSyncFolder();
+
 // Whether new almanacs can be written to `folder`: creates it when it is
 // missing (its parent must exist), then writes and removes a scratch file.
 FileError PrepareAlmanacFolder(const std::string& folder);

@@ -14,16 +14,6 @@ namespace {
 const char kNotStored[] = "No se pudo guardar la etiqueta. ";
 const char kTextKept[] = " El texto sigue en la ventana para volver a intentarlo.";
 
-// Where and when the copy before the first change of the run is made.
-BackupPlace BackupNow() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  BackupPlace place;
-  place.folder = BackupFolder();
-  place.when = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
-  return place;
-}
-
 // Says why a change did not happen: `failed`, the reason, `after`; a copy
 // that could not be made says so itself, unless another program holds the
 // file, which the change would have met too.
@@ -255,6 +245,15 @@ void OnLabelMenu(MainWindowState& state, HWND control, LPARAM screen) {
   AppendMenuA(menu, MF_STRING, IDM_LABEL_REMOVE, "Borrar");
   TrackPopupMenu(menu, TPM_RIGHTBUTTON, at.x, at.y, 0, state.window, nullptr);
   DestroyMenu(menu);
+}
+
+BackupPlace BackupNow() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  BackupPlace place;
+  place.folder = BackupFolder();
+  place.when = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  return place;
 }
 
 bool AppendAsOneChange(MainWindowState& state, const std::vector<LabelRecord>& lines,

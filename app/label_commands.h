@@ -18,6 +18,9 @@ void OnLabelDoubleClick(MainWindowState& state, int x, int y);
 // A right click on a label (`screen` as WM_CONTEXTMENU gives it): the label's menu.
 void OnLabelMenu(MainWindowState& state, HWND control, LPARAM screen);
 
+// Where and when the copy before the first change of the run is made.
+BackupPlace BackupNow();
+
 // `lines` appended to the almanac's file in one write (all or none; a copy
 // made first, the first time) as one change "Deshacer" takes back, and
 // shown; false, having said why (`failed`, the reason, `after`), when the

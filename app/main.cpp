@@ -52,6 +52,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   SetProgramFolder(FolderOfModule());
   SetAlmanacFolder(ChooseAlmanacFolder(ProgramFolder()));
   SetBackupFolder(ChooseBackupFolder());
+  SetSyncFolder(ChooseSyncFolder());
   InitCommonControlsByName();
   EnsureFileAssociation();
   RunMainWindow(ArgumentText(Narrow(GetCommandLineW())).c_str());

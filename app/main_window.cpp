@@ -19,6 +19,7 @@
 #include "message_box.h"
 #include "resource.h"
 #include "share_commands.h"
+#include "sync_commands.h"
 #include "wide.h"
 
 namespace {
@@ -64,6 +65,7 @@ constexpr MenuCommand kMenuCommands[] = {
     {IDM_SHARE_EXPORT_ICS, Command::ShareExport},
     {IDM_SHARE_IMPORT_ICS, Command::ShareImport},
     {IDM_SHARE_PICTURE, Command::SharePicture},
+    {IDM_SHARE_SYNC, Command::Sync},
 };
 
 HMENU BuildMainMenu() {
@@ -442,6 +444,8 @@ void UpdateCommands(MainWindowState& state) {
     changed = true;
   }
   if (changed && state.window) DrawMenuBar(state.window);
+  // A linked almanac syncs when it is opened and after each change.
+  NoteChangeForSync(state);
 }
 
 void SetAlmanacTitle(HWND window, const std::string& name) {

@@ -15,6 +15,7 @@
 #include "message_box.h"
 #include "path_util.h"
 #include "resource.h"
+#include "sync_commands.h"
 #include "version.h"
 
 namespace {
@@ -79,11 +80,14 @@ void AppendShareMenu(HMENU bar) {
   AppendMenuA(share, MF_STRING, IDM_SHARE_IMPORT_ICS, "Importar de iCalendar (.ics)...");
   AppendMenuA(share, MF_SEPARATOR, 0, nullptr);
   AppendMenuA(share, MF_STRING, IDM_SHARE_PICTURE, "Guardar imagen (.png)...");
+  AppendMenuA(share, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(share, MF_STRING, IDM_SHARE_SYNC, "Sincronizar...");
   AppendMenuA(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(share), "Compartir");
 }
 
 bool OnShareCommand(MainWindowState& state, WORD id) {
-  if (id != IDM_SHARE_EXPORT_ICS && id != IDM_SHARE_IMPORT_ICS && id != IDM_SHARE_PICTURE)
+  if (id != IDM_SHARE_EXPORT_ICS && id != IDM_SHARE_IMPORT_ICS && id != IDM_SHARE_PICTURE &&
+      id != IDM_SHARE_SYNC)
     return false;
   // Refused without an almanac, also when the command comes as a message,
   // and while a dialog of the main window is open.
@@ -91,6 +95,7 @@ bool OnShareCommand(MainWindowState& state, WORD id) {
   if (id == IDM_SHARE_EXPORT_ICS) OnExport(state);
   if (id == IDM_SHARE_IMPORT_ICS) OnImport(state);
   if (id == IDM_SHARE_PICTURE) OnPicture(state);
+  if (id == IDM_SHARE_SYNC) SyncCommand(state);
   return true;
 }
 

@@ -1,5 +1,6 @@
 // The menu "Compartir": the almanac shown as an iCalendar file and as a
-// picture, and the events of an iCalendar file as its labels.
+// picture, the events of an iCalendar file as its labels, and the almanac
+// synced with a CalDAV calendar.
 #pragma once
 #include <windows.h>
 

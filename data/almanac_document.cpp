@@ -303,6 +303,7 @@ bool IsAvailable(Command command, const AlmanacDocument& doc, const Busy& busy) 
     case Command::ShareExport:
     case Command::ShareImport:
     case Command::SharePicture:
+    case Command::Sync:
       return shown && !busy.dialog;
     case Command::GoToday:
     case Command::FindNext:

@@ -144,6 +144,7 @@ enum class Command {
   ShareExport,
   ShareImport,
   SharePicture,
+  Sync,
 };
 
 // What keeps the window from starting another command for now.

@@ -4,6 +4,8 @@ namespace {
 std::string gProgramFolder;
 std::string gAlmanacFolder;
 std::string gBackupFolder;
+std::string gSyncFolder;
+
 }  // namespace
 
 const std::string& ProgramFolder() { return gProgramFolder; }
@@ -19,3 +21,7 @@ void SetAlmanacFolder(const std::string& folder) { gAlmanacFolder = folder; }
 const std::string& BackupFolder() { return gBackupFolder; }
 
 void SetBackupFolder(const std::string& folder) { gBackupFolder = folder; }
+
+const std::string& SyncFolder() { return gSyncFolder; }
+
+void SetSyncFolder(const std::string& folder) { gSyncFolder = folder; }

@@ -15,3 +15,8 @@ void SetAlmanacFolder(const std::string& folder);
 // (%LOCALAPPDATA%\tarvina\Copias\); empty while it is not known.
 const std::string& BackupFolder();
 void SetBackupFolder(const std::string& folder);
+
+// Where linked almanacs keep their link and sync state
+// (%LOCALAPPDATA%\tarvina\Sincronizar\); empty while it is not known.
+const std::string& SyncFolder();
+void SetSyncFolder(const std::string& folder);

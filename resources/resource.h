@@ -40,6 +40,7 @@
 #define IDM_SHARE_EXPORT_ICS 1200
 #define IDM_SHARE_IMPORT_ICS 1201
 #define IDM_SHARE_PICTURE 1202
+#define IDM_SHARE_SYNC 1203
 
 // Label entry dialog; its keyboard shortcut (Ctrl+Enter: "Aceptar").
 #define IDA_LABEL_ENTRY 1250
@@ -106,6 +107,20 @@
 #define IDC_BRING_NONE 5043
 #define IDC_BRING_OK 5044
 #define IDC_BRING_CANCEL 5045
+
+// "Sincronizar" dialog.
+#define IDC_SYNC_ADDRESS_CAPTION 5051
+#define IDC_SYNC_ADDRESS 5052
+#define IDC_SYNC_USER_CAPTION 5053
+#define IDC_SYNC_USER 5054
+#define IDC_SYNC_PASSWORD_CAPTION 5055
+#define IDC_SYNC_PASSWORD 5056
+#define IDC_SYNC_NOW 5057
+#define IDC_SYNC_UNLINK 5058
+#define IDC_SYNC_CLOSE 5059
+// Timers of a linked almanac: a sync soon after a change, and one every few minutes.
+#define IDT_SYNC_SOON 5060
+#define IDT_SYNC_EVERY 5061
 
 // About dialog.
 #define IDC_ABOUT_PICTURE 4001

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when missing;
-# builds libical for Windows (scripts/libical.sh) and fetches ical.js, the
+# Installs the Debian packages the build and the tests need, when missing
+# (Radicale and Python's caldav play the server and a second client of the
+# sync tests); builds libical and expat for Windows (scripts/libical.sh,
+# scripts/expat.sh) and fetches ical.js, the
 # tests' outside reader of .ics files, under build/npm.
 set -euo pipefail
 
@@ -8,7 +10,8 @@ need=()
 have() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
 for pkg in cmake make g++ mingw-w64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine \
            fonts-liberation xvfb xauth xdotool imagemagick python3-pil googletest libgtest-dev \
-           nsis zip unzip libical-dev pkg-config python3-icalendar; do
+           nsis zip unzip libical-dev pkg-config python3-icalendar \
+           libexpat1-dev radicale python3-caldav; do
   have "$pkg" || need+=("$pkg")
 done
 if [ "${TARVINA_FUZZ:-0}" = 1 ]; then
@@ -31,6 +34,7 @@ fi
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/libical.sh"
+"$root/scripts/expat.sh"
 if [ "${TARVINA_FUZZ:-0}" = 1 ]; then
   # The fuzz targets read with libical as the program has it (no ICU).
   "$root/scripts/libical.sh" native

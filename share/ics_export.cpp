@@ -160,6 +160,44 @@ void PutText(std::string& out, const char* name, std::string_view text) {
   Put(out, std::string(name) + ":" + EscapeIcsText(text));
 }
 
+void PutLabelEvent(std::string& out, const std::string& uid, const char* stamp,
+                   const LabelRecord& first, const CivilDate& next,
+                   const std::vector<std::string>& lines, int32_t color,
+                   const std::string& rule = "", const std::string& leftOut = "") {
+  std::string description;
+  for (size_t k = 0; k < lines.size(); ++k) {
+    if (k) description += '\n';
+    description += ReadableUnicode(lines[k]);
+  }
+  Put(out, "BEGIN:VEVENT");
+  Put(out, "UID:" + uid);
+  Put(out, std::string("DTSTAMP:") + stamp);
+  Put(out, "DTSTART;VALUE=DATE:" + DateValue(first.year, first.month, first.day));
+  Put(out, "DTEND;VALUE=DATE:" + DateValue(next.year, next.month, next.day));
+  if (!rule.empty()) {
+    Put(out, "RRULE:" + rule);
+    if (!leftOut.empty()) Put(out, "EXDATE;VALUE=DATE:" + leftOut);
+  }
+  PutText(out, "SUMMARY", ReadableUnicode(lines.front()));
+  PutText(out, "DESCRIPTION", description);
+  Put(out, std::string("COLOR:") + NearestCssColorName(color));
+  Put(out, "X-TARVINA-COLOR:" + ColorHex(color));
+  PutText(out, "X-TARVINA-TEXT", TarvinaText(lines));
+  Put(out, "END:VEVENT");
+}
+
+void PutCalendarHead(std::string& out, const std::string& version) {
+  Put(out, "BEGIN:VCALENDAR");
+  Put(out, "VERSION:2.0");
+  Put(out, "PRODID:-//tarvina//tarvina " + version + "//ES");
+  Put(out, "CALSCALE:GREGORIAN");
+}
+
+void StampText(const WallTime& t, char (&stamp)[64]) {
+  snprintf(stamp, sizeof stamp, "%04d%02d%02dT%02d%02d%02dZ", t.year, t.month, t.day, t.hour,
+           t.minute, t.second);
+}
+
 }  // namespace
 
 std::string EscapeIcsText(std::string_view text) {
@@ -226,16 +264,11 @@ IcsExport ExportIcs(const std::vector<LabelRecord>& records, const IcsExportInpu
   std::string& out = result.text;
   const std::string name =
       IsValidUtf8(input.almanacName) ? input.almanacName : ExactUnicode(input.almanacName);
-  Put(out, "BEGIN:VCALENDAR");
-  Put(out, "VERSION:2.0");
-  Put(out, "PRODID:-//tarvina//tarvina " + input.version + "//ES");
-  Put(out, "CALSCALE:GREGORIAN");
+  PutCalendarHead(out, input.version);
   PutText(out, "X-WR-CALNAME", name);
 
   char stamp[64];
-  snprintf(stamp, sizeof stamp, "%04d%02d%02dT%02d%02d%02dZ", input.stampUtc.year,
-           input.stampUtc.month, input.stampUtc.day, input.stampUtc.hour, input.stampUtc.minute,
-           input.stampUtc.second);
+  StampText(input.stampUtc, stamp);
   // The UID names the almanac, the label's place in its file and its
   // contents: the same file exports the same UIDs every time.
   const std::string almanacKey = Hex64(Fnv1a(input.almanacName));
@@ -265,33 +298,35 @@ IcsExport ExportIcs(const std::vector<LabelRecord>& records, const IcsExportInpu
       contentKey = Fnv1a(rule, contentKey);
     }
 
-    std::string description;
-    for (size_t k = 0; k < lines.size(); ++k) {
-      if (k) description += '\n';
-      description += ReadableUnicode(lines[k]);
-    }
-    Put(out, "BEGIN:VEVENT");
-    Put(out, "UID:" + std::to_string(run.first + 1) + "-" + Hex64(contentKey) + "-" + almanacKey +
-                 "@tarvina");
-    Put(out, std::string("DTSTAMP:") + stamp);
-    Put(out, "DTSTART;VALUE=DATE:" + DateValue(first.year, first.month, first.day));
-    Put(out, "DTEND;VALUE=DATE:" + DateValue(next.year, next.month, next.day));
-    if (!rule.empty()) {
-      Put(out, "RRULE:" + rule);
-      std::string leftOut;
-      for (const CivilDate& day : event.leftOut)
-        leftOut += (leftOut.empty() ? "" : ",") + DateValue(day.year, day.month, day.day);
-      if (!leftOut.empty()) Put(out, "EXDATE;VALUE=DATE:" + leftOut);
-    }
-    PutText(out, "SUMMARY", ReadableUnicode(lines.front()));
-    PutText(out, "DESCRIPTION", description);
-    Put(out, std::string("COLOR:") + NearestCssColorName(color));
-    Put(out, "X-TARVINA-COLOR:" + ColorHex(color));
-    PutText(out, "X-TARVINA-TEXT", TarvinaText(lines));
-    Put(out, "END:VEVENT");
+    std::string leftOut;
+    for (const CivilDate& day : event.leftOut)
+      leftOut += (leftOut.empty() ? "" : ",") + DateValue(day.year, day.month, day.day);
+    PutLabelEvent(
+        out,
+        std::to_string(run.first + 1) + "-" + Hex64(contentKey) + "-" + almanacKey + "@tarvina",
+        stamp, first, next, lines, color, rule, leftOut);
     result.labels += int(event.labels.size());
     ++result.events;
   }
   Put(out, "END:VCALENDAR");
   return result;
+}
+
+std::string LabelEventIcs(const std::vector<LabelRecord>& records, const std::string& uid,
+                          const std::string& version, const WallTime& stampUtc) {
+  if (records.empty()) return {};
+  const LabelRecord& first = records.front();
+  if (!IsRealDate(first.year, first.month, first.day) || first.year > 9999) return {};
+  CivilDate next{first.year, first.month, first.day, 0};
+  AddDays(next, 1);
+  if (next.year > 9999) return {};
+  std::vector<std::string> lines;
+  for (const LabelRecord& record : records) lines.push_back(LineText(record));
+  char stamp[64];
+  StampText(stampUtc, stamp);
+  std::string out;
+  PutCalendarHead(out, version);
+  PutLabelEvent(out, uid, stamp, first, next, lines, first.color & 0x00FFFFFF);
+  Put(out, "END:VCALENDAR");
+  return out;
 }

@@ -28,6 +28,12 @@ struct IcsExport {
 // `records` in file order, as the label file holds them.
 IcsExport ExportIcs(const std::vector<LabelRecord>& records, const IcsExportInput& input);
 
+// One label (its records, as GroupLabels finds them) as a calendar of one
+// event with `uid`, the same event ExportIcs writes for it: what a sync
+// puts on the server. Empty for a date iCalendar cannot hold.
+std::string LabelEventIcs(const std::vector<LabelRecord>& records, const std::string& uid,
+                          const std::string& version, const WallTime& stampUtc);
+
 // Writes `text` as the whole file at `path` (UTF-8 path), replacing what
 // it held, and returns None once it is on the disk. On a failure the file
 // is left as it was (or absent), and nothing is left beside it.

@@ -236,12 +236,43 @@ std::vector<std::string> ReadableLines(icalcomponent* event, int& changed) {
 
 int32_t ColorOf(icalcomponent* event) {
   int32_t color = kWhite;
-  const char* exact = XValue(event, "X-TARVINA-COLOR");
-  if (exact && exact[0] == '#' && ParseCssColor(exact, color)) return color;
+  const char* name = nullptr;
   if (icalproperty* p = icalcomponent_get_first_property(event, ICAL_COLOR_PROPERTY))
-    if (const char* name = icalproperty_get_color(p))
-      if (ParseCssColor(name, color)) return color;
+    name = icalproperty_get_color(p);
+  // The exact colour only while COLOR still names it: another program that
+  // changes the colour changes COLOR and keeps what it does not know.
+  const char* exact = XValue(event, "X-TARVINA-COLOR");
+  if (exact && exact[0] == '#' && ParseCssColor(exact, color) &&
+      (!name || EqualNoCase(name, NearestCssColorName(color))))
+    return color;
+  if (name && ParseCssColor(name, color)) return color;
   return kWhite;
+}
+
+// Whether the readable text still says what X-TARVINA-TEXT says: another
+// program that corrects an event changes its SUMMARY and DESCRIPTION and
+// keeps the property it does not know, which then no longer holds the label.
+bool ReadableAgrees(icalcomponent* event, const std::vector<std::string>& lines) {
+  // An empty value may come back as none.
+  const char* summaryValue = icalcomponent_get_summary(event);
+  const char* descriptionValue = icalcomponent_get_description(event);
+  const std::string summary = summaryValue ? summaryValue : "";
+  const std::string description = descriptionValue ? descriptionValue : "";
+  if (lines.empty()) return false;
+  std::string joined;
+  for (size_t k = 0; k < lines.size(); ++k) {
+    if (k) joined += '\n';
+    joined += ReadableUnicode(lines[k]);
+  }
+  // Readers trim blanks at the ends of a value (libical does).
+  auto trimmed = [](const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    return first == std::string::npos
+               ? std::string()
+               : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+  };
+  return trimmed(ReadableUnicode(lines.front())) == trimmed(summary) &&
+         trimmed(joined) == trimmed(description);
 }
 
 // The properties whose damage makes an event's days unknowable. libical
@@ -386,7 +417,8 @@ struct Importer {
     length = std::max<int64_t>(length, start.isDate ? 1 : 0);
 
     std::vector<std::string> lines;
-    const bool exact = TarvinaLines(XValue(event, "X-TARVINA-TEXT"), lines);
+    const bool exact =
+        TarvinaLines(XValue(event, "X-TARVINA-TEXT"), lines) && ReadableAgrees(event, lines);
     if (!exact) lines = ReadableLines(event, result.changed);
     if (lines.empty()) lines.push_back("");
     const int32_t color = ColorOf(event);

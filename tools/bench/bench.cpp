@@ -18,6 +18,11 @@
 //   wine build/win/bench.exe <n> <file> <copies>    almanac n from its file, one
 //                                                   line; copies of the file go to
 //                                                   the folder <copies>
+//   wine build/win/bench.exe sync <address>          the sync of 2,000 labels with
+//                                                   an empty calendar (user ana,
+//                                                   password secreto) against 2,000
+//                                                   plain GETs; scripts/bench_sync.sh
+//                                                   starts a server and runs it
 #include <windows.h>
 // psapi.h needs windows.h before it.
 #include <psapi.h>
@@ -36,6 +41,7 @@
 #include "app/local_time.h"
 #include "app/main_window.h"
 #include "app/message_box.h"
+#include "app/winhttp_transport.h"
 #include "data/almanac_state.h"
 #include "data/calendar.h"
 #include "data/file_io.h"
@@ -45,6 +51,7 @@
 #include "render/layout.h"
 #include "share/ics_export.h"
 #include "share/ics_import.h"
+#include "sync/sync_engine.h"
 
 namespace {
 
@@ -402,8 +409,87 @@ bool RunChild(int index, const std::string& path, const std::string& copies, int
 
 }  // namespace
 
+// The first sync of 2,000 one-line labels with an empty calendar, a sync
+// with nothing to do, and as many plain GETs of those events, in one run
+// against the same server.
+int BenchSync(const std::string& url) {
+  CalendarAddress address;
+  if (!ParseCalendarAddress(url, address)) return 2;
+  char temp[MAX_PATH];
+  GetTempPathA(MAX_PATH, temp);
+  const std::string folder =
+      std::string(temp) + "tarvina-bench-sync-" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(folder.c_str(), nullptr);
+  SyncInput input;
+  input.almanac.name = "Banco";
+  input.almanac.filePath = folder + "Banco.zanual";
+  input.almanac.startDay = 1, input.almanac.startMonth = 1, input.almanac.startYear = 2024;
+  input.almanac.dayCount = 365;
+  const CivilDate start{2024, 1, 1, 0};
+  for (int i = 0; i < 2000; ++i) {
+    CivilDate date = start;
+    AddDays(date, i % 366);
+    input.records.push_back(Line(date, start, 365, i));
+  }
+  AppendLabel(input.almanac.filePath, input.records);
+  input.statePath = folder + "Banco.estado";
+  input.version = "bench";
+  input.stampUtc = UtcNow();
+  input.localFromUtc = LocalFromUtc;
+  int uid = 0;
+  input.makeUid = [&uid] { return "banco-" + std::to_string(++uid); };
+  const ApplyLocalEdit apply = [&](const LabelFileEdit& edit) {
+    return RewriteLabelFile(input.almanac.filePath, edit);
+  };
+  WinHttpTransport transport(address, "ana", "secreto");
+  CalDavClient client(transport, address.path);
+
+  auto t = Clock::now();
+  SyncReport first = RunSync(client, input, apply);
+  const double firstMs = Ms(t);
+  t = Clock::now();
+  SyncReport idle = RunSync(client, input, apply);
+  const double idleMs = Ms(t);
+  std::vector<RemoteEvent> events;
+  client.List(events);
+  t = Clock::now();
+  int got = 0;
+  for (const RemoteEvent& e : events) {
+    std::string body, etag;
+    got += client.Get(e.href, body, etag).ok();
+  }
+  const double getMs = Ms(t);
+  // The server's own cost of taking events: the same bodies put once more,
+  // as new events, one plain PUT each.
+  std::vector<std::string> bodies;
+  for (const RemoteEvent& e : events) {
+    std::string body, etag;
+    client.Get(e.href, body, etag);
+    bodies.push_back(body);
+  }
+  t = Clock::now();
+  int put = 0;
+  for (size_t i = 0; i < bodies.size(); ++i) {
+    std::string etag, body = bodies[i];
+    const size_t uid = body.find("UID:banco-");
+    if (uid != std::string::npos) body.insert(uid + 4, "plain-");
+    put += client.Put(address.path + "plain-" + std::to_string(i) + ".ics", body, "", etag).ok();
+  }
+  const double putMs = Ms(t);
+  printf(
+      "sync of 2,000 labels: first %.0f ms (%d sent%s), nothing to do %.0f ms%s; "
+      "%d plain GETs %.0f ms; %d plain PUTs %.0f ms\n",
+      firstMs, first.up, first.ok ? "" : ", failed", idleMs, idle.ok ? "" : " (failed)", got, getMs,
+      put, putMs);
+  DeleteFileA(input.almanac.filePath.c_str());
+  DeleteFileA(input.statePath.c_str());
+  RemoveDirectoryA(folder.c_str());
+  return first.ok && idle.ok ? 0 : 1;
+}
+
 int main(int argc, char** argv) {
   SetMessageObserver([](const std::wstring&) {});
+  if (argc == 3 && std::string(argv[1]) == "sync") return BenchSync(argv[2]);
   if (argc > 3) {
     SetBackupFolder(std::string(argv[3]) + "\\");
     if (argc > 4) gDpi = atoi(argv[4]);
