@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 
+#include "../dialogs/accessible_base.h"
 #include "../render/spoken_text.h"
 
 namespace {
@@ -26,20 +27,6 @@ size_t LabelCount(const AlmanacLayout& layout) {
   return count;
 }
 
-BSTR WideText(const std::string& text) {
-  // Label text is Windows-1252 whatever the system's code page.
-  const int n = MultiByteToWideChar(1252, 0, text.data(), int(text.size()), nullptr, 0);
-  BSTR out = SysAllocStringLen(nullptr, UINT(n > 0 ? n : 0));
-  if (out && n > 0) MultiByteToWideChar(1252, 0, text.data(), int(text.size()), out, n);
-  return out;
-}
-
-HRESULT Answer(BSTR* out, const std::string& text) {
-  if (text.empty()) return S_FALSE;
-  *out = WideText(text);
-  return *out ? S_OK : E_OUTOFMEMORY;
-}
-
 void SetId(VARIANT* out, LONG id) {
   out->vt = VT_I4;
   out->lVal = id;
@@ -47,7 +34,7 @@ void SetId(VARIANT* out, LONG id) {
 
 LONG ClampToLong(int64_t v) { return LONG(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
-class AlmanacAccessible final : public IAccessible, public IOleWindow {
+class AlmanacAccessible final : public AccessibleBase, public IOleWindow {
  public:
   AlmanacAccessible(HWND control, AlmanacAccessSource source)
       : control_(control), source_(std::move(source)) {
@@ -76,24 +63,9 @@ class AlmanacAccessible final : public IAccessible, public IOleWindow {
     AddRef();
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return ULONG(left);
-  }
-
-  // IDispatch: screen readers call IAccessible directly; no type information.
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    if (count) *count = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
+  // Both bases' counts are the one count.
+  STDMETHODIMP_(ULONG) AddRef() override { return AccessibleBase::AddRef(); }
+  STDMETHODIMP_(ULONG) Release() override { return AccessibleBase::Release(); }
 
   // IOleWindow: which window this object belongs to.
   STDMETHODIMP GetWindow(HWND* window) override {
@@ -134,14 +106,14 @@ class AlmanacAccessible final : public IAccessible, public IOleWindow {
       const Item item = Resolve(view, id);
       switch (item.kind) {
         case Item::Self:
-          return Answer(name, "Almanaque");
+          return AccessibleAnswer(name, "Almanaque");
         case Item::Day: {
           const DayBand& day = view.layout->days[item.day];
-          return Answer(name, SpokenDate(day.day, day.month, day.year, day.weekday));
+          return AccessibleAnswer(name, SpokenDate(day.day, day.month, day.year, day.weekday));
         }
         case Item::Label:
-          return Answer(name,
-                        SpokenLabel(*view.records, view.layout->days[item.day].blocks[item.block]));
+          return AccessibleAnswer(
+              name, SpokenLabel(*view.records, view.layout->days[item.day].blocks[item.block]));
         default:
           return E_INVALIDARG;
       }
@@ -156,8 +128,8 @@ class AlmanacAccessible final : public IAccessible, public IOleWindow {
       if (item.kind == Item::Self) return S_FALSE;
       const DayBand& day = view.layout->days[item.day];
       // A day's value is what is written on it; a label's, the day it is on.
-      if (item.kind == Item::Day) return Answer(value, SpokenLabels(*view.records, day));
-      return Answer(value, SpokenDate(day.day, day.month, day.year, day.weekday));
+      if (item.kind == Item::Day) return AccessibleAnswer(value, SpokenLabels(*view.records, day));
+      return AccessibleAnswer(value, SpokenDate(day.day, day.month, day.year, day.weekday));
     });
   }
   STDMETHODIMP get_accDescription(VARIANT id, BSTR* description) override {
@@ -329,15 +301,11 @@ class AlmanacAccessible final : public IAccessible, public IOleWindow {
   template <typename F>
   HRESULT Guard(F answer) {
     if (!connected_ || !source_) return RPC_E_DISCONNECTED;
-    try {
+    return Guarded([&]() -> HRESULT {
       const AlmanacAccessView view = source_();
       if (view.layout && !view.records) return E_FAIL;
       return answer(view);
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    } catch (...) {
-      return E_FAIL;
-    }
+    });
   }
 
   // For what nothing here has a text: the id is checked, and there is none.
@@ -407,7 +375,6 @@ class AlmanacAccessible final : public IAccessible, public IOleWindow {
     return bottom + view.viewOffset > 0 && top + view.viewOffset < face.bottom;
   }
 
-  LONG refs_ = 1;
   bool connected_ = true;
   HWND control_;
   AlmanacAccessSource source_;

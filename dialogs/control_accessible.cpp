@@ -6,29 +6,16 @@
 
 #include <new>
 
+#include "accessible_base.h"
+
 namespace {
 
 constexpr UINT_PTR kSubclassId = 0x7A43;  // "zC": a control's accessible object
 
-BSTR WideText(const std::string& text) {
-  const int n = MultiByteToWideChar(1252, 0, text.data(), int(text.size()), nullptr, 0);
-  BSTR out = SysAllocStringLen(nullptr, UINT(n > 0 ? n : 0));
-  if (out && n > 0) MultiByteToWideChar(1252, 0, text.data(), int(text.size()), out, n);
-  return out;
-}
-
-HRESULT Answer(BSTR* out, const std::string& text) {
-  if (!out) return E_POINTER;
-  *out = nullptr;
-  if (text.empty()) return S_FALSE;
-  *out = WideText(text);
-  return *out ? S_OK : E_OUTOFMEMORY;
-}
-
 bool IsSelf(const VARIANT& id) { return id.vt == VT_I4 && id.lVal == CHILDID_SELF; }
 
 // The control's own answers; the system's object for it answers the rest.
-class ControlAccessible final : public IAccessible {
+class ControlAccessible final : public AccessibleBase {
  public:
   ControlAccessible(HWND control, ControlAccess access, IAccessible* standard, bool joined)
       : joinedApartment(joined),
@@ -53,33 +40,15 @@ class ControlAccessible final : public IAccessible {
     AddRef();
     return S_OK;
   }
-  STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
-  STDMETHODIMP_(ULONG) Release() override {
-    const LONG left = InterlockedDecrement(&refs_);
-    if (left == 0) delete this;
-    return ULONG(left);
-  }
-
-  STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-    if (count) *count = 0;
-    return S_OK;
-  }
-  STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-  STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-  STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                      UINT*) override {
-    return E_NOTIMPL;
-  }
-
   STDMETHODIMP get_accName(VARIANT id, BSTR* name) override {
     if (!standard_) return RPC_E_DISCONNECTED;
     if (!IsSelf(id) || !access_.name) return standard_->get_accName(id, name);
-    return Guard([&] { return Answer(name, access_.name()); });
+    return Guarded([&] { return AccessibleAnswer(name, access_.name()); });
   }
   STDMETHODIMP get_accDescription(VARIANT id, BSTR* description) override {
     if (!standard_) return RPC_E_DISCONNECTED;
     if (!IsSelf(id)) return standard_->get_accDescription(id, description);
-    return Guard([&] { return Answer(description, access_.description); });
+    return Guarded([&] { return AccessibleAnswer(description, access_.description); });
   }
   STDMETHODIMP get_accRole(VARIANT id, VARIANT* role) override {
     if (!standard_) return RPC_E_DISCONNECTED;
@@ -93,7 +62,7 @@ class ControlAccessible final : public IAccessible {
     if (!standard_) return RPC_E_DISCONNECTED;
     if (!IsSelf(id)) return standard_->get_accState(id, state);
     if (!state) return E_POINTER;
-    return Guard([&] {
+    return Guarded([&] {
       LONG bits = access_.state ? access_.state() : 0;
       if (GetWindowLongA(control_, GWL_STYLE) & WS_TABSTOP) bits |= STATE_SYSTEM_FOCUSABLE;
       if (GetFocus() == control_) bits |= STATE_SYSTEM_FOCUSED | STATE_SYSTEM_FOCUSABLE;
@@ -106,13 +75,13 @@ class ControlAccessible final : public IAccessible {
   STDMETHODIMP get_accDefaultAction(VARIANT id, BSTR* action) override {
     if (!standard_) return RPC_E_DISCONNECTED;
     if (!IsSelf(id)) return standard_->get_accDefaultAction(id, action);
-    return Guard([&] { return Answer(action, access_.defaultAction); });
+    return Guarded([&] { return AccessibleAnswer(action, access_.defaultAction); });
   }
   STDMETHODIMP accDoDefaultAction(VARIANT id) override {
     if (!standard_) return RPC_E_DISCONNECTED;
     if (!IsSelf(id)) return standard_->accDoDefaultAction(id);
     if (!access_.doDefault) return DISP_E_MEMBERNOTFOUND;
-    return Guard([&] {
+    return Guarded([&] {
       access_.doDefault();
       return S_OK;
     });
@@ -167,18 +136,6 @@ class ControlAccessible final : public IAccessible {
   }
 
   // Nothing thrown gets out to the caller.
-  template <typename F>
-  HRESULT Guard(F answer) {
-    try {
-      return answer();
-    } catch (const std::bad_alloc&) {
-      return E_OUTOFMEMORY;
-    } catch (...) {
-      return E_FAIL;
-    }
-  }
-
-  LONG refs_ = 1;
   HWND control_;
   ControlAccess access_;
   IAccessible* standard_;
