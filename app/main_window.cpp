@@ -315,7 +315,7 @@ INT_PTR CALLBACK MainWindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPa
 // corner and the client are scaled to `dpi`; the frame is the system's.
 RECT ClientPlace(int dpi) {
   RECT fixedFrame = {0, 0, 0, 0};
-  AdjustWindowRectEx(&fixedFrame, WS_CAPTION | WS_MINIMIZEBOX, FALSE, 0);
+  AdjustFrameForDpi(&fixedFrame, WS_CAPTION | WS_MINIMIZEBOX, FALSE, 0, dpi);
   const LONG left = Scaled(int(kWindowPosition.x), dpi) - fixedFrame.left;
   const LONG top = Scaled(int(kWindowPosition.y), dpi) - fixedFrame.top;
   return {left, top, left + Scaled(int(kClientSize.cx), dpi),
@@ -335,9 +335,10 @@ void SetIcons(MainWindowState& state) {
 }  // namespace
 
 HWND BuildMainWindow(const char* commandLine) {
-  const RECT clientPlace = ClientPlace(PlacementDpi());
+  const int dpi = PlacementDpi();
+  const RECT clientPlace = ClientPlace(dpi);
   RECT frame = clientPlace;
-  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+  AdjustFrameForDpi(&frame, kWindowStyle, FALSE, 0, dpi);
 
   DialogFrame shape;
   shape.title = "tarvina";

@@ -44,11 +44,12 @@ void SetCell(HWND list, int item, int column, const std::string& text) {
   SendMessageA(list, LVM_SETITEMTEXTA, item, reinterpret_cast<LPARAM>(&cell));
 }
 
-void Fill(HWND list, const std::vector<BringItem>& items) {
+void Fill(HWND dialog, HWND list, const std::vector<BringItem>& items) {
   SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
-  AddColumn(list, 0, "Fecha", 230);
-  AddColumn(list, 1, "Etiqueta", 300);
-  AddColumn(list, kColorColumn, "Color", 70);
+  // The columns share the list's width as at 96 DPI, edge by edge.
+  AddColumn(list, 0, "Fecha", DialogPx(dialog, 230));
+  AddColumn(list, 1, "Etiqueta", DialogPx(dialog, 530) - DialogPx(dialog, 230));
+  AddColumn(list, kColorColumn, "Color", DialogPx(dialog, 600) - DialogPx(dialog, 530));
   for (size_t i = 0; i < items.size(); ++i) {
     LVITEMA row = {};
     row.mask = LVIF_TEXT;
@@ -82,7 +83,8 @@ LRESULT OnCustomDraw(const BringOpening& opening, NMLVCUSTOMDRAW* draw) {
         cell.left = LVIR_BOUNDS;
         SendMessageA(draw->nmcd.hdr.hwndFrom, LVM_GETSUBITEMRECT, item,
                      reinterpret_cast<LPARAM>(&cell));
-        InflateRect(&cell, -3, -2);
+        HWND dialog = GetParent(draw->nmcd.hdr.hwndFrom);
+        InflateRect(&cell, -DialogPx(dialog, 3), -DialogPx(dialog, 2));
         FillRect(draw->nmcd.hdc, &cell, brush);
         DeleteObject(brush);
         return CDRF_SKIPDEFAULT;
@@ -156,7 +158,7 @@ bool BringLabelsDialog(const std::vector<BringItem>& items, std::vector<bool>& c
   Add(dialog, IDC_BRING_NONE, "BUTTON", "Ninguna", {116, 384, 196, 412}, button);
   Add(dialog, IDC_BRING_OK, "BUTTON", "Aceptar", {452, 384, 536, 412}, button | BS_DEFPUSHBUTTON);
   Add(dialog, IDC_BRING_CANCEL, "BUTTON", "Cancelar", {548, 384, 632, 412}, button);
-  Fill(GetDlgItem(dialog, IDC_BRING_LIST), items);
+  Fill(dialog, GetDlgItem(dialog, IDC_BRING_LIST), items);
   BringOpening opening;
   opening.items = &items;
   if (RunDialog(dialog, reinterpret_cast<LPARAM>(&opening)) != 1) return false;

@@ -221,7 +221,7 @@ HWND CreateDialogWindow(const DialogFrame& frame, DLGPROC handler) {
                                                       : POINT{Scaled(int(frame.position.x), dpi),
                                                               Scaled(int(frame.position.y), dpi)};
   RECT designed = {0, 0, laidOut.cx, laidOut.cy};
-  AdjustWindowRectEx(&designed, style, FALSE, frame.exStyle);
+  AdjustFrameForDpi(&designed, style, FALSE, frame.exStyle, dpi);
   OffsetRect(&designed, position.x - designed.left, position.y - designed.top);
   // A window with a sizing frame is sized by its own handler, never cut.
   const DialogPlace place = FitDialog(designed, PlacementWorkArea(designed),

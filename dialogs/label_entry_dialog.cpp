@@ -507,7 +507,7 @@ void AddLabelControls(HWND dialog, LabelEntryOpening& opening) {
     repeat.style = CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
     HWND combo = AddControl(dialog, repeat);
     for (const char* name : kRepeatNames) AddItem(combo, name);
-    SendMessageA(combo, CB_SETDROPPEDWIDTH, 400, 0);
+    SendMessageA(combo, CB_SETDROPPEDWIDTH, DialogPx(dialog, 400), 0);
     caption.id = IDC_UNTIL_CAPTION;
     caption.text = "hasta el";
     caption.y = 823;

@@ -21,6 +21,15 @@ int WindowDpi(HWND window) {
   return ScreenDpi();
 }
 
+BOOL AdjustFrameForDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, int dpi) {
+  using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  // Looked up once: older systems do not have it.
+  static const auto adjustForDpi = reinterpret_cast<AdjustForDpiFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+  if (adjustForDpi && dpi > 0) return adjustForDpi(rect, style, menu, exStyle, UINT(dpi));
+  return AdjustWindowRectEx(rect, style, menu, exStyle);
+}
+
 HFONT CreatePointFont(const char* face, int points, int weight, int dpi) {
   if (dpi <= 0) dpi = ScreenDpi();
   LOGFONTA lf = {};

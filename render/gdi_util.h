@@ -80,6 +80,10 @@ HFONT CreatePointFont(const char* face, int points, int weight = FW_NORMAL, int 
 int ScreenDpi();
 int WindowDpi(HWND window);
 
+// AdjustWindowRectEx with the frame, caption and menu bar of a window at
+// `dpi` (AdjustWindowRectExForDpi, Windows 10 1607 on), else of the screen.
+BOOL AdjustFrameForDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, int dpi);
+
 // The bitmap resource `id` for a screen of `dpi`: as it is at 96 DPI, else
 // scaled to its size at `dpi` with a smoothing filter. The caller deletes it.
 HBITMAP LoadPicture(int id, int dpi);

@@ -28,7 +28,8 @@ px() { echo $(((2 * $1 * dpi + 96) / 192)); }
 # controls_fit title what [height [id]]: every visible control of the
 # window inside its client (or the `height` rows it scrolls over), whole,
 # and no two overlapping (screen rectangles from the probe; a caption counts
-# as wide as its text). Control `id` is cut by the bottom edge by design.
+# as wide as its text, and a caption or button narrower than its text is
+# cut). Control `id` is cut by the bottom edge by design.
 controls_fit() {
   local bad
   bad="$(probe layout "$1" | "$PY" -c '
@@ -39,12 +40,12 @@ if not lines or lines[0][0] != "client":
 cl, ct, cr, cb = map(int, lines[0][1:5])
 if len(sys.argv) > 1: cb = max(cb, ct + int(sys.argv[1]))
 cut = sys.argv[2] if len(sys.argv) > 2 else None
-boxes = []
+boxes, bad = [], []
 for l in lines[1:]:
     left, top, right, bottom, ink = map(int, l[2:7])
+    if l[1] in ("Static", "Button") and ink > right - left: bad.append(l[0] + " " + l[1] + " cut")
     if l[1] == "Static" and ink: right = min(right, left + ink)
     boxes.append((l[0] + " " + l[1], (left, top, right, bottom)))
-bad = []
 for name, (l, t, r, b) in boxes:
     if r <= l or b <= t: bad.append(name + " empty")
     if l < cl or t < ct or r > cr or (b > cb and name.split()[0] != cut): bad.append(name + " outside")
@@ -61,8 +62,9 @@ print("; ".join(bad) if boxes else "no controls")
 for dpi in 144 192; do
   wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 </dev/null
   forget_window_place
-  # 1 March 2025 on: a label on the 1st with the picture of code 09.
-  open_march 1 3 2025 0xFFFFFF 'Sev\#09'
+  # 1 March 2025 on: a label on the 1st with the picture of code 09, and
+  # again a week later (a series).
+  open_march 1 3 2025 0xFFFFFF 'Sev\#09' 8 3 2025 0xFFFFFF 'Sev\#09'
   settle
   read -r fl ft fr fb <<<"$(rect_of "$title" 1001 client)"
   shot="$(screenshot "$dpi-start")"
@@ -95,6 +97,13 @@ for dpi in 144 192; do
     -lt $(($(px 18) * $(px 16)))
   equal "$dpi: no character of the code beside the picture" 0 \
     "$(count_colour "$shot" $((x0 + $(px 19))) $((y0 + $(px 3))) $((fl + $(px $((8 * 24))))) $((y0 + $(px 16))) 0 0 0)"
+
+  # A double click on the label of a series asks about the later ones.
+  xdotool mousemove $((x0 + $(px 30))) $((y0 + $(px 8))) click --repeat 2 --delay 80 1
+  equal "$dpi: a label of a series asks" Serie "$(wait_window Serie 15)"
+  controls_fit Serie Serie
+  key Escape
+  window_gone Serie 10 || fail "$dpi: Serie stayed open"
 
   click_client "$title" 300 300
   key End

@@ -4,10 +4,10 @@
 #
 # It runs the real program under Wine on a display of its own, in a temporary
 # folder, with the .zanual association removed so the first start is a first
-# start. Two runs: the first creates "Diciembre", writes a label, scrolls,
+# start. Three runs: the first creates "Diciembre", writes a label, scrolls,
 # shows "Autor" and ends with "Salir"; the second opens the file with "Leer"
 # and finds a word of the label with "Buscar", opens the label's own menu and
-# shows "Compartir".
+# shows "Compartir"; a third shows the almanac at 150 %.
 #
 #   tools/walkthrough/walkthrough.sh [output folder]    (make walkthrough)
 #
@@ -39,6 +39,17 @@ INTL='HKCU\Control Panel\International'
 old_short_date="$(wine reg query "$INTL" /v sShortDate 2>/dev/null </dev/null | tr -d '\r' |
   awk '$1 == "sShortDate" { print $3 }')"
 wine reg add "$INTL" /v sShortDate /d dd/MM/yyyy /f >/dev/null 2>&1 </dev/null
+# The display scale, changed for the last picture only.
+desktop='HKCU\Control Panel\Desktop'
+old_dpi="$(wine reg query "$desktop" /v LogPixels 2>/dev/null </dev/null | tr -d '\r' |
+  awk '$1 == "LogPixels" { print $3 }')"
+restore_dpi() {
+  if [ -n "$old_dpi" ]; then
+    wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$old_dpi" /f >/dev/null 2>&1 </dev/null
+  else
+    wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 </dev/null
+  fi
+}
 
 # Spanish letters on keys of their own: otherwise xdotool maps a spare key
 # for each one just before pressing it, and Wine now and then reads the key
@@ -71,6 +82,7 @@ spanish_keys
 
 walk_cleanup() {
   tarvina_stop
+  restore_dpi
   reg_reset  # the association points into the folder that goes now
   if [ -n "$old_short_date" ]; then
     wine reg add "$INTL" /v sShortDate /d "$old_short_date" /f >/dev/null 2>&1 </dev/null
@@ -325,6 +337,21 @@ key Escape Escape
 
 choose_menu "$title" 0 3
 expect_ended 15
+
+# The same almanac at 150 %: LogPixels 144 in the prefix before the program
+# starts, put back afterwards (the prefix is shared with the tests).
+wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 </dev/null
+forget_window_place  # its place at 100 % would not be the place at 150 %
+tarvina_start "$(winpath "$WORK/Diciembre.zanual")"
+if [ "$(wait_window "$title" 20)" = "$title" ]; then
+  settle
+  sleep 0.5
+  snap_window 21-escala-150 "$title"
+else
+  fail "the almanac did not open at 150 %"
+fi
+tarvina_stop
+restore_dpi
 
 log "pictures in $OUT"
 e2e_end
