@@ -21,9 +21,10 @@ struct ListingReader {
   bool broken = false;
   // The response being read.
   std::string href, etag, status;
+  std::string responseStatus;  // a status of the response itself, not of a propstat
   bool collection = false;
   bool okEtag = false;
-  std::vector<RemoteEvent>* events = nullptr;
+  DavListing* listing = nullptr;
   std::string collectionPath;
   int responses = 0;
   bool multistatus = false;  // the answer's root is DAV:multistatus
@@ -44,6 +45,7 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char**) {
   if (Is(name, "response")) {
     r->href.clear();
     r->etag.clear();
+    r->responseStatus.clear();
     r->collection = false;
     r->okEtag = false;
   } else if (Is(name, "propstat")) {
@@ -66,7 +68,18 @@ void XMLCALL OnEnd(void* data, const XML_Char* name) {
   } else if (Is(name, "getetag")) {
     r->etag = r->text;
   } else if (Is(name, "status")) {
-    r->status = r->text;
+    if (r->stack.size() >= 2 && Is(r->stack[r->stack.size() - 2].c_str(), "response"))
+      r->responseStatus = r->text;
+    else
+      r->status = r->text;
+  } else if (Is(name, "sync-token")) {
+    // The report's new token (under multistatus), or the collection's property.
+    std::string& token = r->listing->syncToken;
+    token = r->text;
+    while (!token.empty() && std::isspace(uint8_t(token.back()))) token.pop_back();
+    size_t lead = 0;
+    while (lead < token.size() && std::isspace(uint8_t(token[lead]))) ++lead;
+    token.erase(0, lead);
   } else if (Is(name, "propstat")) {
     // The ETag counts only from a propstat that says 200.
     if (r->status.find(" 200") != std::string::npos && !r->etag.empty()) r->okEtag = true;
@@ -82,8 +95,13 @@ void XMLCALL OnEnd(void* data, const XML_Char* name) {
     };
     trim(href);
     trim(r->etag);
-    if (!r->collection && !href.empty() && href != NormalizeHref(r->collectionPath) && r->okEtag)
-      r->events->push_back({href, r->etag});
+    const bool self = href == NormalizeHref(r->collectionPath);
+    if (self && r->responseStatus.find(" 507") != std::string::npos)
+      r->listing->truncated = true;  // the server gave only some of the changes
+    else if (!self && !href.empty() && r->responseStatus.find(" 404") != std::string::npos)
+      r->listing->removed.push_back(href);
+    else if (!r->collection && !href.empty() && !self && r->okEtag)
+      r->listing->events.push_back({href, r->etag});
   }
   if (!r->stack.empty()) r->stack.pop_back();
   r->text.clear();
@@ -201,11 +219,11 @@ std::string NormalizeHref(const std::string& href) {
   return out;
 }
 
-bool ParseEtagListing(const std::string& xml, const std::string& collectionPath,
-                      std::vector<RemoteEvent>& events) {
-  events.clear();
+bool ParseDavListing(const std::string& xml, const std::string& collectionPath,
+                     DavListing& listing) {
+  listing = DavListing();
   ListingReader reader;
-  reader.events = &events;
+  reader.listing = &listing;
   reader.collectionPath = collectionPath;
   XML_Parser parser = XML_ParserCreateNS(nullptr, ' ');
   if (!parser) return false;
@@ -217,8 +235,87 @@ bool ParseEtagListing(const std::string& xml, const std::string& collectionPath,
   const bool parsed = XML_Parse(parser, xml.data(), int(xml.size()), XML_TRUE) == XML_STATUS_OK &&
                       !reader.broken && reader.multistatus;
   XML_ParserFree(parser);
-  if (!parsed) events.clear();
+  if (!parsed) listing = DavListing();
   return parsed;
+}
+
+bool ParseEtagListing(const std::string& xml, const std::string& collectionPath,
+                      std::vector<RemoteEvent>& events) {
+  DavListing listing;
+  const bool parsed = ParseDavListing(xml, collectionPath, listing);
+  events = std::move(listing.events);
+  return parsed;
+}
+
+namespace {
+
+std::string XmlEscaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '&')
+      out += "&amp;";
+    else if (c == '<')
+      out += "&lt;";
+    else if (c == '>')
+      out += "&gt;";
+    else
+      out += c;
+  }
+  return out;
+}
+
+}  // namespace
+
+DavResult CalDavClient::SyncToken(std::string& token) {
+  token.clear();
+  HttpRequest request;
+  request.method = "PROPFIND";
+  request.path = collection_;
+  request.headers = {{"Depth", "0"}, {"Content-Type", "application/xml; charset=utf-8"}};
+  request.body =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+      "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:sync-token/></d:prop></d:propfind>\n";
+  const HttpResponse response = transport_.Send(request);
+  DavListing listing;
+  if (response.error == NetError::None && response.status == 207 &&
+      ParseDavListing(response.body, collection_, listing))
+    token = listing.syncToken;
+  return ResultOf(response);
+}
+
+DavResult CalDavClient::Changes(const std::string& token, std::vector<RemoteEvent>& changed,
+                                std::vector<std::string>& removed, std::string& newToken) {
+  changed.clear();
+  removed.clear();
+  newToken.clear();
+  HttpRequest request;
+  request.method = "REPORT";
+  request.path = collection_;
+  request.headers = {{"Depth", "0"}, {"Content-Type", "application/xml; charset=utf-8"}};
+  request.body =
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+      "<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
+      XmlEscaped(token) +
+      "</d:sync-token><d:sync-level>1</d:sync-level>"
+      "<d:prop><d:getetag/><d:resourcetype/></d:prop></d:sync-collection>\n";
+  const HttpResponse response = transport_.Send(request);
+  DavResult result = ResultOf(response);
+  if (result.error != NetError::None) return result;
+  if (response.status != 207) {
+    if (result.ok()) result.status = 0;
+    return result;
+  }
+  DavListing listing;
+  // An answer without a new token, or with only part of the changes, is no use.
+  if (!ParseDavListing(response.body, collection_, listing) || listing.syncToken.empty() ||
+      listing.truncated) {
+    result.status = 0;
+    return result;
+  }
+  changed = std::move(listing.events);
+  removed = std::move(listing.removed);
+  newToken = std::move(listing.syncToken);
+  return result;
 }
 
 DavResult CalDavClient::List(std::vector<RemoteEvent>& events) {

@@ -1,5 +1,6 @@
 // The few CalDAV (RFC 4791) requests a sync needs, over any HTTP transport:
-// the ETags of a calendar collection (PROPFIND), an event's body (GET), and
+// the ETags of a calendar collection (PROPFIND), or what changed in it since
+// a sync-token (the sync-collection REPORT), an event's body (GET), and
 // PUT and DELETE with their preconditions. Portable: the program's transport
 // is WinHTTP (app/winhttp_transport.h), the tests' an in-memory server.
 #pragma once
@@ -77,6 +78,18 @@ struct DavResult {
 bool ParseEtagListing(const std::string& xml, const std::string& collectionPath,
                       std::vector<RemoteEvent>& events);
 
+// A multistatus answer read whole: the members with their ETags, those a
+// sync-collection report says are gone (404), and the sync-token it carries
+// (the report's new one, or the collection's property).
+struct DavListing {
+  std::vector<RemoteEvent> events;
+  std::vector<std::string> removed;
+  std::string syncToken;
+  bool truncated = false;  // the server said it left changes out (507)
+};
+bool ParseDavListing(const std::string& xml, const std::string& collectionPath,
+                     DavListing& listing);
+
 // Canonical form of a path from the server, to compare addresses.
 std::string NormalizeHref(const std::string& href);
 
@@ -89,6 +102,14 @@ class CalDavClient {
   // The events of the collection with their ETags. A listing that is no
   // multistatus, or broken XML, is an error (status 0, error Other).
   DavResult List(std::vector<RemoteEvent>& events);
+  // The collection's DAV:sync-token; empty when the server offers none
+  // (the result is then still that of the request).
+  DavResult SyncToken(std::string& token);
+  // The members changed and removed since `token` (RFC 6578 sync-collection),
+  // and the token for next time. A refused token is an HTTP error; an answer
+  // that is no whole report (no new token, truncated, broken) has status 0.
+  DavResult Changes(const std::string& token, std::vector<RemoteEvent>& changed,
+                    std::vector<std::string>& removed, std::string& newToken);
   // The body of one event; 404 when it has gone.
   DavResult Get(const std::string& href, std::string& body, std::string& etag);
   // `etag` empty: create (If-None-Match: *); otherwise replace that version

@@ -260,6 +260,15 @@ SyncState Without(const SyncState& state, const std::vector<bool>& gone) {
   return kept;
 }
 
+// A sync-collection report the server would not give (a token it no longer
+// knows, a report it does not offer, an answer that is no whole report):
+// the whole listing does instead. No answer at all, a refused login or a
+// broken server would fail the listing as well, and are said as they are.
+bool ReportRefused(const DavResult& r) {
+  if (r.error != NetError::None) return false;
+  return r.status == 0 || (r.status >= 400 && r.status < 500 && r.status != 401) || r.status == 501;
+}
+
 SyncReport Failure(SyncReport report, const std::string& why) {
   report.ok = false;
   report.failure = why;
@@ -315,10 +324,38 @@ SyncReport RunSync(CalDavClient& client, const SyncInput& input, const ApplyLoca
       return Failure(report, std::string("no se pudo leer el estado de la sincronización. ") +
                                  FileErrorText(error));
 
-    // What the server holds now.
+    // What the server holds now: what changed since the last sync's token
+    // laid over what the state knows, or else the whole listing.
     std::vector<RemoteEvent> listing;
-    DavResult result = client.List(listing);
-    if (!result.ok()) return Failure(report, NetFailureText(result));
+    std::string token;
+    bool listed = false;
+    DavResult result;
+    if (!state.syncToken.empty()) {
+      std::vector<RemoteEvent> changed;
+      std::vector<std::string> removed;
+      result = client.Changes(state.syncToken, changed, removed, token);
+      if (result.ok()) {
+        listed = true;
+        // An entry without an ETag was never answered for: it is there only
+        // if the report says so (it changed after the token).
+        std::map<std::string, std::string> now;
+        for (const SyncEntry& e : state.entries)
+          if (!e.etag.empty()) now[e.href] = e.etag;
+        for (const RemoteEvent& event : changed) now[event.href] = event.etag;
+        for (const std::string& href : removed) now.erase(href);
+        for (const auto& [href, etag] : now) listing.push_back({href, etag});
+      } else if (!ReportRefused(result)) {
+        return Failure(report, NetFailureText(result));
+      }
+    }
+    if (!listed) {
+      // The token first: a change between it and the listing comes again next time.
+      token.clear();
+      result = client.SyncToken(token);
+      if (result.error != NetError::None) return Failure(report, NetFailureText(result));
+      result = client.List(listing);
+      if (!result.ok()) return Failure(report, NetFailureText(result));
+    }
     std::map<std::string, Remote> remote;
     for (const RemoteEvent& event : listing) remote[event.href].etag = event.etag;
     std::map<std::string, size_t> known;
@@ -425,6 +462,7 @@ SyncReport RunSync(CalDavClient& client, const SyncInput& input, const ApplyLoca
         // with what the server holds now.
         if (!present && !unsent) {
           if (!mine[i].empty()) {
+            e.etag.clear();  // gone there: no listing of changes will name it again
             Download(plan, locals, mine[i], {}, e, report);
             plan.next.entries.push_back(std::move(e));
           }
@@ -440,6 +478,7 @@ SyncReport RunSync(CalDavClient& client, const SyncInput& input, const ApplyLoca
         // Read only here: follows the server.
         if (!present) {
           if (!mine[i].empty()) {
+            e.etag.clear();
             Download(plan, locals, mine[i], {}, e, report);
             plan.next.entries.push_back(std::move(e));
           }
@@ -467,6 +506,7 @@ SyncReport RunSync(CalDavClient& client, const SyncInput& input, const ApplyLoca
       }
       if (!present) {
         if (!unsent && !changedHere) {
+          e.etag.clear();
           Download(plan, locals, mine[i], {}, e, report);  // removed there
           plan.next.entries.push_back(std::move(e));
           continue;
@@ -535,7 +575,7 @@ SyncReport RunSync(CalDavClient& client, const SyncInput& input, const ApplyLoca
       plan.ops.push_back({OpKind::Create, e.href, local.label});
       plan.next.entries.push_back(std::move(e));
     }
-    plan.next.syncToken = state.syncToken;
+    plan.next.syncToken = token;
 
     // Recorded before anything changes: the events about to be sent with
     // their UIDs, and what the file is about to get.
@@ -564,6 +604,12 @@ SyncReport RunSync(CalDavClient& client, const SyncInput& input, const ApplyLoca
     std::vector<bool> gone(plan.next.entries.size(), false);
     size_t sinceSave = 0;
     std::string stopped;
+    // A token from before this sync's own PUTs does not cover their events:
+    // one sent now and removed by another client before the next sync would
+    // be named by no report of changes. So the state keeps no token once
+    // one went, unless the changes since the token are only this sync's own.
+    std::map<std::string, std::string> sent;  // href, the ETag it got
+    std::set<std::string> deleted;
     for (const Op& op : plan.ops) {
       const size_t index = at[op.href];
       SyncEntry* e = &plan.next.entries[index];
@@ -571,6 +617,7 @@ SyncReport RunSync(CalDavClient& client, const SyncInput& input, const ApplyLoca
         result = client.Delete(e->href, e->etag);
         if (result.ok() || (result.error == NetError::None && result.status == 404)) {
           if (result.ok()) ++report.removedThere;
+          deleted.insert(e->href);
           gone[index] = true;
         } else if (result.error == NetError::None && result.status == 412) {
           ++report.raced;
@@ -590,6 +637,8 @@ SyncReport RunSync(CalDavClient& client, const SyncInput& input, const ApplyLoca
         }
         if (result.ok()) {
           ++report.up;
+          sent[e->href] = etag;
+          plan.next.syncToken.clear();
           e->etag = etag;  // empty when not told: the next sync compares contents
           e->labels = {label};
           e->refused = 0;
@@ -610,6 +659,18 @@ SyncReport RunSync(CalDavClient& client, const SyncInput& input, const ApplyLoca
           break;
         }
       }
+    }
+    if (stopped.empty() && !sent.empty() && !token.empty()) {
+      std::vector<RemoteEvent> changed;
+      std::vector<std::string> removed;
+      std::string after;
+      bool ours = client.Changes(token, changed, removed, after).ok();
+      for (const RemoteEvent& event : changed) {
+        auto it = sent.find(event.href);
+        ours = ours && it != sent.end() && !it->second.empty() && it->second == event.etag;
+      }
+      for (const std::string& href : removed) ours = ours && deleted.count(href);
+      if (ours) plan.next.syncToken = after;
     }
     if (stateChanged || !plan.ops.empty()) {
       error = SaveSyncState(input.statePath, Without(plan.next, gone));

@@ -38,6 +38,8 @@ equal "the second client reads both labels with date, text and colour" \
 equal "the file as it was" "$opened" "$(md5sum <"$file")"
 check "the link and state in %LOCALAPPDATA%\\tarvina\\Sincronizar, not beside the almanac" \
   test "$(find "$links" -name 'Casa *.enlace' | wc -l)$(ls "$WORK" | grep -vc -e '\.zanual$' -e '\.png$' -e '\.log$' -e '^tarvina.exe$' -e '^pid$' -e '^server$')" = 10
+check "the state holds the calendar's sync-token: the server answered the report of changes" \
+  grep -q '^token [^-]' "$(find "$links" -name 'Casa *.estado')"
 check "no password in any file" sh -c "! grep -rq secreto '$local_app/tarvina' '$WORK'/*.zanual"
 close_sync
 
