@@ -114,6 +114,24 @@ FileError OpenScratchBeside(const std::string& path, ExclusiveFile& file, std::s
   return error;
 }
 
+FileError ReplaceFileWhole(const std::string& path, const std::string& bytes) {
+  std::string scratch;
+  FileError error;
+  {
+    ExclusiveFile file;
+    error = OpenScratchBeside(path, file, scratch);
+    if (error != FileError::None) return error;
+    error = file.WriteAt(0, bytes.data(), bytes.size());
+    // On the disk before anyone is told it is written.
+    if (error == FileError::None) error = file.Flush();
+    const FileError closed = file.Close();
+    if (error == FileError::None) error = closed;
+  }
+  if (error == FileError::None) error = PutFileInPlace(scratch, path);
+  if (error != FileError::None) RemoveFile(scratch);
+  return error;
+}
+
 bool IsScratchName(const std::string& fileName) {
   const size_t head = sizeof kScratchHead - 1, end = sizeof kScratchEnd - 1;
   if (fileName.size() < head + end + 3 || fileName.compare(0, head, kScratchHead) != 0 ||

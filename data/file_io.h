@@ -80,6 +80,10 @@ FileError PutFileInPlace(const std::string& from, const std::string& to);
 // a name no other file, no other run and no earlier scratch file of this
 // one holds. `scratch` gets its path.
 FileError OpenScratchBeside(const std::string& path, ExclusiveFile& file, std::string& scratch);
+// Makes the file at `path` hold exactly `bytes`: written whole beside it,
+// flushed, closed and put in its place, so a file it replaces stays as it
+// was on any failure (nothing is left beside it then).
+FileError ReplaceFileWhole(const std::string& path, const std::string& bytes);
 // Whether `fileName` (without folder) is one OpenScratchBeside makes.
 bool IsScratchName(const std::string& fileName);
 // The longest name OpenScratchBeside gives, in characters.

@@ -243,20 +243,8 @@ std::string FoldIcsLine(std::string_view line) {
 }
 
 FileError WriteIcsFile(const std::string& path, const std::string& text) {
-  // Written beside the file and put in its place once whole, so a calendar
-  // it replaces stays as it was when the disk fills up.
-  ExclusiveFile file;
-  std::string scratch;
-  FileError error = OpenScratchBeside(path, file, scratch);
-  if (error != FileError::None) return error;
-  error = file.WriteAt(0, text.data(), text.size());
-  // On the disk before the user is told it is written.
-  if (error == FileError::None) error = file.Flush();
-  const FileError closed = file.Close();
-  if (error == FileError::None) error = closed;
-  if (error == FileError::None) error = PutFileInPlace(scratch, path);
-  if (error != FileError::None) RemoveFile(scratch);
-  return error;
+  // Whole or not at all: a calendar it replaces stays as it was when the disk fills up.
+  return ReplaceFileWhole(path, text);
 }
 
 IcsExport ExportIcs(const std::vector<LabelRecord>& records, const IcsExportInput& input) {

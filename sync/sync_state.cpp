@@ -192,20 +192,7 @@ FileError ReadWholeFile(const std::string& path, std::string& text, size_t limit
 }
 
 FileError WriteWholeFile(const std::string& path, std::string_view text) {
-  std::string scratch;
-  FileError error;
-  {
-    ExclusiveFile file;
-    error = OpenScratchBeside(path, file, scratch);
-    if (error != FileError::None) return error;
-    error = file.WriteAt(0, text.data(), text.size());
-    if (error == FileError::None) error = file.Flush();
-    const FileError closed = file.Close();
-    if (error == FileError::None) error = closed;
-  }
-  if (error == FileError::None) error = PutFileInPlace(scratch, path);
-  if (error != FileError::None) RemoveFile(scratch);
-  return error;
+  return ReplaceFileWhole(path, std::string(text));
 }
 
 FileError LoadSyncState(const std::string& path, SyncState& state) {
