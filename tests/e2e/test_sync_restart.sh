@@ -54,9 +54,11 @@ tarvina_stop
 tarvina_start "$(winpath "$file")"
 equal "opened again" "$title" "$(wait_window "$title")"
 settle
+# Opening it starts a sync by itself, which sends what was left while the
+# title says so; "Sincronizar ahora" after it has nothing left to send.
+wait_window "$title - Sincronizando..." 10 >/dev/null
+equal "the sync on opening ends" "$title" "$(wait_window "$title" 180)"
 open_sync
-# Opening it has started a sync by itself; "Sincronizar ahora" meanwhile
-# says how that one went.
 said="$(sync_now)"
 case "$said" in
   "Sincronización hecha: "*) log "ok   $said" ;;
