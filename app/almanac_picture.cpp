@@ -6,31 +6,9 @@
 #include <new>
 
 #include "../render/almanac_page.h"
+#include "../render/com_util.h"
 
 namespace {
-
-// Releases a COM interface on scope exit.
-template <typename T>
-struct ComRef {
-  T* p = nullptr;
-  ComRef() = default;
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  ~ComRef() {
-    if (p) p->Release();
-  }
-  T* operator->() const { return p; }
-};
-
-struct ComApartment {
-  HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  ComApartment() = default;
-  ComApartment(const ComApartment&) = delete;
-  ComApartment& operator=(const ComApartment&) = delete;
-  ~ComApartment() {
-    if (SUCCEEDED(hr)) CoUninitialize();
-  }
-};
 
 // What the encoder writes to: a stream over the file layer, so that a
 // failure there reaches the user in its own words (a full disk, a file in

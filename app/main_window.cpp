@@ -11,6 +11,7 @@
 
 #include "../dialogs/dialog_kit.h"
 #include "../dialogs/label_entry_dialog.h"
+#include "../render/gdi_util.h"
 #include "../render/scrolling.h"
 #include "almanac_accessible.h"
 #include "file_commands.h"
@@ -201,6 +202,24 @@ void OnSize(MainWindowState& state, WPARAM kind, int width, int height) {
   ResizeView(state.view, state.document);
 }
 
+// The window's icons at the sizes the system draws them at `dpi` (32 and 16
+// at 96 DPI); the ones they replace go.
+void SetIcons(MainWindowState& state, int dpi) {
+  HINSTANCE instance = GetModuleHandleA(nullptr);
+  auto load = [&](int metric) {
+    const int side = SystemMetricForDpi(metric, dpi);
+    return static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, side, side, 0));
+  };
+  HICON big = load(SM_CXICON), small = load(SM_CXSMICON);
+  SendMessageA(state.window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageA(state.window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  if (state.bigIcon) DestroyIcon(state.bigIcon);
+  if (state.smallIcon) DestroyIcon(state.smallIcon);
+  state.bigIcon = big;
+  state.smallIcon = small;
+}
+
 // The window has moved to a screen of another DPI, or the screen's scale
 // changed: everything is laid out again at the new DPI, the day at the top
 // stays there, and the window takes the place the system suggests.
@@ -216,6 +235,7 @@ void OnDpiChanged(HWND window, MainWindowState& state, int dpi, const RECT& sugg
     }
     SetDialogDpi(window, dpi);
     state.view.dpi = dpi;
+    SetIcons(state, dpi);
   }
   // WM_SIZE follows: the control, then the view, take their new size.
   SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -322,16 +342,6 @@ RECT ClientPlace(int dpi) {
           top + Scaled(int(kClientSize.cy), dpi)};
 }
 
-void SetIcons(MainWindowState& state) {
-  HINSTANCE instance = GetModuleHandleA(nullptr);
-  state.bigIcon = static_cast<HICON>(
-      LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 32, 32, 0));
-  state.smallIcon = static_cast<HICON>(
-      LoadImageA(instance, MAKEINTRESOURCEA(IDI_PROGRAM), IMAGE_ICON, 16, 16, 0));
-  SendMessageA(state.window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(state.bigIcon));
-  SendMessageA(state.window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(state.smallIcon));
-}
-
 }  // namespace
 
 HWND BuildMainWindow(const char* commandLine) {
@@ -364,7 +374,7 @@ HWND BuildMainWindow(const char* commandLine) {
   frame.top += clientPlace.top - origin.y;
   frame.right += clientPlace.right - (origin.x + client.right);
   frame.bottom += clientPlace.bottom - (origin.y + client.bottom);
-  SetIcons(state);
+  SetIcons(state, dpi);
 
   ControlPlace control;
   control.id = IDC_ALMANAC;

@@ -12,6 +12,7 @@
 #include "../data/calendar.h"
 #include "../data/label_palette.h"
 #include "../render/gdi_util.h"
+#include "../render/stored_picture.h"
 #include "../render/spoken_text.h"
 #include "../share/css_colors.h"
 #include "control_accessible.h"

@@ -1,7 +1,5 @@
 #include "gdi_util.h"
 
-#include "scale.h"
-
 int ScreenDpi() {
   HDC screen = GetDC(nullptr);
   const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
@@ -41,35 +39,25 @@ HFONT CreatePointFont(const char* face, int points, int weight, int dpi) {
   return CreateFontIndirectA(&lf);
 }
 
-HBITMAP LoadPicture(int id, int dpi) {
-  HINSTANCE module = GetModuleHandleA(nullptr);
-  HBITMAP picture = static_cast<HBITMAP>(
-      LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
-  BITMAP info = {};
-  if (!picture || dpi == kBaseDpi || !GetObjectA(picture, sizeof info, &info)) return picture;
-  const int width = Scaled(int(info.bmWidth), dpi), height = Scaled(int(info.bmHeight), dpi);
-  HDC screen = GetDC(nullptr);
-  HDC from = CreateCompatibleDC(screen);
-  HDC to = CreateCompatibleDC(screen);
-  HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
-  if (screen) ReleaseDC(nullptr, screen);
-  bool done = false;
-  if (from && to && scaled) {
-    HGDIOBJ oldFrom = SelectObject(from, picture);
-    HGDIOBJ oldTo = SelectObject(to, scaled);
-    const int oldMode = SetStretchBltMode(to, HALFTONE);
-    SetBrushOrgEx(to, 0, 0, nullptr);
-    done = StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    SetStretchBltMode(to, oldMode);
-    SelectObject(to, oldTo);
-    SelectObject(from, oldFrom);
-  }
-  if (from) DeleteDC(from);
-  if (to) DeleteDC(to);
-  if (done) {
-    DeleteObject(picture);
-    return scaled;
-  }
-  if (scaled) DeleteObject(scaled);
-  return picture;  // unscaled rather than none
+HBITMAP CreateTopDownDib(int width, int height, uint32_t** bits) {
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* pixels = nullptr;
+  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  *bits = bitmap ? static_cast<uint32_t*>(pixels) : nullptr;
+  return bitmap;
+}
+
+int SystemMetricForDpi(int index, int dpi) {
+  using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+  // Looked up once: older systems do not have it.
+  static const auto forDpi = reinterpret_cast<GetSystemMetricsForDpiFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("user32.dll"), "GetSystemMetricsForDpi")));
+  if (forDpi && dpi > 0) return forDpi(index, UINT(dpi));
+  return GetSystemMetrics(index);
 }

@@ -2,6 +2,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
+
 // Selects an object into a DC and puts the previous one back on scope exit.
 class ScopedSelect {
  public:
@@ -84,6 +86,9 @@ int WindowDpi(HWND window);
 // `dpi` (AdjustWindowRectExForDpi, Windows 10 1607 on), else of the screen.
 BOOL AdjustFrameForDpi(RECT* rect, DWORD style, BOOL menu, DWORD exStyle, int dpi);
 
-// The bitmap resource `id` for a screen of `dpi`: as it is at 96 DPI, else
-// scaled to its size at `dpi` with a smoothing filter. The caller deletes it.
-HBITMAP LoadPicture(int id, int dpi);
+// A 32-bit top-down DIB section; `bits` points at its pixels.
+HBITMAP CreateTopDownDib(int width, int height, uint32_t** bits);
+
+// GetSystemMetrics for a window at `dpi` (GetSystemMetricsForDpi, Windows 10
+// 1607 on), else for the screen.
+int SystemMetricForDpi(int index, int dpi);

@@ -6,10 +6,13 @@
 #include "gdi_util.h"
 #include "icon_markup.h"
 #include "layout.h"
+#include "stored_picture.h"
 
 namespace {
 
-constexpr int kIconSlot = 18;  // every picture fits an 18 x 18 slot of the atlas at 96 DPI
+constexpr int kIconSlot = 18;
+constexpr int kFirstObject = 27;  // icons 1..26 are faces and flags  // every picture fits an 18 x
+                                  // 18 slot of the atlas at 96 DPI
 constexpr uint32_t kMagenta = 0x00FF00FF;  // RGB(255,0,255) in a 32-bit DIB
 constexpr size_t kPrintedCharacters = 118;
 
@@ -21,21 +24,6 @@ int GridY(int row, int dpi) { return Scaled(kGridRowHeight * (row - 1), dpi); }
 // designed for; at any other size a smoothing filter.
 int PictureStretchMode(int dpi) { return dpi == kBaseDpi ? BLACKONWHITE : HALFTONE; }
 int TextColumn(MarkupVariant variant) { return variant == MarkupVariant::LabelLine ? 18 : 3; }
-
-// A 32-bit top-down DIB section; `bits` points at its pixels.
-HBITMAP CreateDib(int width, int height, uint32_t** bits) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* pixels = nullptr;
-  HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
-  *bits = static_cast<uint32_t*>(pixels);
-  return bitmap;
-}
 
 // A memory DC that is deleted on scope exit.
 class MemoryDc {
@@ -57,7 +45,8 @@ class MemoryDc {
 int IconWidth(int) { return 18; }
 int IconHeight(int number) { return number == 9 || number == 22 ? 12 : 18; }
 
-IconCache::IconCache(int dpi) : dpi_(dpi), slot_(Scaled(kIconSlot, dpi)) {}
+IconCache::IconCache(int dpi)
+    : dpi_(dpi), slot_(Scaled(kIconSlot, dpi)), set_(dpi == kBaseDpi ? 0 : PictureSetFor(dpi)) {}
 
 IconCache::~IconCache() {
   if (imageDc_) {
@@ -70,12 +59,13 @@ IconCache::~IconCache() {
   }
   if (imageBitmap_) DeleteObject(imageBitmap_);
   if (maskBitmap_) DeleteObject(maskBitmap_);
+  if (strip_) DeleteObject(strip_);
 }
 
 bool IconCache::PrepareAtlas() {
   if (imageDc_ && maskDc_) return true;
-  imageBitmap_ = CreateDib(slot_ * 99, slot_, &imageBits_);
-  maskBitmap_ = CreateDib(slot_ * 99, slot_, &maskBits_);
+  imageBitmap_ = CreateTopDownDib(slot_ * 99, slot_, &imageBits_);
+  maskBitmap_ = CreateTopDownDib(slot_ * 99, slot_, &maskBits_);
   imageDc_ = CreateCompatibleDC(nullptr);
   maskDc_ = CreateCompatibleDC(nullptr);
   if (!imageBitmap_ || !maskBitmap_ || !imageDc_ || !maskDc_) {
@@ -109,7 +99,7 @@ bool IconCache::Insert(int number, HBITMAP picture) {
   SetStretchBltMode(imageDc_, oldMode);
   SelectObject(source, old);
   if (!scaled) return false;
-  FinishSlot(number);
+  FinishSlot(number, dpi_ != kBaseDpi);
   return true;
 }
 
@@ -125,10 +115,11 @@ bool NearMagenta(uint32_t pixel) {
 
 }  // namespace
 
-void IconCache::FinishSlot(int number) {
+void IconCache::FinishSlot(int number, bool smoothed) {
   const int w = Scaled(IconWidth(number), dpi_), h = Scaled(IconHeight(number), dpi_);
   const int left = (number - 1) * slot_;
-  const bool smoothed = dpi_ != kBaseDpi;
+  // Only the faces stand on magenta: a pink or purple object keeps its colour.
+  smoothed = smoothed && number < kFirstObject;
   GdiFlush();  // the pixels are read and written directly below
   for (int y = 0; y < slot_; ++y) {
     for (int x = 0; x < slot_; ++x) {
@@ -142,9 +133,43 @@ void IconCache::FinishSlot(int number) {
   state_[size_t(number)] = kLoaded;
 }
 
+bool IconCache::LoadFromSet(int number) {
+  if (!stripTried_) {
+    stripTried_ = true;
+    strip_ = DecodeStoredPicture(StoredPictureId(0, set_));
+  }
+  const int setDpi = kPictureDpis[set_];
+  const int side = Scaled(kIconSlot, setDpi);
+  BITMAP info = {};
+  if (!strip_ || !GetObjectA(strip_, sizeof info, &info) || info.bmWidth < side * 99 ||
+      info.bmHeight < side)
+    return false;
+  MemoryDc source;
+  HGDIOBJ old = source ? SelectObject(source, strip_) : nullptr;
+  if (!old) return false;
+  const int fromW = Scaled(IconWidth(number), setDpi), fromH = Scaled(IconHeight(number), setDpi);
+  const int w = Scaled(IconWidth(number), dpi_), h = Scaled(IconHeight(number), dpi_);
+  const int left = (number - 1) * slot_, fromLeft = (number - 1) * side;
+  const bool exact = fromW == w && fromH == h;
+  BOOL done;
+  if (exact) {
+    done = BitBlt(imageDc_, left, 0, w, h, source, fromLeft, 0, SRCCOPY);
+  } else {
+    const int oldMode = SetStretchBltMode(imageDc_, HALFTONE);
+    SetBrushOrgEx(imageDc_, 0, 0, nullptr);
+    done = StretchBlt(imageDc_, left, 0, w, h, source, fromLeft, 0, fromW, fromH, SRCCOPY);
+    SetStretchBltMode(imageDc_, oldMode);
+  }
+  SelectObject(source, old);
+  if (!done) return false;
+  FinishSlot(number, !exact);
+  return true;
+}
+
 void IconCache::Load(int number) {
   state_[size_t(number)] = kMissing;
   if (!PrepareAtlas()) return;
+  if (set_ > 0 && LoadFromSet(number)) return;
   // Scaled straight from the resource's own bits into the atlas: the same
   // pixels as loading it as a bitmap first, at a small part of the cost.
   HRSRC found =
@@ -172,7 +197,7 @@ void IconCache::Load(int number) {
                              reinterpret_cast<const char*>(info) + bitsOffset, info, DIB_RGB_COLORS,
                              SRCCOPY);
   SetStretchBltMode(imageDc_, oldMode);
-  if (scaled > 0) FinishSlot(number);
+  if (scaled > 0) FinishSlot(number, dpi_ != kBaseDpi);
 }
 
 void IconCache::Draw(HDC dc, int number, int x, int y) {

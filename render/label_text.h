@@ -19,7 +19,9 @@ enum class MarkupVariant {
 // magenta pixels become a mask when the picture is loaded.
 //
 // At another DPI than 96 every drawn size and position is scaled, and the
-// pictures are scaled with a smoothing filter.
+// pictures come from the set drawn nearest that size (PictureSetFor): as
+// they are where the set is drawn for it, else scaled with a smoothing
+// filter.
 class IconCache {
  public:
   explicit IconCache(int dpi = kBaseDpi);
@@ -38,9 +40,12 @@ class IconCache {
   enum : uint8_t { kNotTried, kLoaded, kMissing };
   bool PrepareAtlas();
   void Load(int number);
-  // Makes the scaled picture in icon `number`'s slot drawable: magenta
-  // becomes transparent.
-  void FinishSlot(int number);
+  // Puts icon `number` of the picture set into its slot; false when the set
+  // cannot be read.
+  bool LoadFromSet(int number);
+  // Makes the picture in icon `number`'s slot drawable: magenta becomes
+  // transparent, and, where it was `smoothed`, what is mostly magenta.
+  void FinishSlot(int number, bool smoothed);
   // All pictures side by side: the picture with magenta made black, and a
   // mask that is white where the picture is transparent.
   HDC imageDc_ = nullptr;
@@ -53,7 +58,10 @@ class IconCache {
   uint32_t* maskBits_ = nullptr;
   std::array<uint8_t, 100> state_{};
   int dpi_;
-  int slot_;  // every picture fits a slot this wide and tall
+  int slot_;                 // every picture fits a slot this wide and tall
+  int set_;                  // the picture set drawn nearest dpi_; 0: the 96 DPI bitmaps
+  HBITMAP strip_ = nullptr;  // the set's 99 pictures, read on first use
+  bool stripTried_ = false;
 };
 
 // The drawn size of icon `number` at 96 DPI.

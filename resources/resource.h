@@ -12,6 +12,11 @@
 #define IDB_LEGEND_OBJECTS_1 302
 #define IDB_LEGEND_OBJECTS_2 303
 
+// The same pictures drawn again for larger screens, PNG in RCDATA: in set k
+// (1..4: 125, 150, 200 and 250 %), IDP_PICTURES + 10 k is the strip of the 99
+// icons and IDP_PICTURES + 10 k + 1 + j the chart IDB_LEGEND_FACES_1 + j.
+#define IDP_PICTURES 400
+
 // Icon groups: the program (index 0) and a .zanual document (index 1).
 #define IDI_PROGRAM 200
 #define IDI_DOCUMENT 201

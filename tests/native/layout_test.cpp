@@ -404,6 +404,17 @@ TEST(Scaled, RoundsHalvesUpAndUnscaledGivesThePositionBack) {
   }
 }
 
+// Pictures come from the set drawn at the DPI, else from the one just above
+// it (shrunk), or just below it where that needs a stretch of at most a
+// fifteenth; past the largest set, the largest.
+TEST(PictureSetFor, TheSetDrawnAtTheDpiOrNearestAboveIt) {
+  const struct {
+    int dpi, set;
+  } cases[] = {{72, 0},  {96, 0},  {102, 0}, {103, 1}, {128, 1}, {129, 2},
+               {144, 2}, {168, 3}, {192, 3}, {216, 4}, {240, 4}, {288, 4}};
+  for (const auto& c : cases) EXPECT_EQ(PictureSetFor(c.dpi), c.set) << c.dpi;
+}
+
 // At every DPI the bands and blocks tile as at 96: each band starts where
 // the one before it ends, plain bands take 95 rows scaled in turn (142 or
 // 143 at 144), and a stack of blocks keeps one scaled blank row between

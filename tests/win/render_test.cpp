@@ -14,7 +14,9 @@
 #include "render/almanac_page.h"
 #include "render/gdi_util.h"
 #include "render/label_text.h"
+#include "render/stored_picture.h"
 #include "render/surface.h"
+#include "resource.h"
 #include "tests/win/win_test_util.h"
 
 namespace {
@@ -149,6 +151,19 @@ void SaveSurface(const Surface& s, int height, const std::string& path) {
 bool HaveIconResources() {
   return FindResourceA(nullptr, MAKEINTRESOURCEA(9), MAKEINTRESOURCEA(2) /* RT_BITMAP */) !=
          nullptr;
+}
+
+// The pixels of `bitmap`, row by row, and its size.
+std::vector<uint32_t> PixelsOf(HBITMAP bitmap, SIZE& size) {
+  BITMAP info = {};
+  GetObjectA(bitmap, sizeof info, &info);
+  size = {info.bmWidth, info.bmHeight};
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  std::vector<uint32_t> pixels = RowsOf(dc, 0, info.bmWidth, info.bmHeight);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return pixels;
 }
 
 // ---- day boxes ----
@@ -639,6 +654,63 @@ TEST(RenderIcons, EveryResourcePictureDrawsWithinItsBox) {
     EXPECT_GT(inside, 20) << "icon " << n;
     EXPECT_EQ(outside, 0) << "icon " << n;
   }
+}
+
+// At the scale each set of pictures is drawn for, the icons are that set's
+// pictures pixel for pixel (magenta left out), and the charts the set's own;
+// between two scales the larger set is shrunk to the size there.
+TEST(RenderIcons, AtTheScaleOfASetItsOwnPicturesAreShown) {
+  if (!HaveIconResources()) GTEST_SKIP() << "the icon pictures are not linked into this build";
+  for (int set = 1; set < kPictureSetCount; ++set) {
+    const int dpi = kPictureDpis[set], side = Scaled(18, dpi);
+    SCOPED_TRACE(testing::Message() << dpi << " DPI");
+    HBITMAP strip = DecodeStoredPicture(StoredPictureId(0, set));
+    ASSERT_NE(strip, nullptr);
+    SIZE size;
+    std::vector<uint32_t> want = PixelsOf(strip, size);
+    DeleteObject(strip);
+    ASSERT_EQ(size.cx, 99 * side);
+    ASSERT_EQ(size.cy, side);
+    for (uint32_t& p : want) p = p == 0xFF00FF ? 0x008000 : p;
+    IconCache icons(dpi);
+    TestSurface t(99 * side, side);
+    FillSurface(t.s, RGB(0, 128, 0));
+    for (int n = 1; n <= 99; ++n) icons.Draw(t.s.dc, n, (n - 1) * side, 0);
+    EXPECT_TRUE(RowsOf(t.s.dc, 0, 99 * side, side) == want);
+
+    for (int id = IDB_LEGEND_FACES_1; id <= IDB_LEGEND_OBJECTS_2; ++id) {
+      HBITMAP drawn = DecodeStoredPicture(StoredPictureId(id, set));
+      HBITMAP shown = LoadPicture(id, dpi);
+      ASSERT_TRUE(drawn && shown) << id;
+      SIZE drawnSize, shownSize;
+      EXPECT_TRUE(PixelsOf(shown, shownSize) == PixelsOf(drawn, drawnSize)) << id;
+      DeleteObject(drawn);
+      DeleteObject(shown);
+    }
+  }
+  // 175 %: the set of 200 % shrunk, every picture inside its box.
+  const int dpi = 168, side = Scaled(18, dpi);
+  IconCache icons(dpi);
+  for (int n = 1; n <= 99; ++n) {
+    TestSurface t(3 * side, 3 * side);
+    FillSurface(t.s, RGB(0, 128, 0));
+    icons.Draw(t.s.dc, n, side, side);
+    const int h = Scaled(IconHeight(n), dpi);
+    int inside = 0, outside = 0;
+    for (int y = 0; y < 3 * side; ++y)
+      for (int x = 0; x < 3 * side; ++x) {
+        const bool in = x >= side && x < 2 * side && y >= side && y < side + h;
+        (in ? inside : outside) += t.At(x, y) != RGB(0, 128, 0);
+      }
+    EXPECT_GT(inside, side * h / 3) << "icon " << n;
+    EXPECT_EQ(outside, 0) << "icon " << n;
+  }
+  HBITMAP chart = LoadPicture(IDB_LEGEND_FACES_1, dpi);
+  BITMAP info = {};
+  ASSERT_TRUE(chart && GetObjectA(chart, sizeof info, &info));
+  EXPECT_EQ(info.bmWidth, Scaled(202, dpi));
+  EXPECT_EQ(info.bmHeight, Scaled(455, dpi));
+  DeleteObject(chart);
 }
 
 // ---- a picture to look at ----

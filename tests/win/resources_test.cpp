@@ -241,7 +241,33 @@ TEST(IconGroups, ProgramThenDocumentInResourceOrder) {
     EXPECT_EQ(IDI_DOCUMENT, names[1]);
 }
 
-TEST(IconGroups, EachHoldsA128Pixel32BitImage) {
+// The pixels `icon` leaves on a side x side square of `background`.
+std::vector<uint32_t> DrawnIcon(HICON icon, int side, COLORREF background) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = side;
+    info.bmiHeader.biHeight = -side;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    HBRUSH brush = CreateSolidBrush(background);
+    RECT all = {0, 0, side, side};
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    DrawIconEx(dc, 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
+    GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits),
+                                 static_cast<uint32_t*>(bits) + side * side);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return pixels;
+}
+
+TEST(IconGroups, EverySizeTheSystemAsksForAndAt16And32ThePixelsOfBefore) {
     HMODULE module = GetModuleHandle(nullptr);
     for (int group : {IDI_PROGRAM, IDI_DOCUMENT}) {
         SCOPED_TRACE(testing::Message() << "icon group " << group);
@@ -252,33 +278,41 @@ TEST(IconGroups, EachHoldsA128Pixel32BitImage) {
         GroupIconDir dir;
         std::memcpy(&dir, data, sizeof dir);
         EXPECT_EQ(1, dir.type);
-        ASSERT_GE(dir.count, 1);
         ASSERT_GE(SizeofResource(module, found), sizeof dir + dir.count * sizeof(GroupIconEntry));
-
-        bool found128 = false;
+        std::vector<int> sides;
+        const BYTE* image128 = nullptr;
+        DWORD size128 = 0;
         for (int i = 0; i < dir.count; ++i) {
             GroupIconEntry entry;
             std::memcpy(&entry, data + sizeof dir + i * sizeof entry, sizeof entry);
-            if (entry.width != 128 || entry.height != 128 || entry.bitCount != 32) continue;
-            found128 = true;
-            // The image itself: a 32-bit DIB of 128 x (2 x 128) with its mask.
+            sides.push_back(entry.width ? entry.width : 256);
+            EXPECT_EQ(32, entry.bitCount);
+            if (entry.width != 128) continue;
             HRSRC image = FindResource(module, MAKEINTRESOURCE(entry.id), RT_ICON);
             ASSERT_NE(nullptr, image);
-            const auto* header = static_cast<const BITMAPINFOHEADER*>(
-                LockResource(LoadResource(module, image)));
-            ASSERT_NE(nullptr, header);
-            EXPECT_EQ(128, header->biWidth);
-            EXPECT_EQ(256, header->biHeight);
-            EXPECT_EQ(32, header->biBitCount);
+            image128 = static_cast<const BYTE*>(LockResource(LoadResource(module, image)));
+            size128 = SizeofResource(module, image);
         }
-        EXPECT_TRUE(found128);
+        EXPECT_EQ((std::vector<int>{16, 20, 24, 32, 40, 48, 64, 128, 256}), sides);
+        ASSERT_NE(nullptr, image128);
 
-        // And the window's use of it: a 32 x 32 and a 16 x 16 icon can be made.
-        for (int size : {32, 16}) {
+        for (int side : sides) {
             HICON icon = static_cast<HICON>(
-                LoadImage(module, MAKEINTRESOURCE(group), IMAGE_ICON, size, size, 0));
-            EXPECT_NE(nullptr, icon) << size;
-            if (icon) DestroyIcon(icon);
+                LoadImage(module, MAKEINTRESOURCE(group), IMAGE_ICON, side, side, 0));
+            ASSERT_NE(nullptr, icon) << side;
+            // Before there were images of 16 and 32, the window's and the
+            // file's icons at 100 % were the 128 one stretched: still the same.
+            if (side == 16 || side == 32) {
+                HICON before = CreateIconFromResourceEx(const_cast<BYTE*>(image128), size128, TRUE,
+                                                        0x00030000, side, side, 0);
+                ASSERT_NE(nullptr, before);
+                for (COLORREF background : {RGB(255, 255, 255), RGB(0, 0, 0), RGB(10, 120, 200)})
+                    EXPECT_TRUE(DrawnIcon(icon, side, background) ==
+                                DrawnIcon(before, side, background))
+                        << side << " on " << std::hex << background;
+                DestroyIcon(before);
+            }
+            DestroyIcon(icon);
         }
     }
 }

@@ -19,6 +19,7 @@ Run from anywhere:  /usr/bin/python3 tools/assets/make_assets.py
 (with --table it writes only the two .inc tables, which need no fonts)
 """
 
+import io
 import os
 import re
 import struct
@@ -357,16 +358,16 @@ def face_rgba(n):
     return face
 
 
-def face_picture(n):
-    """The face as it is meant to be seen, 18 x 18 on exact magenta.  Alpha is
-    thresholded, never blended toward magenta, so there is no pink fringe."""
-    small = shrink(face_rgba(n), (18, 18))
+def face_picture(n, side=18):
+    """The face as it is meant to be seen, side x side on exact magenta.  Alpha
+    is thresholded, never blended toward magenta, so there is no pink fringe."""
+    small = shrink(face_rgba(n), (side, side))
     sp = small.load()
-    inside = [[sp[x, y][3] >= 128 for x in range(18)] for y in range(18)]
-    out = Image.new("RGB", (18, 18), MAGENTA)
+    inside = [[sp[x, y][3] >= 128 for x in range(side)] for y in range(side)]
+    out = Image.new("RGB", (side, side), MAGENTA)
     op = out.load()
-    for y in range(18):
-        for x in range(18):
+    for y in range(side):
+        for x in range(side):
             if not inside[y][x]:
                 continue
             r, g, b, a = sp[x, y]
@@ -403,35 +404,41 @@ def is_rim(inside, x, y):
 # --- Flags 9 and 22 -----------------------------------------------------------
 
 
-def flag_spain():
+def scaled(v, dpi):
+    """A position of a 96 DPI picture at `dpi`, as the program scales one:
+    to the nearest pixel, halves up."""
+    return (2 * v * dpi + 96) // 192
+
+
+def pixel_art(size, dpi, background, boxes):
+    """A picture designed pixel by pixel at 96 DPI, drawn at `dpi`: each box
+    (left, top, right, bottom, inclusive, in 96 DPI pixels) covers the pixels
+    its edges scale to, so the boxes tile as they did."""
+    im = Image.new("RGB", (scaled(size[0], dpi), scaled(size[1], dpi)), background)
+    d = ImageDraw.Draw(im)
+    for (x0, y0, x1, y1), fill in boxes:
+        d.rectangle((scaled(x0, dpi), scaled(y0, dpi), scaled(x1 + 1, dpi) - 1,
+                     scaled(y1 + 1, dpi) - 1), fill=fill)
+    return im
+
+
+def flag_spain(dpi=96):
     red, yellow = (198, 11, 30), (255, 196, 0)
-    im = Image.new("RGB", (18, 12), yellow)
-    d = ImageDraw.Draw(im)
-    d.rectangle((0, 0, 17, 2), fill=red)
-    d.rectangle((0, 9, 17, 11), fill=red)
-    # A hint of the coat of arms, left of centre on the yellow band.
-    d.rectangle((4, 4, 6, 7), fill=(173, 21, 25))
-    d.point((5, 5), fill=(112, 84, 0))
-    d.point([(3, 4), (3, 7), (7, 4), (7, 7)], fill=(160, 120, 50))
-    return im
+    boxes = [((0, 0, 17, 2), red), ((0, 9, 17, 11), red),
+             # A hint of the coat of arms, left of centre on the yellow band.
+             ((4, 4, 6, 7), (173, 21, 25)), ((5, 5, 5, 5), (112, 84, 0))]
+    boxes += [((x, y, x, y), (160, 120, 50)) for x, y in ((3, 4), (3, 7), (7, 4), (7, 7))]
+    return pixel_art((18, 12), dpi, yellow, boxes)
 
 
-def flag_us():
+def flag_us(dpi=96):
     red, white, blue = (178, 34, 52), (255, 255, 255), (60, 59, 110)
-    im = Image.new("RGB", (18, 12), white)
-    d = ImageDraw.Draw(im)
     # Red stripes top and bottom: rows 0, 2, .., 10 and the last row too.
-    for y in range(0, 12, 2):
-        d.line((0, y, 17, y), fill=red)
-    d.line((0, 11, 17, 11), fill=red)
-    d.rectangle((0, 0, 7, 6), fill=blue)
-    for y in (1, 3, 5):
-        for x in (1, 3, 5):
-            d.point((x, y), fill=white)
-    for y in (2, 4):
-        for x in (2, 4, 6):
-            d.point((x, y), fill=(200, 200, 220))
-    return im
+    boxes = [((0, y, 17, y), red) for y in range(0, 12, 2)]
+    boxes += [((0, 11, 17, 11), red), ((0, 0, 7, 6), blue)]
+    boxes += [((x, y, x, y), white) for y in (1, 3, 5) for x in (1, 3, 5)]
+    boxes += [((x, y, x, y), (200, 200, 220)) for y in (2, 4) for x in (2, 4, 6)]
+    return pixel_art((18, 12), dpi, white, boxes)
 
 
 # --- Objects 27..99 -----------------------------------------------------------
@@ -444,31 +451,31 @@ DEEPEN = {43: 0.92, 76: 0.92}
 SMOOTH = {30: 11}
 
 
-def object_picture(n):
-    """An object on white, 18 x 18.  Light parts of the object that meet the
+def object_picture(n, side=18):
+    """An object on white, side x side.  Light parts of the object that meet the
     white square get a grey contour, so a ghost or a snowman does not melt
     away."""
     big = glyph(OBJECTS[n - 27])
     if n in SMOOTH:
         big = big.filter(ImageFilter.MedianFilter(SMOOTH[n]))
-    small = shrink(square(big), (18, 18))
+    small = shrink(square(big), (side, side))
     sp = small.load()
-    out = Image.new("RGB", (18, 18), WHITE)
+    out = Image.new("RGB", (side, side), WHITE)
     op = out.load()
     k = DEEPEN.get(n, 1.0)
-    for y in range(18):
-        for x in range(18):
+    for y in range(side):
+        for x in range(side):
             r, g, b, a = sp[x, y]
             f = a / 255.0 * k
             op[x, y] = tuple(round(c * f + 255 * (1 - a / 255.0)) for c in (r, g, b))
     out = out.filter(ImageFilter.UnsharpMask(radius=1, percent=60, threshold=1))
     op = out.load()
-    for y in range(18):
-        for x in range(18):
+    for y in range(side):
+        for x in range(side):
             if sp[x, y][3] >= 96:
                 continue
             near = [sp[x + dx, y + dy] for dx, dy in ((1, 0), (-1, 0), (0, 1), (0, -1))
-                    if 0 <= x + dx < 18 and 0 <= y + dy < 18 and sp[x + dx, y + dy][3] >= 160]
+                    if 0 <= x + dx < side and 0 <= y + dy < side and sp[x + dx, y + dy][3] >= 160]
             if near and min(luma(p) for p in near) > 200:
                 op[x, y] = OUTLINE
             elif op[x, y] == MAGENTA:
@@ -507,10 +514,13 @@ def bmp_bytes(img, bits):
     return head + info + data
 
 
-def ico_bytes(rgba):
-    """A one-image .ico: 32-bit BGRA with its AND mask."""
+def ico_image(rgba, transparent=None):
+    """One image of an .ico: 32-bit BGRA and its AND mask, set where
+    `transparent` (x, y) says, else where alpha is 0."""
     w, h = rgba.size
     px = rgba.load()
+    if transparent is None:
+        transparent = lambda x, y: px[x, y][3] == 0
     xor = bytearray()
     mask = bytearray()
     mstride = ((w + 31) // 32) * 4
@@ -519,14 +529,23 @@ def ico_bytes(rgba):
         for x in range(w):
             r, g, b, a = px[x, y]
             xor += bytes((b, g, r, a))
-            if a == 0:
+            if transparent(x, y):
                 bits[x // 8] |= 0x80 >> (x % 8)
         mask += bits
     info = struct.pack("<IiiHHIIiiII", 40, w, h * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
-    image = info + bytes(xor) + bytes(mask)
-    head = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(image), 6 + 16)
-    return head + entry + image
+    return info + bytes(xor) + bytes(mask)
+
+
+def ico_bytes(images):
+    """An .ico of (side, image bytes) pairs, smallest first."""
+    head = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries, data = b"", b""
+    for side, image in images:
+        entries += struct.pack("<BBBBHHII", side % 256, side % 256, 0, 0, 1, 32, len(image),
+                               offset + len(data))
+        data += image
+    return head + entries + data
 
 
 def write(path, data):
@@ -558,46 +577,109 @@ def text_centred(d, box, text, fnt, fill=BLACK):
     d.text(((x0 + x1) / 2, (y0 + y1) / 2), text, font=fnt, fill=fill, anchor="mm")
 
 
-def icon_centred(chart, icons, n, box):
+def icon_centred(chart, pictures, n, box):
+    """Icon `n` in the middle of `box`, as `pictures` (drawn_at_96 or
+    exact_pictures) gives it."""
     x0, y0, x1, y1 = box
-    dw, dh = (18, 12) if n in FLAGS else (18, 18)
-    put_drawn(chart, icons[n], n, x0 + (x1 - x0 - dw) // 2, y0 + (y1 - y0 - dh) // 2)
+    pic, skipped = pictures(n)
+    dw, dh = pic.size
+    x0 += (x1 - x0 - dw) // 2
+    y0 += (y1 - y0 - dh) // 2
+    for y in range(dh):
+        for x in range(dw):
+            if (x, y) not in skipped:
+                chart.putpixel((x0 + x, y0 + y), pic.getpixel((x, y)))
 
 
-def face_chart(icons, first):
+def drawn_at_96(icons):
+    """The stored bitmaps as the program stretches them at 96 DPI."""
+    return lambda n: drawn(icons[n], n)
+
+
+def exact_pictures(pictures):
+    """Pictures drawn at their size: only exact magenta is skipped."""
+    def get(n):
+        pic = pictures[n]
+        px = pic.load()
+        skipped = {(x, y) for y in range(pic.height) for x in range(pic.width)
+                   if px[x, y] == MAGENTA}
+        return pic, skipped
+    return get
+
+
+class Grid:
+    """Where a chart designed at 96 DPI draws at `dpi`: positions scaled as
+    the program scales them, and its one-pixel rules `rule` pixels wide,
+    kept inside the picture.  At 96 DPI every box is the designed one."""
+
+    def __init__(self, size, dpi):
+        self.dpi = dpi
+        self.size = (scaled(size[0], dpi), scaled(size[1], dpi))
+        self.rule = scaled(1, dpi)
+
+    def at(self, v):
+        return scaled(v, self.dpi)
+
+    def r0(self, v, axis):  # first pixel of the rule at v
+        return min(self.at(v), self.size[axis] - self.rule)
+
+    def r1(self, v, axis):  # first pixel after it
+        return self.r0(v, axis) + self.rule
+
+    def inside(self, x0, y0, x1, y1):
+        """What lies between the rules at x0, x1 and y0, y1, inclusive."""
+        return (self.r1(x0, 0), self.r1(y0, 1), self.r0(x1, 0) - 1, self.r0(y1, 1) - 1)
+
+    def cell(self, x0, y0, x1, y1):
+        """The box text and icons are centred in: from past the rules at x0 and
+        y0 to the rules at x1 and y1."""
+        return (self.r1(x0, 0), self.r1(y0, 1), self.r0(x1, 0), self.r0(y1, 1))
+
+    def hline(self, d, x0, x1, y):
+        d.rectangle((self.r0(x0, 0), self.r0(y, 1), self.r1(x1, 0) - 1, self.r1(y, 1) - 1),
+                    fill=BLACK)
+
+    def vline(self, d, x, y0, y1):
+        d.rectangle((self.r0(x, 0), self.r0(y0, 1), self.r1(x, 0) - 1, self.r1(y1, 1) - 1),
+                    fill=BLACK)
+
+
+def face_chart(pictures, first, dpi=96):
     """13 bordered rows: the icon on black, the caption, the code."""
     W, H, ROW = 202, 455, 35
     xs = (0, 35, 121, 201)  # column rules
-    chart = Image.new("RGB", (W, H), WHITE)
+    g = Grid((W, H), dpi)
+    chart = Image.new("RGB", g.size, WHITE)
     d = ImageDraw.Draw(chart)
-    cap = font(SANS, 14)
-    code = font(SANS_BOLD, 22)
+    cap = font(SANS, g.at(14))
+    code = font(SANS_BOLD, g.at(22))
     for i in range(13):
         n = first + i
         top = i * ROW
         bottom = min(top + ROW, H - 1)
-        d.rectangle((xs[0] + 1, top + 1, xs[1] - 1, bottom - 1), fill=BLACK)
-        icon_centred(chart, icons, n, (xs[0] + 1, top + 1, xs[1], bottom))
+        d.rectangle(g.inside(xs[0], top, xs[1], bottom), fill=BLACK)
+        icon_centred(chart, pictures, n, g.cell(xs[0], top, xs[1], bottom))
         caption = FACES[n][1]
         if n == 10:
-            cx0, cx1 = xs[1] + 1, xs[2]
-            text_centred(d, (cx0, top + 1, cx1, top + ROW // 2 + 1), "(amplia)", cap)
-            text_centred(d, (cx0, top + ROW // 2 - 1, cx1, bottom), "sonrisa", cap)
+            cx0, _, cx1, cy1 = g.cell(xs[1], top, xs[2], bottom)
+            cy0 = g.r1(top, 1)
+            text_centred(d, (cx0, cy0, cx1, g.at(top + ROW // 2 + 1)), "(amplia)", cap)
+            text_centred(d, (cx0, g.at(top + ROW // 2 - 1), cx1, cy1), "sonrisa", cap)
         else:
-            text_centred(d, (xs[1] + 1, top + 1, xs[2], bottom), caption, cap)
-        text_centred(d, (xs[2] + 1, top + 1, xs[3], bottom), code_text(n), code)
+            text_centred(d, g.cell(xs[1], top, xs[2], bottom), caption, cap)
+        text_centred(d, g.cell(xs[2], top, xs[3], bottom), code_text(n), code)
     for i in range(13):
-        d.line((0, i * ROW, W - 1, i * ROW), fill=BLACK)
-    d.line((0, H - 1, W - 1, H - 1), fill=BLACK)
+        g.hline(d, 0, W - 1, i * ROW)
+    g.hline(d, 0, W - 1, H - 1)
     for x in xs:
-        d.line((x, 0, x, H - 1), fill=BLACK)
+        g.vline(d, x, 0, H - 1)
     return chart
 
 
 ORANGE = (255, 160, 40)
 
 
-def object_chart(icons, width, rows):
+def object_chart(pictures, width, rows, dpi=96):
     """Header "Emoji"/"Código" four times, then rows of four icon-code pairs."""
     H, ROW, EMOJI = 384, 34, 52
     code_w = (width - 1 - 4 * EMOJI) // 4
@@ -606,33 +688,85 @@ def object_chart(icons, width, rows):
         xs.append(xs[-1] + EMOJI)
         xs.append(xs[-1] + code_w)
     xs[-1] = width - 1
-    chart = Image.new("RGB", (width, H), WHITE)
+    g = Grid((width, H), dpi)
+    chart = Image.new("RGB", g.size, WHITE)
     d = ImageDraw.Draw(chart)
-    head = font(SANS_BOLD, 14)
-    code = font(SANS_BOLD, 20)
+    head = font(SANS_BOLD, g.at(14))
+    code = font(SANS_BOLD, g.at(20))
 
     def cell(col, row):
-        return (xs[col] + 1, row * ROW + 1, xs[col + 1], (row + 1) * ROW)
+        return g.cell(xs[col], row * ROW, xs[col + 1], (row + 1) * ROW)
 
     for col in range(8):
         if col % 2 == 0:
-            d.rectangle((xs[col] + 1, 1, xs[col + 1] - 1, ROW - 1), fill=ORANGE)
+            d.rectangle(g.inside(xs[col], 0, xs[col + 1], ROW), fill=ORANGE)
             text_centred(d, cell(col, 0), "Emoji", head)
         else:
             text_centred(d, cell(col, 0), "Código", head)
     for r, codes in enumerate(rows, start=1):
         for k, n in enumerate(codes):
-            icon_centred(chart, icons, n, cell(2 * k, r))
+            icon_centred(chart, pictures, n, cell(2 * k, r))
             text_centred(d, cell(2 * k + 1, r), code_text(n), code)
     # Rules: the full grid where there are pairs, nothing under a short last row.
     for r in range(len(rows) + 1):
         pairs = 4 if r == 0 else len(rows[r - 1])
         right = xs[2 * pairs]
-        d.line((0, r * ROW, right, r * ROW), fill=BLACK)
-        d.line((0, (r + 1) * ROW, right, (r + 1) * ROW), fill=BLACK)
+        g.hline(d, 0, right, r * ROW)
+        g.hline(d, 0, right, (r + 1) * ROW)
         for col in range(2 * pairs + 1):
-            d.line((xs[col], r * ROW, xs[col], (r + 1) * ROW), fill=BLACK)
+            g.vline(d, xs[col], r * ROW, (r + 1) * ROW)
     return chart
+
+
+def make_charts(pictures, dpi):
+    return {
+        300: face_chart(pictures, 1, dpi),
+        301: face_chart(pictures, 14, dpi),
+        302: object_chart(pictures, 542, chart_rows(range(27, 92, 8), [99]), dpi),
+        303: object_chart(pictures, 544, chart_rows(range(31, 96, 8)), dpi),
+    }
+
+
+# --- The pictures again for larger screens -------------------------------------
+#
+# At each of these scales (per cent of 96 DPI) every icon and chart is drawn
+# anew at its size there, from the same sources, so the program shows them
+# as they are at these scales and shrinks the nearest larger set a little at
+# any other.  PNG, which keeps them small.
+
+SCALES = (125, 150, 200, 250)
+
+
+def scaled_pictures(dpi):
+    """Icons 1..99 at `dpi`: side x side (flags side x 2/3), faces on magenta."""
+    side = scaled(18, dpi)
+    pictures = {}
+    for n in range(1, 100):
+        if n == 9:
+            pictures[n] = flag_spain(dpi)
+        elif n == 22:
+            pictures[n] = flag_us(dpi)
+        elif n < 27:
+            pictures[n] = face_picture(n, side)
+        else:
+            pictures[n] = object_picture(n, side)
+    return pictures
+
+
+def icon_strip(pictures, dpi):
+    """The 99 pictures side by side, each in a square slot from the left at
+    (n - 1) x side; what a flag leaves of its slot is magenta."""
+    side = scaled(18, dpi)
+    strip = Image.new("RGB", (99 * side, side), MAGENTA)
+    for n, pic in pictures.items():
+        strip.paste(pic, ((n - 1) * side, 0))
+    return strip
+
+
+def png_bytes(img):
+    out = io.BytesIO()
+    img.save(out, "PNG", optimize=True)
+    return out.getvalue()
 
 
 def chart_rows(starts, extra=None):
@@ -647,10 +781,11 @@ def chart_rows(starts, extra=None):
 S = 4  # drawn at 4x and reduced, for smooth edges
 
 
-def program_icon():
-    im = Image.new("RGBA", (128 * S, 128 * S), (0, 0, 0, 0))
+def program_drawing(k):
+    """The program icon designed on 128 x 128, drawn k times as large."""
+    im = Image.new("RGBA", (128 * k, 128 * k), (0, 0, 0, 0))
     d = ImageDraw.Draw(im)
-    u = lambda v: v * S
+    u = lambda v: v * k
     # Easel foot behind the page, so it stands on a desk.
     d.polygon([(u(22), u(122)), (u(106), u(122)), (u(98), u(108)), (u(30), u(108))],
               fill=(90, 90, 96, 255))
@@ -670,13 +805,14 @@ def program_icon():
     # The day.
     fnt = font(SANS_BOLD, u(58))
     text_centred(d, (u(12), u(50), u(116), u(114)), "31", fnt, fill=(40, 40, 48, 255))
-    return im.resize((128, 128), Image.LANCZOS)
+    return im
 
 
-def document_icon():
-    im = Image.new("RGBA", (128 * S, 128 * S), (0, 0, 0, 0))
+def document_drawing(k):
+    """The .zanual icon designed on 128 x 128, drawn k times as large."""
+    im = Image.new("RGBA", (128 * k, 128 * k), (0, 0, 0, 0))
     d = ImageDraw.Draw(im)
-    u = lambda v: v * S
+    u = lambda v: v * k
     edge = (90, 96, 110, 255)
     page = [(u(20), u(6)), (u(82), u(6)), (u(110), u(34)), (u(110), u(122)), (u(20), u(122))]
     d.polygon(page, fill=(255, 255, 255, 255))
@@ -703,7 +839,66 @@ def document_icon():
             cx, cy = x0 + 9 + gx * 14, y0 + 25 + gy * 11
             fill = (214, 48, 42, 255) if (gx, gy) == (2, 1) else (110, 116, 130, 255)
             d.rectangle((u(cx - 3), u(cy - 3), u(cx + 3), u(cy + 3)), fill=fill)
-    return im.resize((128, 128), Image.LANCZOS)
+    return im
+
+
+def program_icon():
+    return program_drawing(S).resize((128, 128), Image.LANCZOS)
+
+
+def document_icon():
+    return document_drawing(S).resize((128, 128), Image.LANCZOS)
+
+
+# The sizes Windows asks an icon for at 100 % to 250 % (small icons, the
+# window's, Explorer's views) and 256 for the largest views.  At 16 and 32
+# the image is the 128 one as the system stretches it when it has no image
+# of that size (every 8 x 8 or 4 x 4 block of pixels ANDed into one), which
+# is what the program showed before it had them: at 100 % the window and
+# its file icons keep every pixel.  The others are reduced from the drawing.
+ICON_SIDES = (16, 20, 24, 32, 40, 48, 64, 128, 256)
+
+
+def as_stretched(rgba, side):
+    """`rgba` stretched to side x side as the system's default stretch does:
+    the pixels that fall on one are ANDed bit by bit (alpha too), and a pixel
+    is transparent in the mask only where all of them were."""
+    groups = stretch_groups(rgba.width, side)
+    src = rgba.load()
+    out = Image.new("RGBA", (side, side))
+    dst = out.load()
+    clear = set()
+    for y, ry in enumerate(groups):
+        for x, cx in enumerate(groups):
+            acc = [255, 255, 255, 255]
+            all_clear = True
+            for sy in ry:
+                for sx in cx:
+                    p = src[sx, sy]
+                    acc = [a & b for a, b in zip(acc, p)]
+                    all_clear &= p[3] == 0
+            dst[x, y] = tuple(acc)
+            if all_clear:
+                clear.add((x, y))
+    return out, clear
+
+
+def icon_file(drawing):
+    big = drawing(S)
+    exact = big.resize((128, 128), Image.LANCZOS)
+    images = []
+    for side in ICON_SIDES:
+        if side in (16, 32):
+            pic, clear = as_stretched(exact, side)
+            images.append((side, ico_image(pic, lambda x, y: (x, y) in clear)))
+        elif side == 128:
+            images.append((side, ico_image(exact)))
+        elif side == 256:
+            # Stored as PNG, as Windows keeps its own 256-pixel icons.
+            images.append((side, png_bytes(drawing(2 * S).resize((256, 256), Image.LANCZOS))))
+        else:
+            images.append((side, ico_image(big.resize((side, side), Image.LANCZOS))))
+    return ico_bytes(images)
 
 
 # --- Picture sheet for people -------------------------------------------------
@@ -772,17 +967,20 @@ def main():
         bits = 32 if n >= 27 else 24
         write(os.path.join(RES, "icons", "icon%02d.bmp" % n), bmp_bytes(img, bits))
 
-    charts = {
-        300: face_chart(icons, 1),
-        301: face_chart(icons, 14),
-        302: object_chart(icons, 542, chart_rows(range(27, 92, 8), [99])),
-        303: object_chart(icons, 544, chart_rows(range(31, 96, 8))),
-    }
+    charts = make_charts(drawn_at_96(icons), 96)
     for n, img in charts.items():
         write(os.path.join(RES, "charts", "chart%d.bmp" % n), bmp_bytes(img, 32))
 
-    write(os.path.join(RES, "icons", "program.ico"), ico_bytes(program_icon()))
-    write(os.path.join(RES, "icons", "document.ico"), ico_bytes(document_icon()))
+    for percent in SCALES:
+        dpi = 96 * percent // 100
+        pictures = scaled_pictures(dpi)
+        write(os.path.join(RES, "icons", "icons-%d.png" % percent),
+              png_bytes(icon_strip(pictures, dpi)))
+        for n, img in make_charts(exact_pictures(pictures), dpi).items():
+            write(os.path.join(RES, "charts", "chart%d-%d.png" % (n, percent)), png_bytes(img))
+
+    write(os.path.join(RES, "icons", "program.ico"), icon_file(program_drawing))
+    write(os.path.join(RES, "icons", "document.ico"), icon_file(document_drawing))
 
     os.makedirs(DOCS, exist_ok=True)
     sheet(icons).save(os.path.join(DOCS, "sheet.png"), optimize=True)
