@@ -20,12 +20,12 @@ StripTile* TileFor(TileStrip& strip, const AlmanacLayout& layout,
   }
   if (!chosen) return nullptr;  // no tiles prepared
   if (!chosen->surface.dc &&
-      !CreateSurface(chosen->surface, Scaled(kStripWidth, strip.dpi), kTileRows))
+      !CreateSurface(chosen->surface, Scaled(kStripWidth, strip.dpi), strip.rows))
     return nullptr;
   if (!strip.tools || strip.tools->dpi != layout.dpi)
     strip.tools = std::make_unique<AlmanacTools>(layout.dpi);
-  const int64_t top = index * kTileRows;
-  DrawAlmanacRows(chosen->surface.dc, layout, records, top, top + kTileRows, *strip.tools, marks);
+  const int64_t top = index * strip.rows;
+  DrawAlmanacRows(chosen->surface.dc, layout, records, top, top + strip.rows, *strip.tools, marks);
   chosen->index = index;
   chosen->lastUse = ++strip.uses;
   return chosen;
@@ -38,9 +38,14 @@ void FillWhite(HDC dc, int width, int top, int rows) {
 
 }  // namespace
 
-int TileBudget(int viewRows) {
+int TileRows(int dpi) {
+  return dpi <= kBaseDpi ? kTileRows : int(int64_t(kTileRows) * kBaseDpi / dpi);
+}
+
+int TileBudget(int viewRows, int tileRows) {
+  tileRows = std::max(tileRows, 1);
   // A view whose first row is the last of a tile reaches furthest.
-  const int64_t covered = (int64_t(kTileRows) - 2 + std::max(viewRows, 1)) / kTileRows + 1;
+  const int64_t covered = (int64_t(tileRows) - 2 + std::max(viewRows, 1)) / tileRows + 1;
   return int(covered) + 1;
 }
 
@@ -49,13 +54,14 @@ bool PrepareTiles(TileStrip& strip, int viewRows, int dpi) {
     ReleaseTiles(strip);
     strip.dpi = dpi;
   }
+  strip.rows = TileRows(dpi);
   const int width = Scaled(kStripWidth, dpi);
-  const size_t budget = size_t(TileBudget(viewRows));
+  const size_t budget = size_t(TileBudget(viewRows, strip.rows));
   for (size_t i = budget; i < strip.tiles.size(); ++i) ReleaseSurface(strip.tiles[i].surface);
   strip.tiles.resize(budget);
   bool all = true;
   for (StripTile& tile : strip.tiles)
-    if (!tile.surface.dc) all &= CreateSurface(tile.surface, width, kTileRows);
+    if (!tile.surface.dc) all &= CreateSurface(tile.surface, width, strip.rows);
   return all;
 }
 
@@ -72,9 +78,9 @@ void CopyStripRows(TileStrip& strip, const AlmanacLayout& layout,
       if (row < 0) run = int(std::min<int64_t>(run, -row));
       FillWhite(dc, width, destY + done, run);
     } else {
-      const int64_t index = row / kTileRows;
-      const int offset = int(row - index * kTileRows);
-      run = int(std::min<int64_t>({run, kTileRows - offset, layout.height - row}));
+      const int64_t index = row / strip.rows;
+      const int offset = int(row - index * strip.rows);
+      run = int(std::min<int64_t>({run, strip.rows - offset, layout.height - row}));
       StripTile* tile = TileFor(strip, layout, records, marks, index);
       if (tile)
         BitBlt(dc, 0, destY + done, width, run, tile->surface.dc, 0, offset, SRCCOPY);
@@ -86,15 +92,15 @@ void CopyStripRows(TileStrip& strip, const AlmanacLayout& layout,
 }
 
 void DropTilesFrom(TileStrip& strip, int64_t row) {
-  const int64_t first = row <= 0 ? 0 : row / kTileRows;
+  const int64_t first = row <= 0 ? 0 : row / strip.rows;
   for (StripTile& tile : strip.tiles)
     if (tile.index >= first) tile.index = -1;
 }
 
 void DropTileRows(TileStrip& strip, const RowSpan& span) {
   if (span.last <= span.first) return;
-  const int64_t first = span.first / kTileRows;
-  const int64_t last = (span.last - 1) / kTileRows;
+  const int64_t first = span.first / strip.rows;
+  const int64_t last = (span.last - 1) / strip.rows;
   for (StripTile& tile : strip.tiles)
     if (tile.index >= first && tile.index <= last) tile.index = -1;
 }

@@ -13,33 +13,39 @@
 #include "layout.h"
 #include "surface.h"
 
-// Rows of one tile: more than the default view's 771, so such a view never
-// needs more than two, and few enough that drawing one fits well inside a
-// scroll step (about 11 Down steps pass over a tile). 1024 is also a whole
-// number of label grid rows.
+// Rows of one tile at 96 DPI: more than the default view's 771, so such a
+// view never needs more than two, and few enough that drawing one fits well
+// inside a scroll step (about 11 Down steps pass over a tile). 1024 is also
+// a whole number of label grid rows.
 constexpr int kTileRows = 1024;
+
+// Rows of one tile at `dpi`: above 96 DPI as many fewer as the strip is
+// wider, so a tile holds about the pixels it holds at 96 and drawing one
+// costs about the same at any scale (512 rows at 192 DPI).
+int TileRows(int dpi);
 
 // The tiles kept for a view `viewRows` tall: as many as it can cover at
 // once, and the one it has just left, so turning back at a tile's edge draws
-// nothing. 3 for any view up to 1025 rows (3 x 1134 x 1024 x 4 bytes,
-// 14 MB), one more for every further 1024: the memory follows the screen,
-// never the almanac.
-int TileBudget(int viewRows);
+// nothing. At 96 DPI 3 for any view up to 1025 rows (3 x 1134 x 1024 x 4
+// bytes, 14 MB), one more for every further 1024: the memory follows the
+// screen, never the almanac.
+int TileBudget(int viewRows, int tileRows = kTileRows);
 
 struct StripTile {
   Surface surface;
-  int64_t index = -1;  // holds rows [index x kTileRows, (index + 1) x kTileRows); -1 when free
+  int64_t index = -1;  // holds rows [index x rows, (index + 1) x rows) of the strip; -1 when free
   uint64_t lastUse = 0;
 };
 
 struct TileStrip {
   int dpi = kBaseDpi;            // tiles are the strip's width at this DPI
+  int rows = kTileRows;          // and TileRows(dpi) tall
   std::vector<StripTile> tiles;  // TileBudget of the view, set by PrepareTiles
   uint64_t uses = 0;
   std::unique_ptr<AlmanacTools> tools;  // made with the first tile
 };
 
-// Keeps TileBudget(viewRows) tiles, releasing any beyond, and makes the
+// Keeps TileBudget(viewRows, TileRows(dpi)) tiles, releasing any beyond, and makes the
 // bitmaps of all of them now, white, so that neither opening an almanac nor
 // scrolling waits for memory; false when some could not be made (they are
 // tried again when needed). Tiles of another DPI than `dpi` are released

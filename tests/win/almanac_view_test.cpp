@@ -170,7 +170,7 @@ TEST(AlmanacView, ComposedFromTilesItEqualsThePictureDrawnInOnePiece) {
 
     for (int64_t top : ViewTops(layout)) {
       ExpectViewShowsRowsFrom(state, top, tools);
-      ASSERT_LE(KeptTileCount(view.strip), TileBudget(view.surface.height));
+      ASSERT_LE(KeptTileCount(view.strip), TileBudget(view.surface.height, view.strip.rows));
     }
 
     // End: the last day at the top, drawn, with its label block.
@@ -269,6 +269,17 @@ TEST(AlmanacView, DpiChangedLaysOutAgainAndBackGivesTheSamePixels) {
     const std::vector<uint32_t> shown = RowsOf(view.surface.dc, 0, w, 4);
     EXPECT_EQ(shown[size_t(frameRow * w + 60)], Pixel(kFrameGrey)) << "the frame's top row";
     EXPECT_EQ(shown[size_t((frameRow - 1) * w + 60)], 0xFFFFFFu) << "white above it";
+    if (move.dpi == 192) {
+      // Tiles of about the pixels of one at 96 DPI, and views across their
+      // edges the picture as drawn in one piece.
+      EXPECT_EQ(view.strip.rows, 512);
+      AlmanacTools tools(move.dpi);
+      const int64_t kept = view.offset;
+      for (int64_t top : {int64_t(511), int64_t(1024), int64_t(1537), int64_t(2 * 512 - 771)})
+        ExpectViewShowsRowsFrom(state, top, tools);
+      view.offset = kept;
+      RefreshView(view, state.document);
+    }
   }
   ASSERT_EQ(view.surface.width, width96);
   ASSERT_EQ(view.surface.height, rows96);

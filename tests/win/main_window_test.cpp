@@ -198,7 +198,7 @@ TEST_F(MainWindowTest, TheControlAndItsViewFollowTheWindow) {
   EXPECT_EQ(View().surface.height, r.bottom - r.top);
   for (int i = 0; i < 60; ++i) {
     Key(VK_DOWN);
-    ASSERT_LE(KeptTileCount(View().strip), TileBudget(View().surface.height));
+    ASSERT_LE(KeptTileCount(View().strip), TileBudget(View().surface.height, View().strip.rows));
   }
   EXPECT_EQ(View().offset, -kEnd);
   EXPECT_EQ(ViewAt(1, 1), kFrameGrey) << "the last day's box at the top";
