@@ -3,8 +3,8 @@
 # starts): the day bands are 95 rows scaled, each box's number and weekday
 # stay inside the box, a label's picture stands where its code was and the
 # code is not drawn, End shows the last day at the top, and every dialog
-# shows its controls whole, inside it, none over another. The prefix's DPI
-# is put back afterwards: the other cases share it.
+# and the progress window show their controls whole, inside them, none over
+# another. The prefix's DPI is put back afterwards: the other cases share it.
 . "$(dirname "$0")/lib.sh"
 e2e_begin
 reg_associate
@@ -140,6 +140,28 @@ for dpi in 144 192; do
   controls_fit "Autor" "Autor"
   key alt+F4
   window_gone "Autor" 10 || fail "$dpi: Autor stayed open"
+  tarvina_stop
+
+  # "Guardar imagen" of a year of ten-line labels takes seconds: its
+  # progress window shows, and "Cancelar" leaves no picture behind.
+  labels=()
+  for day in $(seq 0 365); do
+    labels+=($(date -d "2025-01-01 +$day day" '+%-d %-m %Y') 0xCCE0FF 'a|b|c|d|e|f|g|h|i|j')
+  done
+  make_zanual "$WORK/Grande.zanual" 1 1 2025 365 "${labels[@]}"
+  tarvina_start "$(winpath "$WORK/Grande.zanual")"
+  equal "$dpi: a year opened" "Almanaque - Grande.zanual" "$(wait_window "Almanaque - Grande.zanual")"
+  choose_menu "Almanaque - Grande.zanual" 3 2
+  dialog="$(wait_window 'Save As|Guardar como' 15)"
+  click_control "$dialog" 1148
+  key ctrl+a
+  type_text "$(winpath "$WORK/grande.png")"
+  key Return
+  equal "$dpi: its progress shows" "Guardar imagen" "$(wait_window "Guardar imagen" 15)"
+  controls_fit "Guardar imagen" "the progress window"
+  click_control "Guardar imagen" 5023
+  window_gone "Guardar imagen" 15 || fail "$dpi: the progress window stayed open"
+  check "$dpi: no picture after Cancelar" test ! -e "$WORK/grande.png"
   tarvina_stop
 
   tarvina_start
