@@ -287,27 +287,37 @@ def stretch_groups(src, dst):
     return groups
 
 
+def and_stretched(img, size):
+    """`img` stretched to `size` as the default stretch does it: the pixels
+    that fall on one are ANDed bit by bit, in every band."""
+    cols = stretch_groups(img.width, size[0])
+    rows = stretch_groups(img.height, size[1])
+    src = img.load()
+    out = Image.new(img.mode, size)
+    dst = out.load()
+    for y, ry in enumerate(rows):
+        for x, cx in enumerate(cols):
+            acc = None
+            for sy in ry:
+                for sx in cx:
+                    p = src[sx, sy]
+                    if acc is None:
+                        acc = p
+                    elif isinstance(p, int):  # one band
+                        acc &= p
+                    else:
+                        acc = tuple(a & b for a, b in zip(acc, p))
+            dst[x, y] = acc
+    return out
+
+
 def drawn(img, n):
     """The icon as the program puts it on a surface: an RGB picture at the drawn
     size and the set of pixels it leaves untouched (exact magenta)."""
-    dw, dh = (18, 12) if n in FLAGS else (18, 18)
-    cols = stretch_groups(img.width, dw)
-    rows = stretch_groups(img.height, dh)
-    src = img.load()
-    out = Image.new("RGB", (dw, dh))
+    out = and_stretched(img.convert("RGB"), (18, 12) if n in FLAGS else (18, 18))
     px = out.load()
-    skipped = set()
-    for y, ry in enumerate(rows):
-        for x, cx in enumerate(cols):
-            acc = 0xFFFFFF
-            for sy in ry:
-                for sx in cx:
-                    r, g, b = src[sx, sy][:3]
-                    acc &= (r << 16) | (g << 8) | b
-            c = (acc >> 16, (acc >> 8) & 255, acc & 255)
-            px[x, y] = c
-            if c == MAGENTA:
-                skipped.add((x, y))
+    skipped = {(x, y) for y in range(out.height) for x in range(out.width)
+               if px[x, y] == MAGENTA}
     return out, skipped
 
 
@@ -860,27 +870,14 @@ ICON_SIDES = (16, 20, 24, 32, 40, 48, 64, 128, 256)
 
 
 def as_stretched(rgba, side):
-    """`rgba` stretched to side x side as the system's default stretch does:
-    the pixels that fall on one are ANDed bit by bit (alpha too), and a pixel
-    is transparent in the mask only where all of them were."""
-    groups = stretch_groups(rgba.width, side)
-    src = rgba.load()
-    out = Image.new("RGBA", (side, side))
-    dst = out.load()
-    clear = set()
-    for y, ry in enumerate(groups):
-        for x, cx in enumerate(groups):
-            acc = [255, 255, 255, 255]
-            all_clear = True
-            for sy in ry:
-                for sx in cx:
-                    p = src[sx, sy]
-                    acc = [a & b for a, b in zip(acc, p)]
-                    all_clear &= p[3] == 0
-            dst[x, y] = tuple(acc)
-            if all_clear:
-                clear.add((x, y))
-    return out, clear
+    """`rgba` stretched to side x side as the system stretches an icon: its
+    pixels ANDed (alpha too), and a pixel transparent in the mask only where
+    all of those it stands for were."""
+    clear = Image.new("L", rgba.size)
+    clear.putdata([255 if a == 0 else 0 for a in rgba.getchannel("A").getdata()])
+    mask = and_stretched(clear, (side, side)).load()
+    return and_stretched(rgba, (side, side)), {
+        (x, y) for y in range(side) for x in range(side) if mask[x, y]}
 
 
 def icon_file(drawing):
