@@ -10,9 +10,8 @@
 
 namespace {
 
-constexpr int kIconSlot = 18;
-constexpr int kFirstObject = 27;  // icons 1..26 are faces and flags  // every picture fits an 18 x
-                                  // 18 slot of the atlas at 96 DPI
+constexpr int kIconSlot = 18;     // every picture fits an 18 x 18 slot of the atlas at 96 DPI
+constexpr int kFirstObject = 27;  // icons 1..26 are faces and flags
 constexpr uint32_t kMagenta = 0x00FF00FF;  // RGB(255,0,255) in a 32-bit DIB
 constexpr size_t kPrintedCharacters = 118;
 
