@@ -86,15 +86,8 @@ int CountIn(const TestSurface& t, RECT r, bool (*match)(COLORREF)) {
 // A 32-bit picture filled by `paint(x, y)`, for the icon tests.
 template <typename Paint>
 HBITMAP MakePicture(int w, int h, Paint paint) {
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = -h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  auto* px = static_cast<uint32_t*>(bits);
+  uint32_t* px = nullptr;
+  HBITMAP bmp = CreateTopDownDib(w, h, &px);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       COLORREF c = paint(x, y);

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "render/gdi_util.h"
 #include "resource.h"
 
 namespace {
@@ -243,14 +244,8 @@ TEST(IconGroups, ProgramThenDocumentInResourceOrder) {
 
 // The pixels `icon` leaves on a side x side square of `background`.
 std::vector<uint32_t> DrawnIcon(HICON icon, int side, COLORREF background) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = side;
-    info.bmiHeader.biHeight = -side;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint32_t* bits = nullptr;
+    HBITMAP bitmap = CreateTopDownDib(side, side, &bits);
     HDC dc = CreateCompatibleDC(nullptr);
     HGDIOBJ old = SelectObject(dc, bitmap);
     HBRUSH brush = CreateSolidBrush(background);
@@ -259,8 +254,7 @@ std::vector<uint32_t> DrawnIcon(HICON icon, int side, COLORREF background) {
     DeleteObject(brush);
     DrawIconEx(dc, 0, 0, icon, side, side, 0, nullptr, DI_NORMAL);
     GdiFlush();
-    std::vector<uint32_t> pixels(static_cast<uint32_t*>(bits),
-                                 static_cast<uint32_t*>(bits) + side * side);
+    std::vector<uint32_t> pixels(bits, bits + side * side);
     SelectObject(dc, old);
     DeleteDC(dc);
     DeleteObject(bitmap);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/label_file.h"
+#include "render/gdi_util.h"
 
 // A fresh folder under %TEMP%, removed with everything in it at the end.
 class TempFolder {
@@ -56,22 +57,14 @@ inline std::string ReadFileBytes(const std::string& path) {
 // values row by row (read through a copy, so the dc is left as it is).
 inline std::vector<uint32_t> RowsOf(HDC dc, int top, int width, int rows) {
   std::vector<uint32_t> pixels;
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = -rows;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP copy = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  uint32_t* bits = nullptr;
+  HBITMAP copy = CreateTopDownDib(width, rows, &bits);
   HDC copyDc = CreateCompatibleDC(dc);
   if (copy && copyDc) {
     HGDIOBJ old = SelectObject(copyDc, copy);
     BitBlt(copyDc, 0, 0, width, rows, dc, 0, top, SRCCOPY);
     GdiFlush();
-    const uint32_t* p = static_cast<const uint32_t*>(bits);
-    pixels.assign(p, p + size_t(width) * size_t(rows));
+    pixels.assign(bits, bits + size_t(width) * size_t(rows));
     for (uint32_t& px : pixels) px &= 0x00FFFFFF;
     SelectObject(copyDc, old);
   }
