@@ -369,6 +369,30 @@ reg_reset() {
 # window opens where the cases expect it.
 forget_window_place() { wine reg delete 'HKCU\Software\tarvina' /f >/dev/null 2>&1 </dev/null; }
 
+# set_dpi N: the display scale the prefix shows a program started after it
+# (LogPixels); restore_dpi puts back what the prefix had before the first
+# set_dpi (the prefix is shared: call it on every way out).
+DPI_KEY='HKCU\Control Panel\Desktop'
+DPI_KEPT=""
+DPI_BEFORE=""
+set_dpi() {
+  if [ -z "$DPI_KEPT" ]; then
+    DPI_BEFORE="$(wine reg query "$DPI_KEY" /v LogPixels 2>/dev/null </dev/null | tr -d '\r' |
+      awk '$1 == "LogPixels" { print $3 }')"
+    DPI_KEPT=1
+  fi
+  wine reg add "$DPI_KEY" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1 </dev/null
+}
+restore_dpi() {
+  [ -n "$DPI_KEPT" ] || return 0
+  if [ -n "$DPI_BEFORE" ]; then
+    wine reg add "$DPI_KEY" /v LogPixels /t REG_DWORD /d "$DPI_BEFORE" /f >/dev/null 2>&1 </dev/null
+  else
+    wine reg delete "$DPI_KEY" /v LogPixels /f >/dev/null 2>&1 </dev/null
+  fi
+  DPI_KEPT=""
+}
+
 # reg_default key: the key's default value, or nothing.
 reg_default() {
   wine reg query "$1" /ve 2>/dev/null </dev/null | tr -d '\r' |

@@ -10,16 +10,6 @@ e2e_begin
 reg_associate
 . "$(dirname "$0")/label_steps.sh"
 
-desktop='HKCU\Control Panel\Desktop'
-kept_dpi="$(wine reg query "$desktop" /v LogPixels 2>/dev/null </dev/null | tr -d '\r' |
-  awk '$1 == "LogPixels" { print $3 }')"
-restore_dpi() {
-  if [ -n "$kept_dpi" ]; then
-    wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$kept_dpi" /f >/dev/null 2>&1 </dev/null
-  else
-    wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 </dev/null
-  fi
-}
 trap 'restore_dpi; e2e_cleanup' EXIT
 
 # A 96 DPI length at $dpi, as the program rounds it (halves up).
@@ -60,7 +50,7 @@ print("; ".join(bad) if boxes else "no controls")
 }
 
 for dpi in 144 192; do
-  wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 </dev/null
+  set_dpi "$dpi"
   forget_window_place
   # 1 March 2025 on: a label on the 1st with the picture of code 09, and
   # again a week later (a series).

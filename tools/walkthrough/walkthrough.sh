@@ -39,18 +39,6 @@ INTL='HKCU\Control Panel\International'
 old_short_date="$(wine reg query "$INTL" /v sShortDate 2>/dev/null </dev/null | tr -d '\r' |
   awk '$1 == "sShortDate" { print $3 }')"
 wine reg add "$INTL" /v sShortDate /d dd/MM/yyyy /f >/dev/null 2>&1 </dev/null
-# The display scale, changed for the last picture only.
-desktop='HKCU\Control Panel\Desktop'
-old_dpi="$(wine reg query "$desktop" /v LogPixels 2>/dev/null </dev/null | tr -d '\r' |
-  awk '$1 == "LogPixels" { print $3 }')"
-restore_dpi() {
-  if [ -n "$old_dpi" ]; then
-    wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$old_dpi" /f >/dev/null 2>&1 </dev/null
-  else
-    wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1 </dev/null
-  fi
-}
-
 # Spanish letters on keys of their own: otherwise xdotool maps a spare key
 # for each one just before pressing it, and Wine now and then reads the key
 # before it has seen the new map and loses the letter.
@@ -340,7 +328,7 @@ expect_ended 15
 
 # The same almanac at 150 %: LogPixels 144 in the prefix before the program
 # starts, put back afterwards (the prefix is shared with the tests).
-wine reg add "$desktop" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1 </dev/null
+set_dpi 144
 forget_window_place  # its place at 100 % would not be the place at 150 %
 tarvina_start "$(winpath "$WORK/Diciembre.zanual")"
 if [ "$(wait_window "$title" 20)" = "$title" ]; then
