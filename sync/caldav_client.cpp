@@ -264,18 +264,24 @@ std::string XmlEscaped(const std::string& text) {
   return out;
 }
 
+// A WebDAV request with an XML body to the collection at `path`.
+HttpRequest XmlRequest(const char* method, const std::string& path, const char* depth,
+                       std::string body) {
+  HttpRequest request;
+  request.method = method;
+  request.path = path;
+  request.headers = {{"Depth", depth}, {"Content-Type", "application/xml; charset=utf-8"}};
+  request.body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n" + body;
+  return request;
+}
+
 }  // namespace
 
 DavResult CalDavClient::SyncToken(std::string& token) {
   token.clear();
-  HttpRequest request;
-  request.method = "PROPFIND";
-  request.path = collection_;
-  request.headers = {{"Depth", "0"}, {"Content-Type", "application/xml; charset=utf-8"}};
-  request.body =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-      "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:sync-token/></d:prop></d:propfind>\n";
-  const HttpResponse response = transport_.Send(request);
+  const HttpResponse response = transport_.Send(
+      XmlRequest("PROPFIND", collection_, "0",
+                 "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:sync-token/></d:prop></d:propfind>\n"));
   DavListing listing;
   if (response.error == NetError::None && response.status == 207 &&
       ParseDavListing(response.body, collection_, listing))
@@ -288,16 +294,11 @@ DavResult CalDavClient::Changes(const std::string& token, std::vector<RemoteEven
   changed.clear();
   removed.clear();
   newToken.clear();
-  HttpRequest request;
-  request.method = "REPORT";
-  request.path = collection_;
-  request.headers = {{"Depth", "0"}, {"Content-Type", "application/xml; charset=utf-8"}};
-  request.body =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-      "<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" +
-      XmlEscaped(token) +
-      "</d:sync-token><d:sync-level>1</d:sync-level>"
-      "<d:prop><d:getetag/><d:resourcetype/></d:prop></d:sync-collection>\n";
+  const HttpRequest request =
+      XmlRequest("REPORT", collection_, "0",
+                 "<d:sync-collection xmlns:d=\"DAV:\"><d:sync-token>" + XmlEscaped(token) +
+                     "</d:sync-token><d:sync-level>1</d:sync-level>"
+                     "<d:prop><d:getetag/><d:resourcetype/></d:prop></d:sync-collection>\n");
   const HttpResponse response = transport_.Send(request);
   DavResult result = ResultOf(response);
   if (result.error != NetError::None) return result;
@@ -320,15 +321,10 @@ DavResult CalDavClient::Changes(const std::string& token, std::vector<RemoteEven
 
 DavResult CalDavClient::List(std::vector<RemoteEvent>& events) {
   events.clear();
-  HttpRequest request;
-  request.method = "PROPFIND";
-  request.path = collection_;
-  request.headers = {{"Depth", "1"}, {"Content-Type", "application/xml; charset=utf-8"}};
-  request.body =
-      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-      "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/><d:resourcetype/></d:prop>"
-      "</d:propfind>\n";
-  const HttpResponse response = transport_.Send(request);
+  const HttpResponse response = transport_.Send(
+      XmlRequest("PROPFIND", collection_, "1",
+                 "<d:propfind xmlns:d=\"DAV:\"><d:prop><d:getetag/><d:resourcetype/></d:prop>"
+                 "</d:propfind>\n"));
   DavResult result = ResultOf(response);
   if (result.error != NetError::None) return result;
   if (response.status != 207) {
