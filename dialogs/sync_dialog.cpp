@@ -112,7 +112,7 @@ INT_PTR CALLBACK SyncProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM lParam) {
 }  // namespace
 
 void SyncDialog(const SyncRequest& request, SyncDraft& draft) {
-  OwnedFont font(CreatePointFont("MS Sans Serif", 10, FW_BOLD));
+  OwnedFont font(CreatePointFont("MS Sans Serif", 10, FW_BOLD, PlacementDpi()));
   SyncOpening opening;
   opening.request = &request;
   opening.draft = draft;
