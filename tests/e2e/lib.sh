@@ -289,11 +289,15 @@ open_menu() {
   local bar_y=$((t - 9))
   x=$((l + 12))
   if [ "$index" -gt 0 ]; then
-    # Find the pop-up's place by walking there with the arrow keys once.
-    click_bar "$x" "$bar_y" >/dev/null
-    local _
-    for _ in $(seq "$index"); do key Right; done
-    x="$(menu_popup_rect | awk '{ print $1 + 12 }')"
+    # Find the pop-up's place by walking there with the arrow keys once,
+    # each step awaited: the one before may still be open for a moment.
+    local rect _
+    rect="$(click_bar "$x" "$bar_y")"
+    for _ in $(seq "$index"); do
+      key Right
+      rect="$(wait_popup 5 "$rect")"
+    done
+    x="$(echo "$rect" | awk 'NF { print $1 + 12 }')"
     key Escape Escape
     [ -n "$x" ] || return 1
   fi
@@ -303,19 +307,29 @@ open_menu() {
 # Clicks a menu bar item and prints the rect of the pop-up that opened. A
 # click that only activates the window opens nothing: click again then.
 click_bar() {
-  local rect="" _ __
+  local rect="" _
   for _ in 1 2 3; do
     click_at "$1" "$2"
-    for __ in 1 2 3 4 5; do
-      rect="$(menu_popup_rect)"
-      [ -n "$rect" ] && break 2
-      sleep 0.2
-    done
+    rect="$(wait_popup 1)"
+    [ -n "$rect" ] && break
   done
   echo "$rect"
 }
 
 menu_popup_rect() { probe list | awk -F'\t' '$2 == "#32768" { print $4; exit }'; }
+# wait_popup [seconds] [other]: the rect of the open pop-up menu once there
+# is one other than the rect `other` (a busy machine may take a while to open
+# it); nothing if none opened.
+wait_popup() {
+  local rect="" _
+  for _ in $(seq $((${1:-5} * 5))); do
+    rect="$(menu_popup_rect)"
+    [ -n "$rect" ] && [ "$rect" != "${2:-}" ] && break
+    rect=""
+    sleep 0.2
+  done
+  echo "$rect"
+}
 
 # menu_states title index: the states of the index-th pop-up's items, one line
 # each ("enabled", "greyed", "separator"); the menu is closed again.

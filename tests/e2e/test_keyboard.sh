@@ -68,7 +68,7 @@ equal "exactly its record removed" "426 $before" "$(stat -c %s "$file") $(md5sum
 
 # Tab: the first label in view (2 March's first, its block from row 96); Shift+F10: its menu there.
 key Tab shift+F10
-read -r ml mt _ _ <<<"$(menu_popup_rect)"
+read -r ml mt _ _ <<<"$(wait_popup)"
 if [ -n "$ml" ]; then
   check "the label's menu opens at its block ($ml $mt)" \
     test "$ml" -ge $((fl + 127)) -a "$ml" -lt $((fl + 1116)) -a "$mt" -ge $((ft + 96)) -a "$mt" -lt $((ft + 96 + 54))

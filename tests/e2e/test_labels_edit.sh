@@ -75,8 +75,7 @@ equal "nothing left beside 2 March" 0 \
 # "Borrar" on 3 March's label (box at y 191), "Sí".
 kept="$(tail -c 284 "$file" | md5sum)"
 xdotool mousemove $((fl + 400)) $((ft + 201)) click 3
-sleep 0.4
-[ -n "$(menu_popup_rect)" ] || fail "no label menu"
+[ -n "$(wait_popup)" ] || fail "no label menu"
 key Down Down Return
 if [ "$(wait_window Programador 10)" = Programador ]; then
   equal "the question" "¿Borrar esta etiqueta?" "$(message_text)"
