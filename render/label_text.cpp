@@ -45,7 +45,7 @@ int IconWidth(int) { return 18; }
 int IconHeight(int number) { return number == 9 || number == 22 ? 12 : 18; }
 
 IconCache::IconCache(int dpi)
-    : dpi_(dpi), slot_(Scaled(kIconSlot, dpi)), set_(dpi == kBaseDpi ? 0 : PictureSetFor(dpi)) {}
+    : dpi_(dpi), slot_(Scaled(kIconSlot, dpi)), set_(PictureSetFor(dpi)) {}
 
 IconCache::~IconCache() {
   if (imageDc_) {

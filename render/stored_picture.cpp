@@ -26,6 +26,37 @@ bool StoredBitmapSize(int id, int& width, int& height) {
   return width > 0 && height > 0;
 }
 
+// `picture` (selected in no DC) scaled to width x height with a smoothing
+// filter, as a new bitmap; null when it could not be made.
+HBITMAP SmoothlyScaled(HBITMAP picture, int width, int height) {
+  BITMAP info = {};
+  if (!picture || width <= 0 || height <= 0 || !GetObjectA(picture, sizeof info, &info))
+    return nullptr;
+  HDC screen = GetDC(nullptr);
+  HDC from = CreateCompatibleDC(screen);
+  HDC to = CreateCompatibleDC(screen);
+  HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
+  if (screen) ReleaseDC(nullptr, screen);
+  bool done = false;
+  if (from && to && scaled) {
+    HGDIOBJ oldFrom = SelectObject(from, picture);
+    HGDIOBJ oldTo = SelectObject(to, scaled);
+    const int oldMode = SetStretchBltMode(to, HALFTONE);
+    SetBrushOrgEx(to, 0, 0, nullptr);
+    done = StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
+    SetStretchBltMode(to, oldMode);
+    SelectObject(to, oldTo);
+    SelectObject(from, oldFrom);
+  }
+  if (from) DeleteDC(from);
+  if (to) DeleteDC(to);
+  if (!done && scaled) {
+    DeleteObject(scaled);
+    scaled = nullptr;
+  }
+  return scaled;
+}
+
 }  // namespace
 
 int StoredPictureId(int id96, int set) {
@@ -76,48 +107,18 @@ HBITMAP DecodeStoredPicture(int id) {
   return picture;
 }
 
-HBITMAP SmoothlyScaled(HBITMAP picture, int width, int height) {
-  BITMAP info = {};
-  if (!picture || width <= 0 || height <= 0 || !GetObjectA(picture, sizeof info, &info))
-    return nullptr;
-  HDC screen = GetDC(nullptr);
-  HDC from = CreateCompatibleDC(screen);
-  HDC to = CreateCompatibleDC(screen);
-  HBITMAP scaled = CreateCompatibleBitmap(screen, width, height);
-  if (screen) ReleaseDC(nullptr, screen);
-  bool done = false;
-  if (from && to && scaled) {
-    HGDIOBJ oldFrom = SelectObject(from, picture);
-    HGDIOBJ oldTo = SelectObject(to, scaled);
-    const int oldMode = SetStretchBltMode(to, HALFTONE);
-    SetBrushOrgEx(to, 0, 0, nullptr);
-    done = StretchBlt(to, 0, 0, width, height, from, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
-    SetStretchBltMode(to, oldMode);
-    SelectObject(to, oldTo);
-    SelectObject(from, oldFrom);
-  }
-  if (from) DeleteDC(from);
-  if (to) DeleteDC(to);
-  if (!done && scaled) {
-    DeleteObject(scaled);
-    scaled = nullptr;
-  }
-  return scaled;
-}
-
 HBITMAP LoadPicture(int id, int dpi) {
-  HINSTANCE module = GetModuleHandleA(nullptr);
-  if (dpi == kBaseDpi)
-    return static_cast<HBITMAP>(
-        LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  auto bitmap96 = [id] {
+    return static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                           IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  };
+  if (dpi == kBaseDpi) return bitmap96();
   int width96 = 0, height96 = 0;
   if (!StoredBitmapSize(id, width96, height96)) return nullptr;
   const int width = Scaled(width96, dpi), height = Scaled(height96, dpi);
   const int set = PictureSetFor(dpi);
   HBITMAP picture = set > 0 ? DecodeStoredPicture(StoredPictureId(id, set)) : nullptr;
-  if (!picture)  // the bitmap of 96 DPI, rather than none
-    picture = static_cast<HBITMAP>(
-        LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+  if (!picture) picture = bitmap96();  // the bitmap of 96 DPI, rather than none
   BITMAP info = {};
   if (!picture || !GetObjectA(picture, sizeof info, &info)) return picture;
   if (info.bmWidth == width && info.bmHeight == height) return picture;  // drawn at this size

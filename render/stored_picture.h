@@ -12,10 +12,6 @@ int StoredPictureId(int id96, int set);
 // it is missing or cannot be read. The caller deletes it.
 HBITMAP DecodeStoredPicture(int id);
 
-// `picture` (selected in no DC) scaled to width x height with a smoothing
-// filter, as a new bitmap; null when it could not be made.
-HBITMAP SmoothlyScaled(HBITMAP picture, int width, int height);
-
 // Bitmap resource `id` for a screen of `dpi`: at 96 DPI as it is stored;
 // at another, its size scaled to `dpi`, taken from the picture set drawn
 // nearest that size (PictureSetFor) and scaled to it only where the set is
