@@ -275,7 +275,9 @@ TEST(AlmanacView, DpiChangedLaysOutAgainAndBackGivesTheSamePixels) {
       EXPECT_EQ(view.strip.rows, 512);
       AlmanacTools tools(move.dpi);
       const int64_t kept = view.offset;
-      for (int64_t top : {int64_t(511), int64_t(1024), int64_t(1537), int64_t(2 * 512 - 771)})
+      // Views from a tile's last row, from its first, and one ending on its edge.
+      const int64_t rows = view.strip.rows;
+      for (int64_t top : {rows - 1, 2 * rows, 3 * rows + 1, 2 * rows - view.surface.height})
         ExpectViewShowsRowsFrom(state, top, tools);
       view.offset = kept;
       RefreshView(view, state.document);

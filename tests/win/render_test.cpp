@@ -75,6 +75,8 @@ std::string Hex(COLORREF c) {
 
 bool IsReddish(COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) < 90 && GetBValue(c) < 90; }
 bool IsDark(COLORREF c) { return GetRValue(c) < 100 && GetGValue(c) < 100 && GetBValue(c) < 100; }
+// Not the green the icon tests draw on.
+bool OffGreen(COLORREF c) { return c != RGB(0, 128, 0); }
 
 int CountIn(const TestSurface& t, RECT r, bool (*match)(COLORREF)) {
   int n = 0;
@@ -633,19 +635,12 @@ TEST(RenderIcons, EveryResourcePictureDrawsWithinItsBox) {
     FillSurface(loaded.s, RGB(0, 128, 0));
     fromBitmap.Draw(loaded.s.dc, n, 20, 20);
     EXPECT_TRUE(RowsOf(t.s.dc, 0, 60, 60) == RowsOf(loaded.s.dc, 0, 60, 60)) << "icon " << n;
-    const int h = n == 9 || n == 22 ? 12 : 18;
-    int inside = 0, outside = 0;
-    for (int y = 0; y < 60; ++y)
-      for (int x = 0; x < 60; ++x) {
-        bool changed = t.At(x, y) != RGB(0, 128, 0);
-        bool in = x >= 20 && x < 38 && y >= 20 && y < 20 + h;
-        (in ? inside : outside) += changed;
-        if (in) {
-          EXPECT_NE(t.At(x, y), kMagenta) << "icon " << n;
-        }
-      }
+    const RECT box = {20, 20, 38, 20 + (n == 9 || n == 22 ? 12 : 18)};
+    const int inside = CountIn(t, box, OffGreen);
     EXPECT_GT(inside, 20) << "icon " << n;
-    EXPECT_EQ(outside, 0) << "icon " << n;
+    EXPECT_EQ(CountIn(t, RECT{0, 0, 60, 60}, OffGreen), inside)
+        << "icon " << n << " outside its box";
+    EXPECT_EQ(CountIn(t, box, [](COLORREF c) { return c == kMagenta; }), 0) << "icon " << n;
   }
 }
 
@@ -689,14 +684,10 @@ TEST(RenderIcons, AtTheScaleOfASetItsOwnPicturesAreShown) {
     FillSurface(t.s, RGB(0, 128, 0));
     icons.Draw(t.s.dc, n, side, side);
     const int h = Scaled(IconHeight(n), dpi);
-    int inside = 0, outside = 0;
-    for (int y = 0; y < 3 * side; ++y)
-      for (int x = 0; x < 3 * side; ++x) {
-        const bool in = x >= side && x < 2 * side && y >= side && y < side + h;
-        (in ? inside : outside) += t.At(x, y) != RGB(0, 128, 0);
-      }
+    const int inside = CountIn(t, RECT{side, side, 2 * side, side + h}, OffGreen);
     EXPECT_GT(inside, side * h / 3) << "icon " << n;
-    EXPECT_EQ(outside, 0) << "icon " << n;
+    EXPECT_EQ(CountIn(t, RECT{0, 0, 3 * side, 3 * side}, OffGreen), inside)
+        << "icon " << n << " outside its box";
   }
   HBITMAP chart = LoadPicture(IDB_LEGEND_FACES_1, dpi);
   BITMAP info = {};
